@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Owns the private Wine environment of one build tree: its prefix, a persistent wineserver
+# and, when there is no display (or PADWRIGHT_XVFB=1), a virtual X display.
+#   wine-env.sh start <build dir>   set up (idempotent)
+#   wine-env.sh stop  <build dir>   stop only what start started
+# Background processes write to files, never to our output, so nothing keeps a caller's
+# pipe open after we return.
+set -euo pipefail
+
+action=${1:?start or stop}
+build=$(cd "${2:?build dir}" && pwd)
+state=$build/wine
+prefix=$state/prefix
+wine_bin=/usr/lib/wine
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64
+mkdir -p "$state"
+
+stop() {
+  if [ -d "$prefix" ]; then
+    "$wine_bin/wineserver" -k >/dev/null 2>&1 || true
+    "$wine_bin/wineserver" -w >/dev/null 2>&1 || true
+  fi
+  if [ -f "$state/xvfb.pid" ]; then
+    pid=$(cat "$state/xvfb.pid")
+    kill "$pid" >/dev/null 2>&1 || true
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    rm -f "$state/xvfb.pid"
+  fi
+  rm -f "$state/display"
+}
+
+start_display() {
+  if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+    return
+  fi
+  if [ -n "${DISPLAY:-}" ] && [ "${PADWRIGHT_XVFB:-0}" != 1 ]; then
+    echo "$DISPLAY" >"$state/display"
+    return
+  fi
+  for n in $(seq 90 150); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.05
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      echo ":$n" >"$state/display"
+      return
+    fi
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid"
+  done
+  echo "wine-env: no free X display for Xvfb" >&2
+  exit 1
+}
+
+start() {
+  start_display
+  export DISPLAY
+  DISPLAY=$(cat "$state/display")
+  if [ ! -f "$prefix/system.reg" ]; then
+    "$wine_bin/wine64" wineboot -i </dev/null >"$state/wineboot.log" 2>&1
+  fi
+  # A persistent server, started here so that no test's output pipe is inherited by it.
+  "$wine_bin/wineserver" -p </dev/null >"$state/wineserver.log" 2>&1 || true
+  # Test-only system DLLs (the simulated HID stack) and their registry settings.
+  if compgen -G "$state/system32/*.dll" >/dev/null; then
+    cp -f "$state"/system32/*.dll "$prefix/drive_c/windows/system32/"
+  fi
+  if compgen -G "$state/reg/*.reg" >/dev/null; then
+    for reg in "$state"/reg/*.reg; do
+      "$wine_bin/wine64" regedit /S "$(winepath_of "$reg")" </dev/null >>"$state/regedit.log" 2>&1
+    done
+  fi
+  echo "wine environment ready: prefix $prefix, display $DISPLAY"
+}
+
+winepath_of() { echo "Z:${1//\//\\}"; }
+
+case "$action" in
+  start) start ;;
+  stop) stop; echo "wine environment stopped" ;;
+  *) echo "usage: $0 start|stop <build dir>" >&2; exit 2 ;;
+esac

@@ -1,0 +1,2 @@
+// (the virtual clock is header-only; this unit anchors the support library)
+#include "tests/support/VirtualClock.h"
