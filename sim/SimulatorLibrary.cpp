@@ -1,0 +1,1 @@
+// Anchors the simulator library while its model is being written.
