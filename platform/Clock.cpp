@@ -14,9 +14,7 @@ class SteadyClock final : public Clock {
     return static_cast<uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
   }
-  void SleepMs(uint32_t ms) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-  }
+  void SleepMs(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
  private:
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
@@ -36,4 +34,6 @@ Clock& GetClock() {
   return clock ? *clock : DefaultClock();
 }
 
-void BindClock(Clock* clock) { boundClock.store(clock, std::memory_order_release); }
+void BindClock(Clock* clock) {
+  boundClock.store(clock, std::memory_order_release);
+}

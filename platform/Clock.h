@@ -19,5 +19,9 @@ Clock& GetClock();
 // before any thread uses the clock; the object must outlive its binding.
 void BindClock(Clock* clock);
 
-inline uint32_t NowMs() { return GetClock().NowMs(); }
-inline void SleepMs(uint32_t ms) { GetClock().SleepMs(ms); }
+inline uint32_t NowMs() {
+  return GetClock().NowMs();
+}
+inline void SleepMs(uint32_t ms) {
+  GetClock().SleepMs(ms);
+}

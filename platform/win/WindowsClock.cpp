@@ -9,9 +9,13 @@
 // not processor time, so it is the milliseconds since the process started.
 static_assert(CLOCKS_PER_SEC == 1000);
 
-uint32_t WindowsClock::NowMs() { return static_cast<uint32_t>(std::clock()); }
+uint32_t WindowsClock::NowMs() {
+  return static_cast<uint32_t>(std::clock());
+}
 
-void WindowsClock::SleepMs(uint32_t ms) { ::Sleep(ms); }
+void WindowsClock::SleepMs(uint32_t ms) {
+  ::Sleep(ms);
+}
 
 void BindWindowsClock() {
   static WindowsClock clock;
