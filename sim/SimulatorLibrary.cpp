@@ -1,1 +1,0 @@
-// Anchors the simulator library while its model is being written.
