@@ -1,0 +1,118 @@
+// The walk over the present HID device interfaces (see HidScan.h).
+#include "device/win/HidScan.h"
+
+#include <setupapi.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <new>
+
+extern "C" {
+#include <hidsdi.h>
+}
+
+namespace {
+
+// Read and write access as a HID report pipe needs it (0x0012019F).
+constexpr DWORD kDeviceAccess = FILE_GENERIC_READ | FILE_GENERIC_WRITE;
+
+// The interface's detail block, sized as the platform asks; null when it cannot be had.
+std::unique_ptr<unsigned char[]> FetchDetail(HDEVINFO list, SP_DEVICE_INTERFACE_DATA& data) {
+  DWORD required = 0;
+  if (!SetupDiGetDeviceInterfaceDetailW(list, &data, nullptr, 0, &required, nullptr) &&
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+    return nullptr;
+  }
+  // A size that cannot even hold the header would make the size field below overflow.
+  if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) {
+    return nullptr;
+  }
+  std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[required]);
+  if (!block) {
+    return nullptr;
+  }
+  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(block.get());
+  // The size field holds the fixed header's size (8 bytes on x64), not the block's.
+  detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
+  if (!SetupDiGetDeviceInterfaceDetailW(list, &data, detail, required, nullptr, nullptr)) {
+    return nullptr;
+  }
+  return block;
+}
+
+// Opens the device behind `path` and reads its ids; writes the debug line for it. Returns
+// the open handle, or INVALID_HANDLE_VALUE when the device cannot be opened or read.
+HANDLE OpenAndIdentify(const wchar_t* path, HIDD_ATTRIBUTES* attributes) {
+  HANDLE handle = CreateFileW(path, kDeviceAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return INVALID_HANDLE_VALUE;
+  }
+  ZeroMemory(attributes, sizeof(*attributes));
+  if (!HidD_GetAttributes(handle, attributes)) {
+    CloseHandle(handle);
+    return INVALID_HANDLE_VALUE;
+  }
+  // Built with __USE_MINGW_ANSI_STDIO this is MinGW's own C99 formatter, where %S is a wide
+  // string (%ls); in the Microsoft runtimes' narrow printf %S means a wide string as well.
+  printf("Vid: %x Pid: %x %S\r\n", attributes->VendorID, attributes->ProductID, path);
+  return handle;
+}
+
+bool Matches(const HIDD_ATTRIBUTES& attributes, uint16_t vid, uint16_t pid, const wchar_t* path,
+             const wchar_t* pathFilter) {
+  return attributes.VendorID == vid && attributes.ProductID == pid &&
+         (pathFilter == nullptr || wcsstr(path, pathFilter) != nullptr);
+}
+
+// Looks at the interface with this index. Returns false once the list has no more entries.
+bool VisitInterface(HDEVINFO list, const GUID& guid, DWORD index, uint16_t vid, uint16_t pid,
+                    const wchar_t* pathFilter, bool keepFirstMatch, HidScanResult& result) {
+  SP_DEVICE_INTERFACE_DATA data;
+  ZeroMemory(&data, sizeof(data));
+  data.cbSize = sizeof(data);
+  if (!SetupDiEnumDeviceInterfaces(list, nullptr, &guid, index, &data)) {
+    return GetLastError() != ERROR_NO_MORE_ITEMS;
+  }
+  std::unique_ptr<unsigned char[]> block = FetchDetail(list, data);
+  if (!block) {
+    return true;
+  }
+  const wchar_t* path =
+      reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(block.get())->DevicePath;
+  HIDD_ATTRIBUTES attributes;
+  HANDLE handle = OpenAndIdentify(path, &attributes);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return true;
+  }
+  if (Matches(attributes, vid, pid, path, pathFilter)) {
+    result.matched = true;
+    if (keepFirstMatch) {
+      result.kept = handle;
+      return false;
+    }
+  }
+  CloseHandle(handle);
+  return true;
+}
+
+}  // namespace
+
+HidScanResult ScanHidDevices(uint16_t vid, uint16_t pid, const wchar_t* pathFilter,
+                             bool keepFirstMatch) {
+  HidScanResult result;
+  GUID guid;
+  HidD_GetHidGuid(&guid);
+  HDEVINFO list =
+      SetupDiGetClassDevsW(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+  if (list == INVALID_HANDLE_VALUE) {
+    return result;
+  }
+  result.listed = true;
+  for (DWORD index = 0;
+       VisitInterface(list, guid, index, vid, pid, pathFilter, keepFirstMatch, result); ++index) {
+  }
+  SetupDiDestroyDeviceInfoList(list);
+  return result;
+}

@@ -1,0 +1,20 @@
+// The walk over the present HID device interfaces that opening and presence tests share:
+// every interface is opened, its attributes read and a debug line written for it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct HidScanResult {
+  bool listed = false;   // the list of present HID interfaces could be had
+  bool matched = false;  // at least one device matched
+  // The first match's open handle when the scan was asked to keep it, else invalid.
+  HANDLE kept = INVALID_HANDLE_VALUE;
+};
+
+// Scans the present HID interfaces for vendor `vid` and product `pid` whose path contains
+// `pathFilter` (null: any path). With `keepFirstMatch` the scan stops at the first match and
+// hands its handle over; otherwise every device is closed again and the scan runs to the end.
+HidScanResult ScanHidDevices(uint16_t vid, uint16_t pid, const wchar_t* pathFilter,
+                             bool keepFirstMatch);
