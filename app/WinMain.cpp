@@ -1,10 +1,55 @@
-// Process entry (provisional: shows the main window's caption until the dialog exists).
+// Process entry: common controls, the single-instance guard, and the main window's run.
 #include <windows.h>
+#include <commctrl.h>
 
+#include "platform/win/InpOutPhysicalMemory.h"
 #include "platform/win/WindowsClock.h"
+#include "ui/FrameDlg.h"
+#include "ui/resource.h"
+
+namespace {
+
+// The session-local name of the single-instance mutex.
+constexpr wchar_t kInstanceMutexName[] = L"12D4F30F-5E32-4AAB-B48E-6D19389A224B";
+
+// Creates the instance mutex, initially owned, with a null DACL so that any account may open
+// it. Null when it cannot be created; `existed` tells whether another instance made it.
+HANDLE CreateInstanceMutex(bool& existed) {
+  SECURITY_DESCRIPTOR descriptor = {};
+  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &descriptor, FALSE};
+  HANDLE mutex = CreateMutexW(&attributes, TRUE, kInstanceMutexName);
+  existed = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+  return mutex;
+}
+
+// Runs the main window until it closes; the loop's result, or -1 without a window.
+int RunMainWindow() {
+  CFrameDlg frame;
+  int result = static_cast<int>(frame.RunModal(IDD_MAIN, nullptr, true, true));
+  // Workers still running may touch `frame`: it must outlive them.
+  frame.WaitForWorkers();
+  return result;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   BindWindowsClock();
-  MessageBoxW(nullptr, L"Padwright", L"Padwright (20250522)", MB_OK);
-  return 0;
+  BindInpOutPhysicalMemory();
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), 0};
+  InitCommonControlsEx(&controls);
+  bool existed = false;
+  HANDLE mutex = CreateInstanceMutex(existed);
+  int result = 0;
+  if (existed) {
+    MessageBoxW(nullptr, L"An instance is already running!", L"warn", MB_ICONERROR);
+  } else if (mutex != nullptr) {
+    result = RunMainWindow();
+  }
+  if (mutex != nullptr) {
+    CloseHandle(mutex);
+  }
+  return result;
 }

@@ -1,0 +1,174 @@
+// The main window run in this process: the close rules while workers run, and Select with
+// the system's file-open dialog handing its result to the window thread.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "WindowProbe.h"
+#include "ui/FrameDlg.h"
+#include "ui/resource.h"
+
+namespace {
+
+const wchar_t kCaption[] = L"Padwright (20250522)";
+
+// Runs the main window on this thread while `driver` acts on it from another thread.
+LRESULT RunWithDriver(CFrameDlg& frame, const std::function<void(HWND)>& driver) {
+  DWORD self = GetCurrentThreadId();
+  std::thread helper([&] {
+    HWND window = probe::WaitForWindow(self, 0, L"#32770", kCaption);
+    driver(window);
+    if (IsWindow(window)) {
+      PostMessageW(window, WM_CLOSE, 0, 0);  // never leave the loop running
+    }
+  });
+  LRESULT result = frame.RunModal(IDD_MAIN, nullptr, true, true);
+  helper.join();
+  return result;
+}
+
+// A folder of the temporary tree with two firmware files in it.
+std::wstring MakeFirmwareFolder() {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring dir = std::wstring(temp) + L"padwright-select-" + std::to_wstring(GetTickCount());
+  CreateDirectoryW(dir.c_str(), nullptr);
+  for (const wchar_t* name : {L"\\a.vxf", L"\\b.vxf"}) {
+    HANDLE file = CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "vxf", 3, &written, nullptr);
+    CloseHandle(file);
+  }
+  return dir;
+}
+
+// The file dialog of the Select worker: a visible #32770 window of another thread.
+HWND WaitForFileDialog(HWND mainWindow) {
+  DWORD pid = GetCurrentProcessId();
+  HWND found = nullptr;
+  probe::WaitFor([&] {
+    for (HWND w : probe::TopLevelWindows(0, pid, L"#32770", L"")) {
+      if (w != mainWindow && IsWindowVisible(w) &&
+          GetWindowThreadProcessId(w, nullptr) != GetWindowThreadProcessId(mainWindow, nullptr)) {
+        found = w;
+        return true;
+      }
+    }
+    return false;
+  });
+  return found;
+}
+
+size_t CountFileDialogs(HWND mainWindow) {
+  size_t n = 0;
+  for (HWND w : probe::TopLevelWindows(0, GetCurrentProcessId(), L"#32770", L"")) {
+    n += (w != mainWindow && IsWindowVisible(w)) ? 1 : 0;
+  }
+  return n;
+}
+
+TEST(FrameDlg, CloseIsRefusedWhileAnUpgradeRunsAndAllowedAfterwards) {
+  CFrameDlg frame;
+  frame.upgradeRunning = true;
+  bool stayedOpen = false;
+  LRESULT result = RunWithDriver(frame, [&](HWND window) {
+    ASSERT_NE(window, nullptr);
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    Sleep(300);
+    stayedOpen = IsWindow(window) && IsWindowVisible(window);
+    EXPECT_FALSE(frame.CloseRequested());
+    frame.upgradeRunning = false;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    probe::WaitFor([&] { return !IsWindow(window); });
+  });
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(frame.CloseRequested());
+}
+
+TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
+  std::wstring dir = MakeFirmwareFolder();
+  CFrameDlg frame;
+  frame.firmwarePath = dir + L"\\a.vxf";
+  std::wstring prefilled, editAfterCancel;
+  bool busyWhileOpen = false;
+  size_t dialogsAfterSecondPress = 0;
+  RunWithDriver(frame, [&](HWND window) {
+    ASSERT_NE(window, nullptr);
+    HWND edit = GetDlgItem(window, IDC_FILE_PATH);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
+    SendMessageW(window, WM_COMMAND, IDC_SELECT, 0);
+    HWND dialog = WaitForFileDialog(window);
+    ASSERT_NE(dialog, nullptr);
+    busyWhileOpen = frame.busy;
+    // A second press while the dialog is up starts nothing.
+    SendMessageW(window, WM_COMMAND, IDC_SELECT, 0);
+    Sleep(300);
+    dialogsAfterSecondPress = CountFileDialogs(window);
+    // The name box starts with the current file's name.
+    HWND nameBox = probe::FindChild(dialog, L"Edit", L"a.vxf");
+    prefilled = nameBox != nullptr ? probe::TextOf(nameBox) : L"";
+    PostMessageW(dialog, WM_CLOSE, 0, 0);  // cancel
+    ASSERT_TRUE(probe::WaitFor([&] { return !frame.busy; }));
+    editAfterCancel = probe::TextOf(edit);
+  });
+  EXPECT_TRUE(busyWhileOpen);
+  EXPECT_EQ(dialogsAfterSecondPress, 1u);
+  EXPECT_EQ(prefilled, L"a.vxf");
+  EXPECT_EQ(frame.firmwarePath, dir + L"\\a.vxf");
+  EXPECT_EQ(editAfterCancel, dir + L"\\a.vxf");  // the typed text is replaced
+}
+
+TEST(FrameDlg, ChosenPathIsTakenOnTheWindowThread) {
+  CFrameDlg frame;
+  frame.firmwarePath = L"C:\\old.vxf";
+  std::wstring afterCancel, afterChoice;
+  RunWithDriver(frame, [&](HWND window) {
+    ASSERT_NE(window, nullptr);
+    HWND edit = GetDlgItem(window, IDC_FILE_PATH);
+    std::wstring chosen = L"C:\\new folder\\new.vxf";
+    frame.busy = true;
+    // What the Select worker sends once its dialog has closed.
+    SendMessageW(window, CFrameDlg::kFileChosenMessage, 0, reinterpret_cast<LPARAM>(&chosen));
+    afterCancel = probe::TextOf(edit);
+    EXPECT_FALSE(frame.busy);
+    frame.busy = true;
+    EXPECT_EQ(
+        SendMessageW(window, CFrameDlg::kFileChosenMessage, 1, reinterpret_cast<LPARAM>(&chosen)),
+        1);
+    afterChoice = probe::TextOf(edit);
+    EXPECT_FALSE(frame.busy);
+  });
+  EXPECT_EQ(afterCancel, L"C:\\old.vxf");
+  EXPECT_EQ(afterChoice, L"C:\\new folder\\new.vxf");
+  EXPECT_EQ(frame.firmwarePath, L"C:\\new folder\\new.vxf");
+}
+
+TEST(FrameDlg, ClosingWithTheFileDialogOpenEndsTheSelectWorker) {
+  CFrameDlg frame;
+  // A folder without programs in it: Wine's shell sometimes faults while listing the icons of
+  // a folder of executables (such as the test's own), which would end the dialog early.
+  frame.firmwarePath = MakeFirmwareFolder() + L"\\a.vxf";
+  bool dialogSeen = false;
+  LRESULT result = RunWithDriver(frame, [&](HWND window) {
+    ASSERT_NE(window, nullptr);
+    SendMessageW(window, WM_COMMAND, IDC_SELECT, 0);
+    dialogSeen = WaitForFileDialog(window) != nullptr;
+    // The main window is disabled while the dialog is up; close it the way the system can.
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+  EXPECT_TRUE(dialogSeen);
+  EXPECT_EQ(result, 0);
+  DWORD start = GetTickCount();
+  frame.WaitForWorkers();
+  EXPECT_LT(GetTickCount() - start, 10000u);
+  EXPECT_FALSE(frame.busy);
+  EXPECT_EQ(CountFileDialogs(nullptr), 0u);
+}
+
+}  // namespace

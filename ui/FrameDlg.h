@@ -1,0 +1,96 @@
+// CFrameDlg: the tool's main window (dialog IDD_MAIN). It owns what the window thread shares
+// with the worker threads: the firmware path, the busy flag, the progress bar, the start-up
+// rectangles and the backup flags, and it keeps the window object alive until every worker
+// that may touch it has finished.
+//
+// Rules for a handler that starts a worker (Select here; Update, Force update and Initialize
+// live with the update workflows and are added to this class and to its map):
+//  - on the window thread: refuse while `busy` is set, set `busy`, then StartWorker(body);
+//    if StartWorker returns false nothing runs and the handler undoes what it set;
+//  - `body` runs on a detached thread; once it returns the worker must not touch this object
+//    (StartWorker's wrapper then tells the window that the worker is gone);
+//  - the Update and Force update handlers set `upgradeRunning` together with `busy`, and
+//    their worker clears it together with `busy`: while it is set closing the window is
+//    refused, because an interrupted transfer can leave the controller without firmware;
+//  - any other long wait polls CloseRequested() (at least once a second) and ends early,
+//    without touching the window, once it is true. Steps that must not be cut short (a power
+//    cycle) simply run to their end: the process waits for them.
+// A worker's calls to the window after it has closed fail harmlessly (the handle is null or
+// destroyed), so a worker need not test CloseRequested() before each one.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "ui/DialogBase.h"
+#include "ui/WorkerRegistry.h"
+
+class CFrameDlg : public CDialogBase {
+ public:
+  // Sent by the Select worker to the window thread: wParam nonzero when a file was chosen,
+  // lParam the const std::wstring* of its path. The window thread takes it into firmwarePath.
+  static constexpr UINT kFileChosenMessage = WM_APP + 1;
+
+  CFrameDlg();
+  // Waits for the workers (WaitForWorkers) before anything of the object goes away.
+  ~CFrameDlg();
+
+  const MessageMap* GetMessageMap() const override;
+  static const MessageMap* ClassMessageMap();
+  // Swallows Escape: a multi-line edit (the path box) answers it by closing its dialog.
+  BOOL PreTranslate(MSG* msg) override;
+
+  // Window-thread handlers.
+  LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam);
+  LRESULT OnRefresh(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
+  LRESULT OnSelect(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
+  // Update, Force update and Initialize (bodies with the update workflows).
+  LRESULT OnUpgrade(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
+  LRESULT OnForceUpgrade(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
+  LRESULT OnInitialize(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
+  LRESULT OnFileChosen(WPARAM chosen, LPARAM path);
+  // WM_CLOSE, before the base map closes the window: refused while an upgrade runs; while
+  // the file dialog is up it is cancelled first and the close comes back once the dialog has
+  // gone (an owner must not vanish under its dialog); else the workers are told to stop and
+  // the close goes on.
+  LRESULT OnCloseRequest(WPARAM wParam, LPARAM lParam);
+  // WM_TIMER of the deferred close: asks again.
+  LRESULT OnCloseRetry(WPARAM wParam, LPARAM lParam);
+
+  // Centres `window` on the primary screen, keeping its size (no work-area clamping).
+  BOOL CenterOnScreen(HWND window);
+
+  // Runs `body` on a detached worker thread that this object outlives. False when no thread
+  // was started (the window is closing, or the thread could not be created).
+  bool StartWorker(std::function<void()> body);
+  // True once the window has closed (or is about to); long waits of workers give up then.
+  bool CloseRequested() const;
+  // After the window has closed: asks the workers to stop, cancels an open file dialog and
+  // returns once no worker is left, serving the thread's messages meanwhile.
+  void WaitForWorkers();
+
+  std::wstring firmwarePath;
+  HWND progressBar;
+  std::atomic<bool> busy;
+  bool buttonConfigBackedUp;
+  bool globalConfigBackedUp;
+  RECT fullRect;
+  RECT collapsedRect;
+  // An upgrade or forced upgrade holds `busy`: closing is refused meanwhile.
+  std::atomic<bool> upgradeRunning;
+
+ private:
+  void SelectWorker(std::wstring path);
+  // Closes (cancels) the dialogs that the Select worker's thread shows.
+  void CancelSelectDialog();
+
+  CWorkerRegistry workers;
+  std::atomic<DWORD> selectThread;
+  // Window thread only: a Select worker has not handed its result back yet, and a close
+  // waits for that.
+  bool selectRunning;
+  bool closePending;
+};
