@@ -1,0 +1,219 @@
+// The shipped padwright.exe end to end: a normal upgrade, a failed transfer, and the
+// recovery through Initialize and Force update, checked in the window and in what the
+// simulated controller received.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "WindowProbe.h"
+#include "device/ConfigBlocks.h"
+#include "sim/ControllerSimulator.h"
+#include "tests/e2e/ProductSession.h"
+#include "ui/resource.h"
+
+namespace {
+
+constexpr uint8_t kUserMode = 7;
+constexpr DWORD kSequenceMs = 90000;
+const std::wstring kInitializeOk = L"Initialize ok\uFF0CYou can force an upgrade now\uFF01";
+
+GlobalConfig UserGlobal(uint8_t version) {
+  GlobalConfig global{};
+  for (size_t i = 0; i < global.size(); ++i) {
+    global[i] = static_cast<uint8_t>(0x30 + 5 * i);
+  }
+  global[kFirmwareVersionByte] = version;
+  global[kModeByte] = kUserMode;
+  return global;
+}
+
+ButtonConfig UserButtons() {
+  ButtonConfig buttons{};
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    buttons[i] = static_cast<uint8_t>(i * 11 + 1);
+  }
+  return buttons;
+}
+
+// A controller running `oldVersion` with the user's configuration; a complete image installs
+// `newVersion`, which starts from factory blocks.
+void SetUpController(ControllerSimulator& sim, uint8_t oldVersion, uint8_t newVersion) {
+  sim.SetGlobalConfig(UserGlobal(oldVersion));
+  sim.SetButtonConfig(UserButtons());
+  GlobalConfig factoryGlobal{};
+  factoryGlobal.fill(0xEE);
+  factoryGlobal[kFirmwareVersionByte] = newVersion;
+  ButtonConfig factoryButtons{};
+  factoryButtons.fill(0xDD);
+  sim.SetNewFirmware(newVersion, factoryGlobal, factoryButtons);
+}
+
+std::vector<uint8_t> Written(ControllerSimulator& sim, CommandCode command) {
+  std::vector<uint8_t> bytes;
+  for (const CommandReport& report : sim.Requests(SimDevice::Controller)) {
+    if (report.Command() == static_cast<uint8_t>(command)) {
+      bytes.insert(bytes.end(), report.Payload(), report.Payload() + report.Length());
+    }
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> Bytes(const GlobalConfig& global) {
+  return {global.begin(), global.end()};
+}
+std::vector<uint8_t> Bytes(const ButtonConfig& buttons) {
+  return {buttons.begin(), buttons.end()};
+}
+
+// A box starts centred over its owner, whatever the owner's place.
+void ExpectCentredOver(HWND box, HWND owner) {
+  RECT b = probe::RectOf(box);
+  RECT o = probe::RectOf(owner);
+  EXPECT_NEAR(b.left, o.left + ((o.right - o.left) - (b.right - b.left)) / 2, 1);
+  EXPECT_NEAR(b.top, o.top + ((o.bottom - o.top) - (b.bottom - b.top)) / 2, 1);
+}
+
+// Answers the outcome box, after checking its text, caption and place.
+void ExpectOutcomeBox(ProductSession& session, const std::wstring& text,
+                      const std::wstring& caption, const std::wstring& screenshot) {
+  HWND box = session.WaitForBox(kSequenceMs);
+  ASSERT_NE(box, nullptr) << "no box; status: " << testing::PrintToString(session.Text(IDC_STATUS));
+  EXPECT_EQ(probe::MessageBoxText(box), text);
+  EXPECT_EQ(probe::TextOf(box), caption);
+  EXPECT_EQ(session.Text(IDC_STATUS), text);
+  ExpectCentredOver(box, session.Window());
+  if (!screenshot.empty()) {
+    session.Screenshot(screenshot);
+  }
+  EXPECT_TRUE(session.Dismiss(box));
+}
+
+bool IsInside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+}  // namespace
+
+TEST(EndToEnd, UpdateInstallsTheImageAndRestoresConfigurationAndMode) {
+  ControllerSimulator sim;
+  SetUpController(sim, 3, 4);
+  sim.SetReplyLatencyMs(4);  // long enough a transfer to be seen moving
+  ProductSession session(sim, 58 * 400 + 21);
+  ASSERT_TRUE(session.Start());
+  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+  EXPECT_EQ(session.Text(IDC_FILE_PATH), session.ImagePath());
+  session.SetText(IDC_VERSION, L"");  // so that the read after the upgrade shows
+
+  session.Click(IDC_UPDATE);
+  ASSERT_TRUE(probe::WaitFor(
+      [&] {
+        int position = session.ProgressPosition();
+        return position >= 250 && position <= 900 &&
+               session.Text(IDC_STATUS).rfind(L"Upgrading, progress: ", 0) == 0;
+      },
+      kSequenceMs));
+  EXPECT_FALSE(session.Enabled(IDC_UPDATE));
+  EXPECT_FALSE(session.Enabled(IDC_REFRESH));
+  EXPECT_FALSE(session.Enabled(IDC_SELECT));
+  session.Screenshot(L"e2e-transfer.png");
+
+  ExpectOutcomeBox(session, L"Upgrade success", L"info", L"e2e-success.png");
+  EXPECT_EQ(session.ProgressPosition(), 1000);
+  // The version line is read again once the buttons are back.
+  GlobalConfig now = sim.GetGlobalConfig();
+  EXPECT_TRUE(session.WaitForText(
+      IDC_VERSION, L"Firmware Version: " + std::to_wstring(now[kFirmwareVersionByte]) + L" Mode: 7",
+      20000));
+  EXPECT_TRUE(session.Enabled(IDC_UPDATE) && session.Enabled(IDC_REFRESH) &&
+              session.Enabled(IDC_SELECT));
+
+  EXPECT_EQ(sim.ReceivedImage(), session.Image());
+  EXPECT_TRUE(sim.ImageComplete());
+  EXPECT_TRUE(sim.Violations().empty());
+  EXPECT_EQ(Written(sim, CommandCode::WriteGlobalConfig), Bytes(UserGlobal(3)));
+  EXPECT_EQ(Written(sim, CommandCode::WriteButtonBlock), Bytes(UserButtons()));
+  EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
+  EXPECT_EQ(sim.SaveCount(), 1u);
+  EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
+  EXPECT_EQ(session.Close(), 0);
+}
+
+TEST(EndToEnd, FailedTransferShowsTheRecoveryGroupAndInitializeThenForceUpdateRecover) {
+  ControllerSimulator sim;
+  SetUpController(sim, 2, 3);
+  ProductSession session(sim, 58 * 100);
+  ASSERT_TRUE(session.Start());
+  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 2 Mode: 7", 20000));
+  RECT collapsed = probe::RectOf(session.Window());
+  EXPECT_FALSE(session.Enabled(IDC_INITIALIZE));
+
+  // The controller leaves normal mode but its boot loader never comes.
+  sim.Inject(Step::Enter, 0, Fault::NoBootLoader);
+  session.Click(IDC_UPDATE);
+  ExpectOutcomeBox(session, L"Upgrade failed!", L"error", L"e2e-failure.png");
+  RECT full = probe::RectOf(session.Window());
+  int width = full.right - full.left;
+  int height = full.bottom - full.top;
+  EXPECT_EQ(width, collapsed.right - collapsed.left);
+  EXPECT_GT(height, collapsed.bottom - collapsed.top);
+  EXPECT_EQ(full.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+  EXPECT_EQ(full.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+  EXPECT_TRUE(IsInside(probe::RectOf(session.Item(IDC_FORCE_UPDATE)), full));
+  EXPECT_TRUE(session.Enabled(IDC_INITIALIZE));
+  EXPECT_FALSE(session.Enabled(IDC_FORCE_UPDATE));
+  EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
+
+  // Recovery: HOME held through Initialize's power cycle brings up the boot loader.
+  sim.SetHomeHeld(true);
+  session.Click(IDC_INITIALIZE);
+  ASSERT_TRUE(session.WaitForText(IDC_STATUS, kInitializeOk, kSequenceMs));
+  EXPECT_TRUE(session.Enabled(IDC_FORCE_UPDATE));
+  EXPECT_FALSE(session.Enabled(IDC_INITIALIZE));
+  sim.SetHomeHeld(false);
+
+  session.Click(IDC_FORCE_UPDATE);
+  HWND box = session.WaitForBox(kSequenceMs);
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(session.Enabled(IDC_FORCE_UPDATE));  // only while the box is up
+  EXPECT_EQ(probe::MessageBoxText(box), L"Upgrade success");
+  EXPECT_TRUE(session.Dismiss(box));
+  EXPECT_TRUE(probe::WaitFor([&] { return session.Enabled(IDC_FORCE_UPDATE); }, 10000));
+  EXPECT_EQ(sim.ReceivedImage(), session.Image());
+  EXPECT_TRUE(sim.ImageComplete());
+  // Neither backup of Initialize answered: nothing is written back.
+  EXPECT_TRUE(Written(sim, CommandCode::WriteGlobalConfig).empty());
+  EXPECT_TRUE(Written(sim, CommandCode::WriteButtonBlock).empty());
+  EXPECT_EQ(session.Close(), 0);
+}
+
+TEST(EndToEnd, ForceUpdateRestoresWhatInitializeBackedUp) {
+  ControllerSimulator sim;
+  SetUpController(sim, 3, 5);
+  ProductSession session(sim, 58 * 100 + 3);
+  ASSERT_TRUE(session.Start());
+  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+
+  // An upgrade whose global backup gets a broken reply fails before any transfer.
+  sim.Inject(Step::GlobalRead, 0, Fault::ShortReply);
+  session.Click(IDC_UPDATE);
+  ExpectOutcomeBox(session, L"Upgrade failed!", L"error", L"");
+  EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
+
+  sim.SetHomeHeld(true);
+  session.Click(IDC_INITIALIZE);
+  ASSERT_TRUE(session.WaitForText(IDC_STATUS, kInitializeOk, kSequenceMs));
+  sim.SetHomeHeld(false);
+  session.Click(IDC_FORCE_UPDATE);
+  ExpectOutcomeBox(session, L"Upgrade success", L"info", L"e2e-forced-success.png");
+
+  EXPECT_EQ(sim.ReceivedImage(), session.Image());
+  EXPECT_EQ(Written(sim, CommandCode::WriteGlobalConfig), Bytes(UserGlobal(3)));
+  EXPECT_EQ(Written(sim, CommandCode::WriteButtonBlock), Bytes(UserButtons()));
+  EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
+  EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
+  EXPECT_EQ(session.Close(), 0);
+}

@@ -1,0 +1,82 @@
+// A SequenceView and CommandHost for tests: keeps every call, in order, as one line of text
+// with the virtual time at which it was made, and answers with settable values.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "workflows/CommandHost.h"
+#include "workflows/SequenceView.h"
+
+struct RecordedCall {
+  std::wstring text;
+  uint32_t timeMs;
+};
+
+class RecordingView final : public SequenceView, public CommandHost {
+ public:
+  // SequenceView. Lines: "status <text>", "enable <id>", "disable <id>", "progress <n>",
+  // "grow", "box <text>|<caption>|info" or "...|error", "refresh", "idle", "set button <0/1>",
+  // "set global <0/1>", "ask button", "ask global", "hook on/off", "awake on/off", "closing?".
+  void SetStatus(const std::wstring& text) override;
+  void EnableControl(uint16_t id, bool enabled) override;
+  void SetProgress(uint64_t position) override;
+  void GrowToFullAndCenter() override;
+  void ShowOutcome(const std::wstring& text, const std::wstring& caption,
+                   MessageIcon icon) override;
+  void PostRefresh() override;
+  void ClearBusy() override;
+  void SetButtonConfigBackedUp(bool value) override;
+  void SetGlobalConfigBackedUp(bool value) override;
+  bool ButtonConfigBackedUp() override;
+  bool GlobalConfigBackedUp() override;
+  std::unique_ptr<SequenceScope> PlaceMessageBoxes() override;
+  std::unique_ptr<SequenceScope> KeepAwake() override;
+  bool CloseRequested() override;
+
+  // CommandHost. Lines: "take path", "is file <path>", "message <text>|<caption>|<icon>",
+  // "busy?", "busy <0/1>", "enabled? <id>", "start worker" (then "worker refused" when
+  // starting is refused). ShowMessage and EnableControl share the lines above.
+  std::wstring TakeFirmwarePath() override;
+  bool IsFile(const std::wstring& path) override;
+  void ShowMessage(const std::wstring& text, const std::wstring& caption,
+                   MessageIcon icon) override;
+  bool IsBusy() override;
+  void SetBusy(bool busy) override;
+  bool IsControlEnabled(uint16_t id) override;
+  bool StartWorker(std::function<void()> body) override;
+
+  // Every line so far, and the lines of one kind (their first word) without it.
+  std::vector<std::wstring> Calls() const;
+  std::vector<std::wstring> CallsOf(const std::wstring& kind) const;
+  // Virtual time of the first line equal to `line`; fails the test when there is none.
+  uint32_t TimeOf(const std::wstring& line) const;
+  // Number of lines equal to `line`.
+  size_t Count(const std::wstring& line) const;
+
+  // State the window would hold.
+  bool busy = false;
+  bool buttonBackedUp = false;
+  bool globalBackedUp = false;
+  bool closing = false;
+  std::map<uint16_t, bool> enabled;  // absent ids count as enabled
+  std::wstring pathEdit;             // the path edit's text
+  std::wstring firmwarePath;         // the window's path, written by TakeFirmwarePath
+  bool pathIsFile = true;            // what IsFile answers
+  bool workersStart = true;          // whether StartWorker can start a worker
+  // Runs a started worker body; by default at once, on the calling thread.
+  std::function<void(std::function<void()>)> runWorker = [](std::function<void()> body) { body(); };
+  // Called while an outcome or message box is up, before it is dismissed.
+  std::function<void()> onBox;
+
+ private:
+  void Record(std::wstring line);
+
+  mutable std::mutex mutex_;
+  std::vector<RecordedCall> calls_;
+};

@@ -1,0 +1,158 @@
+// The forced upgrade after Initialize: no backup, a restore of only what Initialize saved,
+// its own outcome, and the unreadable image.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/unit/workflows/WorkflowFixture.h"
+#include "workflows/BackupBuffers.h"
+#include "workflows/ForceUpgradeSequence.h"
+
+namespace {
+
+const Lines kForcedSuccessEnd{L"disable 1361",
+                              L"status Upgrade success",
+                              L"box Upgrade success|info|info",
+                              L"hook off",
+                              L"idle",
+                              L"enable 1352",
+                              L"enable 1356",
+                              L"enable 1361",
+                              L"refresh",
+                              L"awake off"};
+
+Lines Tail(const Lines& calls, size_t n) {
+  return n > calls.size() ? calls
+                          : Lines(calls.end() - static_cast<std::ptrdiff_t>(n), calls.end());
+}
+
+}  // namespace
+
+class ForceUpgradeSequenceTest : public WorkflowTest {
+ public:
+  // Initialize with HOME held, with the chosen backups failing; then HOME is let go, so that
+  // the power cycle after the transfer brings the controller up in normal mode.
+  void InitializeWith(bool buttonsAnswer, bool globalAnswers) {
+    if (!buttonsAnswer) {
+      sim_.Inject(Step::ButtonRead, 0, Fault::NoReply);
+    }
+    if (!globalAnswers) {
+      sim_.Inject(Step::GlobalRead, 0, Fault::NoReply);
+    }
+    sim_.SetHomeHeld(true);
+    RunInitialize();
+    ASSERT_EQ(sim_.State(), SimState::BootLoader);
+    sim_.SetHomeHeld(false);
+    sim_.ClearTranscript();
+    ASSERT_EQ(view_.buttonBackedUp, buttonsAnswer);
+    ASSERT_EQ(view_.globalBackedUp, globalAnswers);
+  }
+  // The calls of the forced upgrade alone.
+  Lines ForcedCalls() const {
+    Lines calls = view_.Calls();
+    auto start = std::find(calls.begin(), calls.end(), L"hook on");
+    return Lines(start, calls.end());
+  }
+};
+
+TEST_F(ForceUpgradeSequenceTest, AfterAFullInitializeRestoresBothBlocksAndTheMode) {
+  SetFirmwareVersions(3, 5);
+  InitializeWith(true, true);
+  RunForcedUpgrade();
+
+  Lines calls = ForcedCalls();
+  ASSERT_GE(calls.size(), 8u);
+  EXPECT_EQ(Lines(calls.begin(), calls.begin() + 8),
+            (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1361",
+                   L"progress 0", L"status Ready, please wait...", calls[7]}));
+  EXPECT_EQ(Tail(calls, kForcedSuccessEnd.size()), kForcedSuccessEnd);
+  Lines steps = StepStatuses();
+  Lines forcedSteps(std::find(steps.begin(), steps.end(), L"Ready, please wait..."), steps.end());
+  EXPECT_EQ(
+      forcedSteps,
+      (Lines{L"Ready, please wait...", L"Power off.....", L"Power on.....", L"Recovery config.....",
+             L"Recovery global config...", L"Recovery global ok", L"Recovery button config...",
+             L"Recovery config ok!", L"Get current version...", L"Save config...",
+             L"Recovery mode: 7", L"Recovery mode ok", L"Upgrade success"}));
+  // The boot loader was already there: no request to restart into it.
+  EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::EnterBootLoader).empty());
+  EXPECT_EQ(sim_.ReceivedImage(), image_);
+  EXPECT_EQ(GlobalWritten(), std::vector<uint8_t>(userGlobal_.begin(), userGlobal_.end()));
+  EXPECT_EQ(ButtonsWritten(), std::vector<uint8_t>(userButtons_.begin(), userButtons_.end()));
+  EXPECT_EQ(sim_.GetButtonConfig(), userButtons_);
+  EXPECT_EQ(sim_.ModesSet(), std::vector<uint16_t>{kSavedMode});
+  EXPECT_EQ(sim_.SaveCount(), 1u);
+  EXPECT_TRUE(view_.enabled[1361]);
+}
+
+TEST_F(ForceUpgradeSequenceTest, OnlyTheGlobalBlockBackedUpSkipsTheButtonRestore) {
+  InitializeWith(false, true);
+  RunForcedUpgrade();
+  Lines steps = StepStatuses();
+  auto restore = std::find(steps.begin(), steps.end(), L"Recovery config.....");
+  ASSERT_NE(restore, steps.end());
+  EXPECT_EQ(Lines(restore, steps.end()),
+            (Lines{L"Recovery config.....", L"Recovery global config...", L"Recovery global ok",
+                   L"Get current version...", L"Save config...", L"Upgrade success"}));
+  EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::WriteButtonBlock).empty());
+  EXPECT_EQ(GlobalWritten(), std::vector<uint8_t>(userGlobal_.begin(), userGlobal_.end()));
+  EXPECT_EQ(sim_.GetButtonConfig(), factoryButtons_);
+}
+
+TEST_F(ForceUpgradeSequenceTest, OnlyTheButtonsBackedUpSkipsTheGlobalRestore) {
+  InitializeWith(true, false);
+  RunForcedUpgrade();
+  Lines steps = StepStatuses();
+  auto restore = std::find(steps.begin(), steps.end(), L"Recovery config.....");
+  ASSERT_NE(restore, steps.end());
+  EXPECT_EQ(Lines(restore, steps.end()),
+            (Lines{L"Recovery config.....", L"Recovery button config...", L"Recovery config ok!",
+                   L"Get current version...", L"Save config...", L"Upgrade success"}));
+  EXPECT_TRUE(GlobalWritten().empty());
+  EXPECT_EQ(ButtonsWritten(), std::vector<uint8_t>(userButtons_.begin(), userButtons_.end()));
+}
+
+TEST_F(ForceUpgradeSequenceTest, NothingBackedUpSucceedsRightAfterThePowerCycle) {
+  SetFirmwareVersions(3, 5);
+  InitializeWith(false, false);
+  RunForcedUpgrade();
+  Lines steps = StepStatuses();
+  auto ready = std::find(steps.begin(), steps.end(), L"Ready, please wait...");
+  EXPECT_EQ(Lines(ready, steps.end()), (Lines{L"Ready, please wait...", L"Power off.....",
+                                              L"Power on.....", L"Upgrade success"}));
+  EXPECT_TRUE(GlobalWritten().empty());
+  EXPECT_TRUE(ButtonsWritten().empty());
+  EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::ReadGlobalConfig).empty());
+  EXPECT_EQ(sim_.SaveCount(), 0u);
+  EXPECT_TRUE(sim_.ModesSet().empty());
+  EXPECT_EQ(Tail(ForcedCalls(), kForcedSuccessEnd.size()), kForcedSuccessEnd);
+}
+
+TEST_F(ForceUpgradeSequenceTest, FailedTransferLeavesTheWindowAndInitializeAlone) {
+  view_.buttonBackedUp = true;
+  view_.globalBackedUp = true;
+  sim_.Inject(Step::Enter, 0, Fault::NoBootLoader);
+  RunForcedUpgrade();
+  EXPECT_EQ(StepStatuses(), (Lines{L"Ready, please wait...", L"Upgrade failed!"}));
+  EXPECT_EQ(
+      Tail(view_.Calls(), 9),
+      (Lines{L"status Upgrade failed!", L"box Upgrade failed!|error|error", L"hook off", L"idle",
+             L"enable 1352", L"enable 1356", L"enable 1361", L"refresh", L"awake off"}));
+  EXPECT_EQ(view_.Count(L"grow"), 0u);
+  EXPECT_EQ(view_.Count(L"enable 1025"), 0u);
+  EXPECT_EQ(view_.Count(L"disable 1361"), 1u);  // only at the start
+  EXPECT_EQ(sim_.PowerOnCount(), 0u);
+}
+
+TEST_F(ForceUpgradeSequenceTest, UnreadableImageEndsBeforeAnyDeviceStep) {
+  WriteImage(0);
+  RunForcedUpgrade();
+  EXPECT_EQ(view_.Calls(),
+            (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1361",
+                   L"status Read firmware file failed!",
+                   L"box Read firmware file failed!|error|error", L"hook off", L"idle",
+                   L"enable 1352", L"enable 1356", L"enable 1361", L"refresh", L"awake off"}));
+  EXPECT_TRUE(sim_.Transcript().empty());
+}

@@ -1,0 +1,30 @@
+// Holding the system awake while a sequence runs, and letting it sleep again afterwards.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "workflows/win/KeepAwake.h"
+
+namespace {
+
+// The thread's execution state as it is now (reading it sets the same state back).
+EXECUTION_STATE CurrentState() {
+  EXECUTION_STATE state = SetThreadExecutionState(ES_CONTINUOUS);
+  SetThreadExecutionState(state | ES_CONTINUOUS);
+  return state;
+}
+
+}  // namespace
+
+TEST(KeepAwake, RequiresTheSystemWhileHeldAndReleasesItAfterwards) {
+  SetThreadExecutionState(ES_CONTINUOUS);
+  {
+    CKeepAwake awake;
+    EXECUTION_STATE held = CurrentState();
+    EXPECT_TRUE(held & ES_CONTINUOUS);
+    EXPECT_TRUE(held & ES_SYSTEM_REQUIRED);
+    EXPECT_FALSE(held & ES_DISPLAY_REQUIRED);  // the screen may still go dark
+  }
+  EXECUTION_STATE released = CurrentState();
+  EXPECT_TRUE(released & ES_CONTINUOUS);
+  EXPECT_FALSE(released & ES_SYSTEM_REQUIRED);
+}

@@ -1,0 +1,22 @@
+// How the update sequences end: their outcomes and the tail that every upgrade runs.
+#pragma once
+
+#include <cstdint>
+
+#include "workflows/SequenceView.h"
+
+// Where the steps of an upgrade ended.
+enum class UpgradeResult {
+  kImageUnreadable,  // the image could not be read or was empty: nothing was sent
+  kFailed,           // a backup or the transfer failed
+  kSucceeded,        // the image was transferred (later restore failures do not count)
+};
+
+// Outcome of the normal upgrade. A failure grows the window to show the force-update group
+// and enables Initialize.
+void ShowUpgradeOutcome(SequenceView& view, UpgradeResult result);
+// Outcome of the forced upgrade: the window is left as it is.
+void ShowForcedUpgradeOutcome(SequenceView& view, UpgradeResult result);
+// The tail of both upgrades: the window is free again, the buttons that the sequence
+// disabled are enabled, and the version line is read again.
+void FinishUpgrade(SequenceView& view, uint16_t startId);

@@ -1,0 +1,26 @@
+// Steps that several update sequences share and that need no controller link.
+#include "workflows/SequenceSteps.h"
+
+#include "platform/Clock.h"
+#include "platform/FileRead.h"
+#include "platform/PowerSwitch.h"
+#include "ui/resource.h"
+
+void DisableUpgradeControls(SequenceView& view, uint16_t startId) {
+  view.EnableControl(IDC_SELECT, false);
+  view.EnableControl(IDC_REFRESH, false);
+  view.EnableControl(startId, false);
+}
+
+bool LoadFirmwareImage(FirmwareImage& image, const std::wstring& path) {
+  return ReadFileBytes(image, path) && !image.empty();
+}
+
+void PowerCycleController(SequenceView& view) {
+  view.SetStatus(L"Power off.....");
+  SetControllerPower(false);
+  SleepMs(1000);
+  view.SetStatus(L"Power on.....");
+  SetControllerPower(true);
+  SleepMs(2000);
+}

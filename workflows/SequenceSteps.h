@@ -1,0 +1,19 @@
+// Steps that several update sequences share and that need no controller link.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/FirmwareImage.h"
+#include "workflows/SequenceView.h"
+
+// Disables Select, Refresh and the button that started the sequence. Refresh stays off for
+// the whole upgrade: its version read would wait for the device held by the transfer, while
+// the transfer's progress updates wait for the window.
+void DisableUpgradeControls(SequenceView& view, uint16_t startId);
+
+// Reads the whole file into `image`; false when it cannot be read or holds no byte.
+bool LoadFirmwareImage(FirmwareImage& image, const std::wstring& path);
+
+// Switches the controller off and on again, with the pauses it needs after each.
+void PowerCycleController(SequenceView& view);

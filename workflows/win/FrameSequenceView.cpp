@@ -1,0 +1,86 @@
+// The main window as the update sequences see it.
+#include "workflows/win/FrameSequenceView.h"
+
+#include <commctrl.h>
+
+#include "ui/MsgBoxCenterHook.h"
+#include "ui/resource.h"
+#include "workflows/win/KeepAwake.h"
+
+namespace {
+
+class BoxPlacementScope final : public SequenceScope {
+  CMsgBoxCenterHook hook_;
+};
+
+class KeepAwakeScope final : public SequenceScope {
+  CKeepAwake awake_;
+};
+
+}  // namespace
+
+void CFrameSequenceView::SetStatus(const std::wstring& text) {
+  frame_.SetItemText(IDC_STATUS, text);
+}
+
+void CFrameSequenceView::EnableControl(uint16_t id, bool enabled) {
+  EnableWindow(frame_.GetItem(id), enabled ? TRUE : FALSE);
+}
+
+void CFrameSequenceView::SetProgress(uint64_t position) {
+  SendMessageW(frame_.progressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void CFrameSequenceView::GrowToFullAndCenter() {
+  const RECT& full = frame_.fullRect;
+  MoveWindow(frame_.hwnd, full.left, full.top, full.right - full.left, full.bottom - full.top,
+             TRUE);
+  frame_.CenterOnScreen(frame_.hwnd);
+}
+
+void CFrameSequenceView::ShowOutcome(const std::wstring& text, const std::wstring& caption,
+                                     MessageIcon icon) {
+  UINT style = icon == MessageIcon::kInformation ? MB_ICONINFORMATION : MB_ICONERROR;
+  MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), style);
+}
+
+void CFrameSequenceView::PostRefresh() {
+  frame_.PostCommand(IDC_REFRESH, 0, 0);
+}
+
+void CFrameSequenceView::ClearBusy() {
+  // In this order: once `busy` is clear a next upgrade may mark itself running at once, and
+  // that mark must not be cleared under it.
+  if (upgrade_) {
+    frame_.upgradeRunning = false;
+  }
+  frame_.busy = false;
+}
+
+void CFrameSequenceView::SetButtonConfigBackedUp(bool value) {
+  frame_.buttonConfigBackedUp = value;
+}
+
+void CFrameSequenceView::SetGlobalConfigBackedUp(bool value) {
+  frame_.globalConfigBackedUp = value;
+}
+
+bool CFrameSequenceView::ButtonConfigBackedUp() {
+  return frame_.buttonConfigBackedUp;
+}
+
+bool CFrameSequenceView::GlobalConfigBackedUp() {
+  return frame_.globalConfigBackedUp;
+}
+
+std::unique_ptr<SequenceScope> CFrameSequenceView::PlaceMessageBoxes() {
+  return std::make_unique<BoxPlacementScope>();
+}
+
+std::unique_ptr<SequenceScope> CFrameSequenceView::KeepAwake() {
+  return std::make_unique<KeepAwakeScope>();
+}
+
+bool CFrameSequenceView::CloseRequested() {
+  return frame_.CloseRequested();
+}
