@@ -83,5 +83,6 @@ void NormalModeModel::WriteGlobal(const CommandReport& request,
     Flag(violations, ViolationKind::BadLength, request.Command(), request.Length());
     return;
   }
-  std::memcpy(global.data(), request.Payload(), kGlobalConfigSize);
+  // Byte 0 is the version of the firmware that runs; a restored block cannot change it.
+  std::memcpy(global.data() + 1, request.Payload() + 1, kGlobalConfigSize - 1);
 }

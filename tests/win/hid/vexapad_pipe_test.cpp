@@ -64,7 +64,8 @@ TEST_F(VexapadOverPipes, ConfigurationCommandsReachTheController) {
   EXPECT_EQ(sim.SaveCount(), 1u);
   EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{2});
   GlobalConfig expected = newGlobal;
-  expected[kModeByte] = 2;  // the mode set shows in the global block
+  expected[kModeByte] = 2;                                        // the mode set shows in the block
+  expected[kFirmwareVersionByte] = global[kFirmwareVersionByte];  // the running version
   EXPECT_EQ(sim.GetGlobalConfig(), expected);
   EXPECT_EQ(sim.SavedGlobalConfig(), expected);
   EXPECT_TRUE(sim.Violations().empty());
