@@ -1,4 +1,4 @@
-// PNG writing with stored deflate blocks, and screen capture through GDI.
+// PNG writing with stored deflate blocks, for screen captures.
 #include "PngWriter.h"
 
 #include <cstdio>
@@ -81,32 +81,12 @@ bool WriteRgb(const std::wstring& path, int width, int height, const std::vector
 }
 
 bool CaptureScreen(const RECT& area, const std::wstring& path) {
-  int w = area.right - area.left;
-  int h = area.bottom - area.top;
-  if (w <= 0 || h <= 0) {
-    return false;
-  }
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
-  GdiFlush();
-  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
-  const auto* bgra = static_cast<const uint8_t*>(bits);
-  for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) {
-    rgb[i * 3] = bgra[i * 4 + 2];
-    rgb[i * 3 + 1] = bgra[i * 4 + 1];
-    rgb[i * 3 + 2] = bgra[i * 4];
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return WriteRgb(path, w, h, rgb);
+  screen::Capture capture;
+  return screen::Grab(area, &capture) && WriteCapture(capture, path);
+}
+
+bool WriteCapture(const screen::Capture& capture, const std::wstring& path) {
+  return WriteRgb(path, capture.width, capture.height, capture.rgb);
 }
 
 std::wstring ScreenshotPath(const std::wstring& name) {

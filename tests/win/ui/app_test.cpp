@@ -1,101 +1,25 @@
 // padwright.exe as shipped, started as a child process in folders of its own and inspected
-// from outside: start-up state, firmware discovery, the version line, the single-instance
-// guard, closing, and a screenshot of the started window.
+// from outside: start-up state, firmware discovery, the window as drawn, the single-instance
+// guard and closing. No controller is present here.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <string>
 
+#include "AppProcess.h"
 #include "PngWriter.h"
+#include "ScreenCapture.h"
 #include "WindowProbe.h"
-#include "platform/win/FileSystem.h"
 #include "ui/resource.h"
 
 namespace {
 
-const wchar_t kCaption[] = L"Padwright (20250522)";
-
-// A folder with padwright.exe, inpoutx64.dll and the given firmware files.
-std::wstring MakeAppFolder(const std::wstring& name, int firmwareFiles) {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring dir =
-      std::wstring(temp) + L"padwright-ui-" + name + L"-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(dir.c_str(), nullptr);
-  std::wstring bin = GetModuleDirectory();
-  CopyFileW((bin + L"\\padwright.exe").c_str(), (dir + L"\\padwright.exe").c_str(), FALSE);
-  CopyFileW((bin + L"\\inpoutx64.dll").c_str(), (dir + L"\\inpoutx64.dll").c_str(), FALSE);
-  for (int i = 0; i < firmwareFiles; ++i) {
-    std::wstring file = dir + L"\\fw" + std::to_wstring(i) + L".vxf";
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    CloseHandle(h);
-  }
-  return dir;
-}
-
-struct App {
-  PROCESS_INFORMATION process = {};
-  HWND window = nullptr;
-
-  bool Start(const std::wstring& dir) {
-    std::wstring exe = dir + L"\\padwright.exe";
-    std::wstring command = L"\"" + exe + L"\" ignored arguments";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.c_str(), &startup, &process)) {
-      return false;
-    }
-    window = probe::WaitForWindow(0, process.dwProcessId, L"#32770", kCaption, 20000);
-    return window != nullptr;
-  }
-  // Waits for the process to end; its exit code, or a marker when it does not end.
-  DWORD WaitExit(DWORD timeoutMs = 15000) {
-    DWORD code = 0xDEADu;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-      GetExitCodeProcess(process.hProcess, &code);
-    }
-    return code;
-  }
-  DWORD Close() {
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    return WaitExit();
-  }
-  ~App() {
-    if (process.hProcess != nullptr) {
-      if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 99);  // only our own child, after a failure
-      }
-      CloseHandle(process.hProcess);
-      CloseHandle(process.hThread);
-    }
-  }
-};
-
-HWND Item(const App& app, int id) {
-  return GetDlgItem(app.window, id);
-}
-
-std::wstring ItemText(const App& app, int id) {
-  return probe::TextOf(Item(app, id));
-}
-
-bool WaitForText(const App& app, int id, const std::wstring& text) {
-  return probe::WaitFor([&] { return ItemText(app, id) == text; }, 10000);
-}
-
-TEST(PadwrightExe, StartsCollapsedCentredTopmostWithTheForceUpdateGroupHidden) {
-  std::wstring dir = MakeAppFolder(L"one", 1);
-  App app;
-  ASSERT_TRUE(app.Start(dir));
-  RECT window = probe::RectOf(app.window);
-  RECT bar = probe::RectOf(Item(app, IDC_PROGRESS));
-  EXPECT_EQ(window.bottom, bar.bottom + 16);
-  EXPECT_GE(probe::RectOf(Item(app, IDC_INITIALIZE)).top, window.bottom);
-  EXPECT_GE(probe::RectOf(Item(app, IDC_FORCE_UPDATE)).top, window.bottom);
-  // Centred on the desktop, kept inside the work area.
+// Where a centred window of this size lands: centred on the desktop, then kept inside the
+// work area.
+POINT CentredInWorkArea(const RECT& window) {
   RECT desk = probe::RectOf(GetDesktopWindow());
   RECT work = {};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -105,68 +29,147 @@ TEST(PadwrightExe, StartsCollapsedCentredTopmostWithTheForceUpdateGroupHidden) {
   int y = desk.top + ((desk.bottom - desk.top) - h) / 2;
   x = x + w > work.right ? work.right - w : (x < 0 ? 0 : x);
   y = y + h > work.bottom ? work.bottom - h : (y < 0 ? 0 : y);
-  EXPECT_EQ(window.left, x);
-  EXPECT_EQ(window.top, y);
-  EXPECT_TRUE(GetWindowLongPtrW(app.window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-  EXPECT_FALSE(IsWindowEnabled(Item(app, IDC_INITIALIZE)));
-  EXPECT_FALSE(IsWindowEnabled(Item(app, IDC_FORCE_UPDATE)));
+  return POINT{x, y};
+}
+
+TEST(PadwrightExe, StartsCollapsedCentredTopmostWithTheForceUpdateGroupHidden) {
+  AppFolder folder(L"one", 1);
+  ASSERT_TRUE(folder.Ready());
+  AppProcess app;
+  ASSERT_TRUE(app.Start(folder.Path()));
+  RECT window = probe::RectOf(app.Window());
+  RECT bar = probe::RectOf(app.Item(IDC_PROGRESS));
+  EXPECT_EQ(window.bottom, bar.bottom + 16);
+  EXPECT_GE(probe::RectOf(app.Item(IDC_INITIALIZE)).top, window.bottom);
+  EXPECT_GE(probe::RectOf(app.Item(IDC_FORCE_UPDATE)).top, window.bottom);
+  POINT centred = CentredInWorkArea(window);
+  EXPECT_EQ(window.left, centred.x);
+  EXPECT_EQ(window.top, centred.y);
+  EXPECT_TRUE(GetWindowLongPtrW(app.Window(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(IsWindowEnabled(app.Item(IDC_INITIALIZE)));
+  EXPECT_FALSE(IsWindowEnabled(app.Item(IDC_FORCE_UPDATE)));
   for (int id : {IDC_UPDATE, IDC_SELECT, IDC_REFRESH, IDC_FILE_PATH}) {
-    EXPECT_TRUE(IsWindowEnabled(Item(app, id))) << id;
+    EXPECT_TRUE(IsWindowEnabled(app.Item(id))) << id;
   }
-  EXPECT_EQ(ItemText(app, IDC_FILE_PATH), dir + L"\\fw0.vxf");
-  EXPECT_TRUE(WaitForText(app, IDC_VERSION, L"Firmware Version: Error"));
-  EXPECT_EQ(SendMessageW(Item(app, IDC_PROGRESS), PBM_GETRANGE, TRUE, 0), 0);
-  EXPECT_EQ(SendMessageW(Item(app, IDC_PROGRESS), PBM_GETRANGE, FALSE, 0), 1000);
-  EXPECT_EQ(SendMessageW(Item(app, IDC_PROGRESS), PBM_GETPOS, 0, 0), 0);
+  EXPECT_EQ(app.Text(IDC_FILE_PATH), folder.Path() + L"\\fw0.vxf");
+  EXPECT_EQ(app.Text(IDC_STATUS), L"");
+  EXPECT_TRUE(app.WaitForText(IDC_VERSION, L"Firmware Version: Error"));
+  HWND progress = app.Item(IDC_PROGRESS);
+  EXPECT_EQ(SendMessageW(progress, PBM_GETRANGE, TRUE, 0), 0);
+  EXPECT_EQ(SendMessageW(progress, PBM_GETRANGE, FALSE, 0), 1000);
+  EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), 0);
 
-  Sleep(500);  // let every control paint
-  EXPECT_TRUE(png::CaptureScreen(window, png::ScreenshotPath(L"ui-main-window.png")));
+  // Escape and Enter change nothing (Escape in the multi-line path box would have it post
+  // WM_CLOSE to the dialog). Refresh rewrites the version line; posted twice, the second
+  // time after the first was handled, it comes after anything the keys may have posted.
+  PostMessageW(app.Item(IDC_FILE_PATH), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageW(app.Item(IDC_VERSION), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  for (int round = 0; round < 2; ++round) {
+    SendMessageW(app.Item(IDC_VERSION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"stale"));
+    PostMessageW(app.Window(), WM_COMMAND, IDC_REFRESH, 0);
+    EXPECT_TRUE(app.WaitForText(IDC_VERSION, L"Firmware Version: Error")) << round;
+  }
+  EXPECT_TRUE(IsWindow(app.Window()) && IsWindowVisible(app.Window()));
+  EXPECT_EQ(app.Text(IDC_FILE_PATH), folder.Path() + L"\\fw0.vxf");
+  EXPECT_EQ(app.Close(), 0u);
+}
 
-  // Refresh rewrites the version line.
-  SendMessageW(Item(app, IDC_VERSION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"stale"));
-  PostMessageW(app.window, WM_COMMAND, IDC_REFRESH, 0);
-  EXPECT_TRUE(WaitForText(app, IDC_VERSION, L"Firmware Version: Error"));
+// The pixels along the middle row of the progress bar's inside, in its left and right
+// quarters: how many are white, and how many have the colour of the left quarter's first
+// pixel that is not white (`fill`).
+struct BarPixels {
+  int quarter = 0;
+  int leftWhite = 0, leftFill = 0, rightWhite = 0;
+  screen::Rgb fill{255, 255, 255};
+};
 
-  // Escape and Enter change nothing (Escape in the multi-line path box would close the
-  // dialog); closing ends the process with 0.
-  PostMessageW(Item(app, IDC_FILE_PATH), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-  PostMessageW(Item(app, IDC_VERSION), WM_KEYDOWN, VK_RETURN, 0x001C0001);
-  Sleep(500);
-  EXPECT_TRUE(IsWindow(app.window) && IsWindowVisible(app.window));
+BarPixels ReadBar(const screen::Capture& capture, HWND progress) {
+  RECT client = {};
+  GetClientRect(progress, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(progress, &origin);
+  const screen::Rgb white{255, 255, 255};
+  BarPixels p;
+  int y = origin.y + client.bottom / 2;
+  int x0 = origin.x + 2;  // keep off the inner edge
+  int width = client.right - 4;
+  p.quarter = width / 4;
+  for (int x = x0; x < x0 + p.quarter && p.fill == white; ++x) {
+    p.fill = capture.At(x, y);
+  }
+  p.leftWhite = capture.CountInRow(y, x0, x0 + p.quarter, white);
+  p.leftFill = p.fill == white ? 0 : capture.CountInRow(y, x0, x0 + p.quarter, p.fill);
+  p.rightWhite = capture.CountInRow(y, x0 + width - p.quarter, x0 + width, white);
+  return p;
+}
+
+TEST(PadwrightExe, ProgressBarIsWhiteWithTheBarColourSetAndFillsFromTheLeft) {
+  AppFolder folder(L"bar", 0);
+  ASSERT_TRUE(folder.Ready());
+  AppProcess app;
+  ASSERT_TRUE(app.Start(folder.Path()));
+  ASSERT_TRUE(app.WaitForText(IDC_VERSION, L"Firmware Version: Error"));
+  HWND progress = app.Item(IDC_PROGRESS);
+  EXPECT_EQ(SendMessageW(progress, PBM_GETBKCOLOR, 0, 0), RGB(255, 255, 255));
+  EXPECT_EQ(SendMessageW(progress, PBM_GETBARCOLOR, 0, 0), RGB(37, 176, 6));
+  // Under visual styles the theme draws the bar in its own colour (and may animate it).
+  const bool themed = IsThemeActive() != FALSE;
+  screen::Capture capture;
+  auto filled = [&](const screen::Capture& c) {
+    return !(ReadBar(c, progress).fill == screen::Rgb{255, 255, 255});
+  };
+  EXPECT_TRUE(screen::GrabSettled(app.Window(), &capture) || themed);
+  BarPixels empty = ReadBar(capture, progress);
+  EXPECT_EQ(empty.leftWhite, empty.quarter);
+  EXPECT_EQ(empty.rightWhite, empty.quarter);
+
+  SendMessageW(progress, PBM_SETPOS, 500, 0);
+  EXPECT_TRUE(screen::GrabSettled(app.Window(), &capture, filled) || themed);
+  EXPECT_TRUE(png::WriteCapture(capture, png::ScreenshotPath(L"ui-progress-half.png")));
+  BarPixels half = ReadBar(capture, progress);
+  EXPECT_EQ(half.rightWhite, half.quarter);
+  EXPECT_NE(half.fill, (screen::Rgb{255, 255, 255}));
+  if (themed) {
+    EXPECT_EQ(half.leftWhite, 0);
+  } else {
+    // Blocks of the bar colour with white gaps between them, or one smooth run.
+    EXPECT_EQ(half.fill, (screen::Rgb{37, 176, 6}));
+    EXPECT_GT(half.leftFill, half.quarter / 2);
+    EXPECT_EQ(half.leftFill + half.leftWhite, half.quarter);
+  }
   EXPECT_EQ(app.Close(), 0u);
 }
 
 TEST(PadwrightExe, TwoFirmwareFilesOrNoneLeaveThePathEmpty) {
   for (int files : {0, 2}) {
-    App app;
-    ASSERT_TRUE(app.Start(MakeAppFolder(L"files" + std::to_wstring(files), files)));
-    EXPECT_EQ(ItemText(app, IDC_FILE_PATH), L"") << files;
+    AppFolder folder(L"files" + std::to_wstring(files), files);
+    ASSERT_TRUE(folder.Ready());
+    AppProcess app;
+    ASSERT_TRUE(app.Start(folder.Path()));
+    EXPECT_EQ(app.Text(IDC_FILE_PATH), L"") << files;
     EXPECT_EQ(app.Close(), 0u);
   }
 }
 
 TEST(PadwrightExe, SecondStartWarnsAndEndsWhileTheFirstRunsOn) {
-  std::wstring dir = MakeAppFolder(L"single", 0);
-  App first;
-  ASSERT_TRUE(first.Start(dir));
-  App second;
-  std::wstring exe = dir + L"\\padwright.exe";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  ASSERT_TRUE(CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                             &startup, &second.process));
-  HWND box = probe::WaitForWindow(0, second.process.dwProcessId, L"#32770", L"warn", 20000);
+  AppFolder folder(L"single", 0);
+  ASSERT_TRUE(folder.Ready());
+  AppProcess first;
+  ASSERT_TRUE(first.Start(folder.Path()));
+  AppProcess second;
+  ASSERT_TRUE(second.Launch(folder.Path()));
+  HWND box = probe::WaitForWindow(0, second.ProcessId(), L"#32770", L"warn", 20000);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(probe::MessageBoxText(box), L"An instance is already running!");
   EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_EQ(second.WaitExit(), 0u);
-  EXPECT_TRUE(IsWindow(first.window) && IsWindowVisible(first.window));
+  EXPECT_TRUE(IsWindow(first.Window()) && IsWindowVisible(first.Window()));
   EXPECT_EQ(first.Close(), 0u);
 
   // Once the first has ended, a new start runs normally.
-  App third;
-  ASSERT_TRUE(third.Start(dir));
+  AppProcess third;
+  ASSERT_TRUE(third.Start(folder.Path()));
   EXPECT_EQ(third.Close(), 0u);
 }
 

@@ -1,0 +1,157 @@
+// The resources built into padwright.exe, read from the file itself: the main dialog's
+// template field by field (ids, classes, texts, styles, places, tab order), its font drawing
+// Chinese as well as Latin text, the icon, and the manifest's requests.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "DialogTemplate.h"
+#include "platform/win/FileSystem.h"
+#include "ui/resource.h"
+
+namespace {
+
+const WORD kChineseSimplified = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);  // 2052
+
+struct Row {
+  int32_t id;
+  const wchar_t* className;
+  const wchar_t* text;
+  uint32_t style;
+  int16_t x, y, cx, cy;
+};
+
+// The controls in template (and tab) order.
+const Row kRows[] = {
+    {1039, L"Button", L"Update", 0x50010000, 120, 88, 49, 22},
+    {1351, L"msctls_progress32", L"", 0x50800000, 5, 132, 293, 14},
+    {1349, L"Edit", L"", 0x50A11044, 45, 33, 191, 47},
+    {-1, L"Static", L"File: ", 0x50020000, 19, 40, 25, 8},
+    {1352, L"Button", L"Select", 0x50010000, 242, 33, 52, 22},
+    {-1, L"Static", L"Version: ", 0x50020000, 7, 13, 37, 8},
+    {1354, L"Edit", L"", 0x50810880, 45, 10, 192, 14},
+    {1356, L"Button", L"Refresh", 0x50010000, 242, 6, 52, 22},
+    {1045, L"Edit", L"", 0x50810880, 5, 115, 293, 14},
+    {-1, L"Button", L"Force update", 0x50000007, 5, 149, 293, 68},
+    {1025, L"Button", L"Initialize", 0x58010000, 229, 162, 63, 22},
+    {1361, L"Button", L"Force update", 0x58010000, 229, 189, 63, 22},
+    {-1, L"Static", L"1.Long press HOME and click the Initial button", 0x50020000, 9, 164, 186, 12},
+    {-1, L"Static", L"2.Release the HOME button after 3 seconds", 0x50020000, 9, 177, 186, 12},
+    {-1, L"Static", L"3.Wait for the Updata_force button to be available.", 0x50020000, 9, 191, 207,
+     12},
+    {-1, L"Static", L"4.Click on Updata_Sorce to upgrade the firmware", 0x50020000, 9, 205, 195,
+     12},
+};
+
+// padwright.exe beside this test, loaded for its resources only.
+class ExeResources : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::wstring exe = GetModuleDirectory() + L"\\padwright.exe";
+    module_ = LoadLibraryExW(exe.c_str(), nullptr,
+                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module_, nullptr);
+  }
+  void TearDown() override {
+    if (module_ != nullptr) {
+      FreeLibrary(module_);
+    }
+  }
+  std::string Resource(LPCWSTR type, int id) {
+    HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(id), type);
+    HGLOBAL loaded = found != nullptr ? LoadResource(module_, found) : nullptr;
+    const char* data = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    return data != nullptr ? std::string(data, SizeofResource(module_, found)) : std::string();
+  }
+
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(ExeResources, MainDialogTemplateHasItsControlsInOrder) {
+  DialogTemplate dialog;
+  ASSERT_TRUE(LoadDialogTemplate(module_, IDD_MAIN, kChineseSimplified, &dialog));
+  EXPECT_EQ(dialog.style, 0x80CA00C0u);
+  EXPECT_EQ(dialog.exStyle, 0u);
+  EXPECT_EQ(dialog.x, 0);
+  EXPECT_EQ(dialog.y, 0);
+  EXPECT_EQ(dialog.cx, 303);
+  EXPECT_EQ(dialog.cy, 223);
+  EXPECT_EQ(dialog.menu, L"");
+  EXPECT_EQ(dialog.className, L"");
+  EXPECT_EQ(dialog.caption, L"Padwright (20250522)");
+  EXPECT_EQ(dialog.pointSize, 12);
+  EXPECT_EQ(dialog.weight, 400);
+  EXPECT_EQ(dialog.italic, 0);
+  EXPECT_EQ(dialog.charset, 134);
+  EXPECT_EQ(dialog.face, L"\u5B8B\u4F53");
+  ASSERT_EQ(dialog.items.size(), std::size(kRows));
+  for (size_t i = 0; i < std::size(kRows); ++i) {
+    const Row& want = kRows[i];
+    const DialogTemplateItem& got = dialog.items[i];
+    SCOPED_TRACE(testing::Message() << "control " << i << " (" << want.id << ")");
+    EXPECT_EQ(got.id, want.id);
+    EXPECT_EQ(_wcsicmp(got.className.c_str(), want.className), 0);
+    EXPECT_EQ(got.text, want.text);
+    EXPECT_EQ(got.style, want.style);
+    EXPECT_EQ(got.exStyle, 0u);
+    EXPECT_EQ(got.x, want.x);
+    EXPECT_EQ(got.y, want.y);
+    EXPECT_EQ(got.cx, want.cx);
+    EXPECT_EQ(got.cy, want.cy);
+  }
+}
+
+INT_PTR CALLBACK PassiveDialogProc(HWND, UINT, WPARAM, LPARAM) {
+  return FALSE;
+}
+
+TEST_F(ExeResources, MainDialogFontDrawsChineseAndLatin) {
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  HRSRC found = FindResourceExW(module_, RT_DIALOG, MAKEINTRESOURCEW(IDD_MAIN), kChineseSimplified);
+  ASSERT_NE(found, nullptr);
+  auto* dialogTemplate = static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(module_, found)));
+  HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), dialogTemplate, nullptr,
+                                           PassiveDialogProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog, IDC_VERSION, WM_GETFONT, 0, 0)),
+            font);
+  LOGFONTW logical = {};
+  ASSERT_NE(GetObjectW(font, sizeof(logical), &logical), 0);
+  EXPECT_STREQ(logical.lfFaceName, L"\u5B8B\u4F53");
+  // (The dialog manager asks for DEFAULT_CHARSET whatever the template says.)
+  EXPECT_EQ(logical.lfWeight, 400);
+  HDC dc = GetDC(dialog);
+  HGDIOBJ old = SelectObject(dc, font);
+  EXPECT_EQ(logical.lfHeight, -MulDiv(12, GetDeviceCaps(dc, LOGPIXELSY), 72));
+  // Glyphs the font itself has: a stand-in without Chinese would mark these missing.
+  const wchar_t text[] = L"\u5B8B\u4F53\u56FA\u4EF6Firmware";
+  WORD glyphs[std::size(text) - 1] = {};
+  ASSERT_EQ(GetGlyphIndicesW(dc, text, static_cast<int>(std::size(glyphs)), glyphs,
+                             GGI_MARK_NONEXISTING_GLYPHS),
+            std::size(glyphs));
+  for (size_t i = 0; i < std::size(glyphs); ++i) {
+    EXPECT_NE(glyphs[i], 0xFFFF) << "character " << i;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(dialog, dc);
+  DestroyWindow(dialog);
+}
+
+TEST_F(ExeResources, IconAndManifestAskForAdministratorAndCommonControls6) {
+  EXPECT_FALSE(Resource(RT_GROUP_ICON, IDI_MAIN).empty());
+  std::string manifest = Resource(RT_MANIFEST, 1);
+  EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
+  size_t controls = manifest.find("name=\"Microsoft.Windows.Common-Controls\"");
+  ASSERT_NE(controls, std::string::npos);
+  size_t end = manifest.find("/>", controls);
+  EXPECT_NE(manifest.substr(controls, end - controls).find("version=\"6.0.0.0\""),
+            std::string::npos);
+}
+
+}  // namespace
