@@ -133,9 +133,9 @@ class ControllerSimulator {
   void RecordLocked(SimDevice device, Direction direction, uint32_t connection, const uint8_t* wire,
                     size_t count);
   bool DispatchLocked(SimDevice device, const CommandReport& request,
-                      const std::optional<FaultSpec>& fault, CommandReport* reply);
+                      const std::optional<InjectedFault>& fault, CommandReport* reply);
   void QueueReplyLocked(Connection& connection, const CommandReport& reply,
-                        const std::optional<FaultSpec>& fault);
+                        const std::optional<InjectedFault>& fault);
 
   std::mutex mutex_;
   SimState state_ = SimState::Normal;

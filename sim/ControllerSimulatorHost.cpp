@@ -41,7 +41,7 @@ bool StepFor(SimDevice device, uint8_t command, Step* step) {
   return false;
 }
 
-bool HasFault(const std::optional<FaultSpec>& fault, Fault kind) {
+bool HasFault(const std::optional<InjectedFault>& fault, Fault kind) {
   return fault && fault->fault == kind;
 }
 
@@ -126,7 +126,7 @@ bool ControllerSimulator::HostWrite(uint32_t id, const uint8_t* wire, size_t cou
   CommandReport request;
   std::memcpy(request.data(), wire + 1, kReportSize);
   Step step;
-  std::optional<FaultSpec> fault;
+  std::optional<InjectedFault> fault;
   if (StepFor(device, request.Command(), &step)) {
     fault = faults_.Next(step);
   }
@@ -152,7 +152,7 @@ bool ControllerSimulator::HostWrite(uint32_t id, const uint8_t* wire, size_t cou
 
 // Lets the device act on one request; true when it answers.
 bool ControllerSimulator::DispatchLocked(SimDevice device, const CommandReport& request,
-                                         const std::optional<FaultSpec>& fault,
+                                         const std::optional<InjectedFault>& fault,
                                          CommandReport* reply) {
   if (device == SimDevice::BootLoader) {
     bootLoader_.Handle(request, reply, &violations_);
@@ -174,7 +174,7 @@ bool ControllerSimulator::DispatchLocked(SimDevice device, const CommandReport& 
 }
 
 void ControllerSimulator::QueueReplyLocked(Connection& connection, const CommandReport& reply,
-                                           const std::optional<FaultSpec>& fault) {
+                                           const std::optional<InjectedFault>& fault) {
   SimReply queued;
   queued.wire[0] = 0;
   std::memcpy(queued.wire.data() + 1, reply.data(), kReportSize);

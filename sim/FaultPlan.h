@@ -8,7 +8,7 @@
 
 #include "sim/SimTypes.h"
 
-struct FaultSpec {
+struct InjectedFault {
   Fault fault = Fault::NoReply;
   uint32_t value = 0;
 };
@@ -20,7 +20,7 @@ class FaultPlan {
   void Add(Step step, uint32_t occurrence, Fault fault, uint32_t value);
   void Clear();
   // Counts one request of kind `step` and returns the fault planned for it, if any.
-  std::optional<FaultSpec> Next(Step step);
+  std::optional<InjectedFault> Next(Step step);
   // Starts numbering `step` from 0 again (a new boot-loader session for data packets).
   void ResetCount(Step step);
 
@@ -28,7 +28,7 @@ class FaultPlan {
   struct Entry {
     Step step;
     uint32_t number;
-    FaultSpec spec;
+    InjectedFault fault;
   };
   std::vector<Entry> entries_;
   std::array<uint32_t, kStepCount> counts_{};
