@@ -36,6 +36,11 @@ int RunMainWindow() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Elevated, the program must not load a DLL planted in its folder: from here on every DLL
+  // that is not a KnownDLL comes from System32 only. hid.dll and setupapi.dll are
+  // delay-loaded, so they are first loaded after this; inpoutx64.dll, the one library meant
+  // to sit beside the exe, was loaded with the exe.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   BindWindowsClock();
   BindInpOutPhysicalMemory();
   INITCOMMONCONTROLSEX controls = {sizeof(controls), 0};
