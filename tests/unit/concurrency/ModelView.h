@@ -1,0 +1,139 @@
+// The window model as the sequences see it (from their workers) and as the start handlers
+// see it (on the window thread), made the way the product's window makes them: window calls
+// go through the window thread and block until served; the busy marks are atomics that
+// workers clear directly; the backup flags are plain fields ordered by `busy` alone.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "tests/unit/concurrency/WindowModel.h"
+#include "ui/resource.h"
+#include "workflows/CommandHost.h"
+#include "workflows/SequenceView.h"
+
+class ModelView final : public SequenceView {
+ public:
+  ModelView(WindowModel& window, bool upgrade) : window_(window), upgrade_(upgrade) {}
+
+  void SetStatus(const std::wstring& text) override {
+    Call(L"status " + text, [this, text] { window_.SetStatusText(text); });
+  }
+  void EnableControl(uint16_t id, bool enabled) override {
+    Call((enabled ? L"enable " : L"disable ") + std::to_wstring(id),
+         [this, id, enabled] { window_.SetEnabled(id, enabled); });
+  }
+  void SetProgress(uint64_t position) override {
+    Call(L"progress " + std::to_wstring(position), [] {});
+  }
+  void GrowToFullAndCenter() override {
+    Call(L"grow", [] {});
+  }
+  void ShowOutcome(const std::wstring& text, const std::wstring& caption,
+                   MessageIcon icon) override {
+    Call(L"box " + text + L"|" + caption, [] {});
+  }
+  void PostRefresh() override {
+    // Runs after this view is gone: it holds on to the window only.
+    WindowModel* window = &window_;
+    window_.Post([window] {
+      if (window->WindowAlive()) {
+        window->OnCommand(IDC_REFRESH);
+      }
+    });
+  }
+  void ClearBusy() override {
+    window_.Record(L"idle");
+    if (upgrade_) {
+      window_.upgradeRunning = false;
+    }
+    window_.busy = false;
+  }
+  void SetButtonConfigBackedUp(bool value) override { window_.buttonConfigBackedUp = value; }
+  void SetGlobalConfigBackedUp(bool value) override { window_.globalConfigBackedUp = value; }
+  bool ButtonConfigBackedUp() override { return window_.buttonConfigBackedUp; }
+  bool GlobalConfigBackedUp() override { return window_.globalConfigBackedUp; }
+  std::unique_ptr<SequenceScope> PlaceMessageBoxes() override { return Scope(L"hook"); }
+  std::unique_ptr<SequenceScope> KeepAwake() override { return Scope(L"awake"); }
+  bool CloseRequested() override { return window_.workers.StopRequested(); }
+
+ private:
+  class NamedScope final : public SequenceScope {
+   public:
+    NamedScope(WindowModel& window, std::wstring name) : window_(window), name_(std::move(name)) {
+      window_.Record(name_ + L" on");
+    }
+    ~NamedScope() override { window_.Record(name_ + L" off"); }
+
+   private:
+    WindowModel& window_;
+    std::wstring name_;
+  };
+
+  std::unique_ptr<SequenceScope> Scope(const wchar_t* name) {
+    return std::make_unique<NamedScope>(window_, name);
+  }
+
+  // A window call: served by the window thread while the worker waits; on a closed window
+  // it does nothing (the product's handle is dead then) and is logged as such.
+  template <typename Apply>
+  void Call(const std::wstring& line, Apply apply) {
+    window_.Send([&] {
+      if (window_.WindowAlive()) {
+        window_.Record(line);
+        apply();
+      } else {
+        window_.Record(L"dead " + line);
+      }
+    });
+  }
+
+  WindowModel& window_;
+  bool upgrade_;
+};
+
+class ModelHost final : public CommandHost {
+ public:
+  ModelHost(WindowModel& window, bool upgrade) : window_(window), upgrade_(upgrade) {}
+
+  std::wstring TakeFirmwarePath() override { return path_; }
+  bool IsFile(const std::wstring&) override { return true; }
+  void ShowMessage(const std::wstring& text, const std::wstring& caption, MessageIcon) override {
+    window_.Record(L"message " + text + L"|" + caption);
+  }
+  bool IsBusy() override { return window_.busy; }
+  void SetBusy(bool busy) override {
+    if (upgrade_ && busy) {
+      window_.upgradeRunning = true;
+    }
+    window_.busy = busy;
+    if (upgrade_ && !busy) {
+      window_.upgradeRunning = false;
+    }
+  }
+  void EnableControl(uint16_t id, bool enabled) override { window_.SetEnabled(id, enabled); }
+  bool IsControlEnabled(uint16_t id) override { return window_.Enabled(id); }
+  bool StartWorker(std::function<void()> body) override {
+    if (!window_.workers.Enter()) {
+      return false;
+    }
+    WindowModel* window = &window_;
+    window_.Record(L"worker started");
+    std::thread([window, body = std::move(body)] {
+      body();
+      window->Record(L"worker done");
+      window->workers.Leave();  // the worker's last touch of the window
+    }).detach();
+    return true;
+  }
+
+  void SetPath(std::wstring path) { path_ = std::move(path); }
+
+ private:
+  WindowModel& window_;
+  bool upgrade_;
+  std::wstring path_;
+};

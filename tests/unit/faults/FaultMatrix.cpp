@@ -1,0 +1,296 @@
+// The fault matrix. Rows name a step and the faults they cover; a row's expectation is what
+// the system must do when that step meets one of those faults. Faults fall in three kinds
+// at a request: unanswered (no reply, a reply after the time-out, a short reply: the request
+// was taken, its answer is lost), a wrong report length (the request was taken, the device
+// takes no further report) and a device that is gone (the request never arrived).
+#include "tests/unit/faults/FaultMatrix.h"
+
+#include <initializer_list>
+
+namespace {
+
+enum : unsigned {
+  kNoReplyBit = 1u << 0,
+  kLateBit = 1u << 1,
+  kShortBit = 1u << 2,
+  kWrongBit = 1u << 3,
+  kGoneBit = 1u << 4,
+  kNeverBit = 1u << 5,
+  kLateBootBit = 1u << 6,
+  kSwitchBit = 1u << 7,
+};
+constexpr unsigned kUnanswered = kNoReplyBit | kLateBit | kShortBit;
+constexpr unsigned kTaken = kUnanswered | kWrongBit;
+
+const Injected kEveryFault[] = {Injected::kNoReply,     Injected::kLateReply,
+                                Injected::kShortReply,  Injected::kWrongReportLength,
+                                Injected::kDeviceGone,  Injected::kNeverAppears,
+                                Injected::kAppearsLate, Injected::kSwitchUnavailable};
+
+unsigned Bit(Injected fault) {
+  return 1u << static_cast<unsigned>(fault);
+}
+
+// The texts of the status line.
+const std::wstring kBackup = L"Backup config.....";
+const std::wstring kButtonBackupFailed = L"Backup button config failed!";
+const std::wstring kGlobalBackupFailed = L"Backup global config failed!";
+const std::wstring kReady = L"Ready, please wait...";
+const std::wstring kPowerOff = L"Power off.....";
+const std::wstring kPowerOn = L"Power on.....";
+const std::wstring kRecovery = L"Recovery config.....";
+const std::wstring kGlobalRestore = L"Recovery global config...";
+const std::wstring kGlobalOk = L"Recovery global ok";
+const std::wstring kGlobalFailed = L"Recovery global failed";
+const std::wstring kButtonRestore = L"Recovery button config...";
+const std::wstring kButtonsOk = L"Recovery config ok!";
+const std::wstring kButtonsFailed = L"Recovery config failed";
+const std::wstring kVersion = L"Get current version...";
+const std::wstring kSave = L"Save config...";
+const std::wstring kMode = L"Recovery mode: 7";
+const std::wstring kModeOk = L"Recovery mode ok";
+const std::wstring kModeFailed = L"Recovery mode failed!";
+const std::wstring kSuccess = L"Upgrade success";
+const std::wstring kFailure = L"Upgrade failed!";
+const std::wstring kPrompt = L"Please release the HOME button";
+const std::wstring kFound = L"Initialize ok\uFF0CYou can force an upgrade now\uFF01";
+
+TextList Join(std::initializer_list<TextList> parts) {
+  TextList all;
+  for (const TextList& part : parts) {
+    all.insert(all.end(), part.begin(), part.end());
+  }
+  return all;
+}
+
+// The restore as far as it gets, then the outcome.
+const TextList kRestoreUpToSave{kRecovery,  kGlobalRestore, kGlobalOk, kButtonRestore,
+                                kButtonsOk, kVersion,       kSave};
+const TextList kAllRestored = Join({kRestoreUpToSave, {kMode, kModeOk, kSuccess}});
+const TextList kGlobalRestoreFails{kRecovery, kGlobalRestore, kGlobalFailed, kSuccess};
+const TextList kButtonRestoreFails{kRecovery,      kGlobalRestore, kGlobalOk,
+                                   kButtonRestore, kButtonsFailed, kSuccess};
+const TextList kVersionReadFails{kRecovery,  kGlobalRestore, kGlobalOk, kButtonRestore,
+                                 kButtonsOk, kVersion,       kSuccess};
+const TextList kModeFails = Join({kRestoreUpToSave, {kMode, kModeFailed, kSuccess}});
+
+// Status texts of a transfer that got through, followed by `restore`.
+TextList Transferred(Sequence sequence, const TextList& restore) {
+  const TextList head =
+      sequence == Sequence::kUpgrade ? TextList{kBackup, kReady} : TextList{kReady};
+  return Join({head, {kPowerOff, kPowerOn}, restore});
+}
+
+TextList TransferFails(Sequence sequence) {
+  return sequence == Sequence::kUpgrade ? TextList{kBackup, kReady, kFailure}
+                                        : TextList{kReady, kFailure};
+}
+
+// Requests up to the transfer (the forced upgrade starts at the data packets), then `more`.
+std::string Sent(Sequence sequence, const std::string& more) {
+  std::string head = sequence == Sequence::kUpgrade ? "06x33 08 01" : "";
+  if (head.empty() || more.empty()) {
+    return head + more;
+  }
+  return head + " " + more;
+}
+
+std::string AfterTransfer(Sequence sequence, const std::string& restore) {
+  return Sent(sequence, restore.empty() ? "02x21 03" : "02x21 03 " + restore);
+}
+
+constexpr Restored kNothing{};
+constexpr Restored kGlobalOnly{true, false, false};
+constexpr Restored kBlocks{true, true, false};
+constexpr Restored kEverything{true, true, true};
+
+struct Row {
+  Sequence sequence;
+  DeviceStep step;
+  unsigned faults;
+  Expectation expect;
+};
+
+Expectation Upgraded(Sequence sequence, const TextList& restore, const std::string& requests,
+                     Restored restored, uint32_t extraWaitMs = 0) {
+  return {
+      Transferred(sequence, restore), Ending::kSuccess, requests, restored, 33, true, extraWaitMs};
+}
+
+Expectation Failed(const TextList& statuses, const std::string& requests, int blocks = 33,
+                   bool global = true, uint32_t extraWaitMs = 0) {
+  return {statuses, Ending::kFailure, requests, kNothing, blocks, global, extraWaitMs};
+}
+
+// The rows of the data packets and the end packet, shared by both upgrades.
+void AddTransferRows(Sequence s, std::vector<Row>& rows) {
+  const TextList fails = TransferFails(s);
+  // A failed data packet is followed by the end packet, which a device with a wrong report
+  // length or a vanished device no longer takes.
+  rows.push_back({s, DeviceStep::kFirstPacket, kUnanswered, Failed(fails, Sent(s, "02 03"))});
+  rows.push_back({s, DeviceStep::kFirstPacket, kWrongBit, Failed(fails, Sent(s, "02"))});
+  rows.push_back({s, DeviceStep::kFirstPacket, kGoneBit, Failed(fails, Sent(s, ""))});
+  rows.push_back({s, DeviceStep::kMiddlePacket, kUnanswered, Failed(fails, Sent(s, "02x11 03"))});
+  rows.push_back({s, DeviceStep::kMiddlePacket, kWrongBit, Failed(fails, Sent(s, "02x11"))});
+  rows.push_back({s, DeviceStep::kMiddlePacket, kGoneBit, Failed(fails, Sent(s, "02x10"))});
+  rows.push_back({s, DeviceStep::kLastPacket, kUnanswered, Failed(fails, Sent(s, "02x21 03"))});
+  rows.push_back({s, DeviceStep::kLastPacket, kWrongBit, Failed(fails, Sent(s, "02x21"))});
+  rows.push_back({s, DeviceStep::kLastPacket, kGoneBit, Failed(fails, Sent(s, "02x20"))});
+  rows.push_back({s, DeviceStep::kEndPacket, kTaken, Failed(fails, Sent(s, "02x21 03"))});
+  rows.push_back({s, DeviceStep::kEndPacket, kGoneBit, Failed(fails, Sent(s, "02x21"))});
+}
+
+// The rows of the steps after the transfer, shared by both upgrades.
+void AddRestoreRows(Sequence s, std::vector<Row>& rows) {
+  // Once the image is across, a failing restore step ends the restore but not the success.
+  rows.push_back({s, DeviceStep::kGlobalRestore, kTaken,
+                  Upgraded(s, kGlobalRestoreFails, AfterTransfer(s, "09"), kNothing)});
+  rows.push_back({s, DeviceStep::kGlobalRestore, kGoneBit,
+                  Upgraded(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
+  rows.push_back({s, DeviceStep::kButtonRestore, kTaken,
+                  Upgraded(s, kButtonRestoreFails, AfterTransfer(s, "09 07x17"), kGlobalOnly)});
+  rows.push_back({s, DeviceStep::kButtonRestore, kGoneBit,
+                  Upgraded(s, kButtonRestoreFails, AfterTransfer(s, "09 07x16"), kGlobalOnly)});
+  rows.push_back({s, DeviceStep::kVersionRead, kTaken,
+                  Upgraded(s, kVersionReadFails, AfterTransfer(s, "09 07x33 08"), kBlocks)});
+  rows.push_back({s, DeviceStep::kVersionRead, kGoneBit,
+                  Upgraded(s, kVersionReadFails, AfterTransfer(s, "09 07x33"), kBlocks)});
+  // The save's answer is not waited on for anything: an unanswered save changes nothing.
+  rows.push_back({s, DeviceStep::kSave, kUnanswered,
+                  Upgraded(s, kAllRestored, AfterTransfer(s, "09 07x33 08 05 0A"), kEverything)});
+  rows.push_back({s, DeviceStep::kSave, kWrongBit,
+                  Upgraded(s, kModeFails, AfterTransfer(s, "09 07x33 08 05"), kBlocks)});
+  // The mode request then searches its 1 s for a controller that is not there (five tries,
+  // each pause ending at the first 20 ms step past its 200 ms).
+  rows.push_back({s, DeviceStep::kSave, kGoneBit,
+                  Upgraded(s, kModeFails, AfterTransfer(s, "09 07x33 08"), kBlocks, 1100)});
+  rows.push_back({s, DeviceStep::kMode, kTaken,
+                  Upgraded(s, kModeFails, AfterTransfer(s, "09 07x33 08 05 0A"), kBlocks)});
+  rows.push_back({s, DeviceStep::kMode, kGoneBit,
+                  Upgraded(s, kModeFails, AfterTransfer(s, "09 07x33 08 05"), kBlocks)});
+}
+
+void AddUpgradeRows(std::vector<Row>& rows) {
+  const Sequence s = Sequence::kUpgrade;
+  const TextList buttonsFail{kBackup, kButtonBackupFailed, kFailure};
+  const TextList globalFails{kBackup, kGlobalBackupFailed, kFailure};
+  // A failed backup ends the upgrade before anything is sent: the controller is untouched.
+  rows.push_back({s, DeviceStep::kButtonBackup, kTaken, Failed(buttonsFail, "06x17", 16, false)});
+  rows.push_back({s, DeviceStep::kButtonBackup, kGoneBit, Failed(buttonsFail, "06x16", 16, false)});
+  rows.push_back(
+      {s, DeviceStep::kGlobalBackup, kTaken, Failed(globalFails, "06x33 08", 33, false)});
+  rows.push_back({s, DeviceStep::kGlobalBackup, kGoneBit, Failed(globalFails, "06x33", 33, false)});
+  // The restart request's answer is not needed: the controller restarts all the same.
+  rows.push_back({s, DeviceStep::kEnterPacket, kUnanswered,
+                  Upgraded(s, kAllRestored, AfterTransfer(s, "09 07x33 08 05 0A"), kEverything)});
+  // The controller comes back still reporting the wrong length: nothing can be restored.
+  rows.push_back({s, DeviceStep::kEnterPacket, kWrongBit,
+                  Upgraded(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
+  // Gone instead of restarting: the boot loader never comes, after its 10 s wait.
+  rows.push_back({s, DeviceStep::kEnterPacket, kGoneBit,
+                  Failed(TransferFails(s), "06x33 08", 33, true, 10000)});
+  rows.push_back({s, DeviceStep::kBootLoaderWait, kNeverBit | kLateBootBit,
+                  Failed(TransferFails(s), "06x33 08 01")});
+  AddTransferRows(s, rows);
+  AddRestoreRows(s, rows);
+  // Without the power switch the controller stays in its boot loader: the restore's 10 s
+  // search for it finds nothing, but the image is across.
+  rows.push_back({s, DeviceStep::kPowerCycle, kSwitchBit,
+                  Upgraded(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
+}
+
+void AddInitializeRows(std::vector<Row>& rows) {
+  const Sequence s = Sequence::kInitialize;
+  const TextList tail{kPowerOff, kPowerOn, kPrompt, kFound};
+  auto found = [&](TextList head, const std::string& requests, int blocks, bool global,
+                   uint32_t extra) {
+    return Expectation{
+        Join({head, tail}), Ending::kForceUpdateReady, requests, kNothing, blocks, global, extra};
+  };
+  // A backup that fails never stops Initialize; a controller that took a wrong length or
+  // vanished cannot give the global block either.
+  rows.push_back({s, DeviceStep::kButtonBackup, kUnanswered,
+                  found({kBackup, kButtonBackupFailed}, "06x17 08", 16, true, 0)});
+  rows.push_back(
+      {s, DeviceStep::kButtonBackup, kWrongBit,
+       found({kBackup, kButtonBackupFailed, kGlobalBackupFailed}, "06x17", 16, false, 0)});
+  rows.push_back(
+      {s, DeviceStep::kButtonBackup, kGoneBit,
+       found({kBackup, kButtonBackupFailed, kGlobalBackupFailed}, "06x16", 16, false, 1100)});
+  rows.push_back({s, DeviceStep::kGlobalBackup, kTaken,
+                  found({kBackup, kGlobalBackupFailed}, "06x33 08", 33, false, 0)});
+  rows.push_back({s, DeviceStep::kGlobalBackup, kGoneBit,
+                  found({kBackup, kGlobalBackupFailed}, "06x33", 33, false, 0)});
+  // Fifteen scans a second apart instead of one.
+  const Expectation timedOut{{kBackup, kPowerOff, kPowerOn, kPrompt},
+                             Ending::kWaitTimedOut,
+                             "06x33 08",
+                             kNothing,
+                             33,
+                             true,
+                             14000};
+  rows.push_back({s, DeviceStep::kBootLoaderWait, kNeverBit, timedOut});
+  rows.push_back({s, DeviceStep::kPowerCycle, kSwitchBit, timedOut});
+}
+
+// The documented time-outs that a fault costs by itself: a lost answer one report time-out;
+// a late one may hold up the next read too, until it arrives; in an upgrade, a boot loader
+// that does not come its whole wait, and a controller left off the restore's 10 s search.
+// (Initialize's rows give their own wait.)
+uint32_t OwnWaitMs(Sequence sequence, Injected fault) {
+  switch (fault) {
+    case Injected::kNoReply:
+      return 10000;
+    case Injected::kLateReply:
+      return 20000;
+    case Injected::kNeverAppears:
+    case Injected::kAppearsLate:
+    case Injected::kSwitchUnavailable:
+      return sequence == Sequence::kInitialize ? 0 : 10000;
+    default:
+      return 0;
+  }
+}
+
+std::vector<FaultCase> Expand(const std::vector<Row>& rows) {
+  std::vector<FaultCase> cases;
+  for (const Row& row : rows) {
+    for (Injected fault : kEveryFault) {
+      if ((row.faults & Bit(fault)) == 0) {
+        continue;
+      }
+      FaultCase one{row.sequence, row.step, fault, row.expect};
+      one.expect.extraWaitMs += OwnWaitMs(row.sequence, fault);
+      cases.push_back(one);
+    }
+  }
+  return cases;
+}
+
+}  // namespace
+
+const std::vector<FaultCase>& FaultCases() {
+  static const std::vector<FaultCase> cases = [] {
+    std::vector<Row> rows;
+    AddUpgradeRows(rows);
+    AddTransferRows(Sequence::kForcedUpgrade, rows);
+    AddRestoreRows(Sequence::kForcedUpgrade, rows);
+    AddInitializeRows(rows);
+    return Expand(rows);
+  }();
+  return cases;
+}
+
+Expectation FaultFree(Sequence sequence) {
+  if (sequence == Sequence::kInitialize) {
+    return {{kBackup, kPowerOff, kPowerOn, kPrompt, kFound},
+            Ending::kForceUpdateReady,
+            "06x33 08",
+            kNothing,
+            33,
+            true,
+            0};
+  }
+  return Upgraded(sequence, kAllRestored, AfterTransfer(sequence, "09 07x33 08 05 0A"),
+                  kEverything);
+}

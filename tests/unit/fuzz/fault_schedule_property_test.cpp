@@ -1,0 +1,144 @@
+// Randomised fault schedules against the simulated controller: a few faults of any kind at
+// any request, odd delays and latencies, a power switch that may not work, and the normal
+// upgrade or Initialize followed by Force update. The controller's own record must then
+// show that the tool told the truth and carried the configuration back unchanged.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/unit/faults/FaultRig.h"
+#include "tests/unit/fuzz/PropertyRun.h"
+#include "ui/resource.h"
+#include "workflows/BackupBuffers.h"
+
+namespace {
+
+struct Schedule {
+  explicit Schedule(uint32_t seed) : random(seed) {}
+  uint32_t Below(uint32_t n) { return random() % n; }
+  bool Chance(unsigned percent) { return Below(100) < percent; }
+  std::mt19937 random;
+};
+
+void Arrange(FaultRig& rig, Schedule& schedule) {
+  rig.sim.SetReplyLatencyMs(schedule.Chance(70) ? 0 : schedule.Below(300));
+  rig.sim.SetBootDelayMs(schedule.Below(schedule.Chance(80) ? 2000 : 12000));
+  rig.sim.SetPowerOnDelayMs(schedule.Below(schedule.Chance(80) ? 1000 : 5000));
+  rig.sim.SetEnterAnswered(schedule.Chance(80));
+  rig.memory.SetUnavailable(schedule.Chance(5));
+  const unsigned faults = schedule.Below(4);
+  for (unsigned i = 0; i < faults; ++i) {
+    const Step step = static_cast<Step>(schedule.Below(kStepCount));
+    const Fault fault = static_cast<Fault>(schedule.Below(6));
+    uint32_t value = 0;
+    if (fault == Fault::LateReply) {
+      value = schedule.Below(16000);
+    } else if (fault == Fault::ShortReply || fault == Fault::WrongReportLength) {
+      value = schedule.Below(80);
+    }
+    rig.sim.Inject(step, schedule.Below(step == Step::DataPacket ? 24 : 40), fault, value);
+  }
+}
+
+// What the controller saw of a finished upgrade, against what the window said.
+void ExpectTruthfulUpgrade(FaultRig& rig, unsigned powerOnsBefore, uint16_t start) {
+  const TextList boxes = rig.CallsOf(L"box");
+  ASSERT_EQ(boxes.size(), 1u);
+  const TextList calls = rig.Calls();
+  ASSERT_GE(calls.size(), 7u);
+  EXPECT_EQ(TextList(calls.end() - 7, calls.end()),
+            (TextList{L"hook off", L"idle", L"enable 1352", L"enable 1356",
+                      L"enable " + std::to_wstring(start), L"refresh", L"awake off"}));
+  if (boxes[0] == L"Upgrade success|info|info") {
+    EXPECT_TRUE(rig.sim.ImageComplete()) << "success without the whole image acknowledged";
+    EXPECT_EQ(rig.sim.ReceivedImage(), std::vector<uint8_t>(rig.image.begin(), rig.image.end()));
+  } else {
+    EXPECT_EQ(boxes[0], L"Upgrade failed!|error|error");
+    EXPECT_EQ(rig.sim.PowerOnCount(), powerOnsBefore) << "a failed upgrade restarted it";
+    EXPECT_TRUE(rig.RequestsOf(SimDevice::Controller, CommandCode::WriteGlobalConfig).empty());
+    EXPECT_TRUE(rig.RequestsOf(SimDevice::Controller, CommandCode::WriteButtonBlock).empty());
+  }
+  // Whatever went back is the user's configuration, block for block.
+  for (const CommandReport& report :
+       rig.RequestsOf(SimDevice::Controller, CommandCode::WriteGlobalConfig)) {
+    EXPECT_TRUE(std::equal(rig.userGlobal.begin(), rig.userGlobal.end(), report.Payload()));
+  }
+  for (const CommandReport& report :
+       rig.RequestsOf(SimDevice::Controller, CommandCode::WriteButtonBlock)) {
+    ASSERT_LT(report.Argument(), kButtonBlockCount);
+    EXPECT_TRUE(std::equal(report.Payload(), report.Payload() + kButtonBlockSize,
+                           rig.userButtons.begin() + report.Argument() * kButtonBlockSize));
+  }
+  for (uint16_t mode : rig.sim.ModesSet()) {
+    EXPECT_EQ(mode, FaultRig::kUserMode);
+  }
+}
+
+// Every request well formed, and the data packets of each boot-loader session in order,
+// none sent twice and none after the end packet.
+void ExpectCleanRequests(FaultRig& rig) {
+  EXPECT_TRUE(rig.sim.Violations().empty());
+  uint32_t next = 0;
+  for (const TranscriptEntry& entry : rig.sim.Transcript()) {
+    if (entry.direction != Direction::HostToDevice || entry.device != SimDevice::BootLoader) {
+      continue;
+    }
+    const CommandReport report = entry.Report();
+    if (report.Command() == static_cast<uint8_t>(CommandCode::DataPacket)) {
+      EXPECT_EQ(report.Argument(), next);
+      ++next;
+    } else {
+      next = 0;  // an end packet closes the transfer; a new one starts from 0
+    }
+  }
+}
+
+}  // namespace
+
+TEST(FaultScheduleProperty, RandomFaultsNeverMakeTheToolLieOrLoseTheConfiguration) {
+  const uint32_t runs = property::Iterations(120);
+  for (uint32_t i = 0; i < runs; ++i) {
+    const uint32_t seed = property::FirstSeed() + i;
+    SCOPED_TRACE(property::SeedNote(seed));
+    Schedule schedule(seed);
+    FaultRig rig("schedule-" + std::to_string(seed));
+    const bool forced = schedule.Chance(40);
+    unsigned powerOnsBefore = 0;
+    uint16_t start = IDC_UPDATE;
+    if (forced) {
+      rig.sim.SetHomeHeld(true);
+      rig.RunInitialize();
+      rig.sim.SetHomeHeld(false);
+      // Only what Initialize read back may go back.
+      if (rig.view.buttonBackedUp) {
+        EXPECT_EQ(savedButtonConfig, rig.userButtons);
+      }
+      if (rig.view.globalBackedUp) {
+        EXPECT_EQ(savedGlobalConfig, rig.userGlobal);
+      }
+      if (!rig.view.enabled[IDC_FORCE_UPDATE]) {
+        continue;  // Force update never became available
+      }
+      powerOnsBefore = rig.sim.PowerOnCount();
+      start = IDC_FORCE_UPDATE;
+    }
+    rig.sim.ClearTranscript();
+    Arrange(rig, schedule);
+    const size_t before = rig.Calls().size();
+    const uint32_t tookMs = forced ? rig.RunForcedUpgrade() : rig.RunUpgrade();
+    ASSERT_GT(rig.Calls().size(), before);
+    ExpectTruthfulUpgrade(rig, powerOnsBefore, start);
+    ExpectCleanRequests(rig);
+    // No hang: beyond the fixed pauses, each request may cost two 10 s time-outs and each
+    // command a search for its device (the longest 10 s), the boot loader wait 10 s more.
+    const size_t requests = rig.sim.Requests(SimDevice::Controller).size() +
+                            rig.sim.Requests(SimDevice::BootLoader).size();
+    EXPECT_LE(tookMs, 20000u * (requests + 8) + 8 * 11000u + 10000u + 4000u);
+    if (testing::Test::HasFailure()) {
+      return;
+    }
+  }
+}

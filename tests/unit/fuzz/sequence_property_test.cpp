@@ -1,0 +1,229 @@
+// Randomised checks of the update sequences: over a link whose every exchange may fail at
+// random with random replies, and over the simulated controller with random fault
+// schedules. Whatever happens, the sequence ends within its time-outs, runs its steps in
+// order and stops at the first that fails, shows one outcome that tells the truth, frees
+// the window, and carries the backed-up configuration back unchanged.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "device/Vexapad.h"
+#include "platform/PhysicalMemory.h"
+#include "tests/support/VirtualClock.h"
+#include "tests/unit/faults/FaultRig.h"
+#include "tests/unit/fuzz/ChaosTransport.h"
+#include "tests/unit/fuzz/PropertyRun.h"
+#include "tests/unit/fuzz/RecordingDevice.h"
+#include "tests/unit/workflows/RecordingView.h"
+#include "ui/resource.h"
+#include "workflows/BackupBuffers.h"
+#include "workflows/ForceUpgradeSequence.h"
+#include "workflows/InitializeSequence.h"
+#include "workflows/UpgradeSequence.h"
+
+namespace {
+
+using Link = CVexapadT<ChaosTransport>;
+
+// The power byte as plain memory: the switch works, nothing is powered.
+class ByteMemory final : public PhysicalMemory {
+ public:
+  void* Map(uint64_t, uint32_t length, void** handle) override {
+    *handle = this;
+    return length == 1 ? &byte_ : nullptr;
+  }
+  void Unmap(void*, void*) override {}
+
+ private:
+  uint8_t byte_ = 1;
+};
+
+enum class Kind { kUpgrade, kForced, kInitialize };
+
+struct Walk {
+  const std::vector<DeviceCall>& calls;
+  size_t at = 0;
+  const DeviceCall* Next(const char* name) {
+    if (at < calls.size() && calls[at].name == name) {
+      return &calls[at++];
+    }
+    ADD_FAILURE() << "expected \"" << name << "\" as device call " << at;
+    return nullptr;
+  }
+};
+
+// Walks the device calls of an upgrade in their required order; whether it must succeed.
+bool ExpectUpgradeOrder(const std::vector<DeviceCall>& calls, bool normal, bool global,
+                        bool buttons) {
+  Walk walk{calls};
+  bool success = false;
+  [&] {
+    const DeviceCall* call = nullptr;
+    if (normal && (!(call = walk.Next("read buttons")) || !call->ok ||
+                   !(call = walk.Next("read global")) || !call->ok)) {
+      return;
+    }
+    if (!(call = walk.Next("upgrade")) || !call->ok) {
+      return;
+    }
+    success = true;  // the image is across: nothing later can undo that
+    if (!global && !buttons) {
+      return;
+    }
+    if ((global && (!(call = walk.Next("write global")) || !call->ok)) ||
+        (buttons && (!(call = walk.Next("write buttons")) || !call->ok))) {
+      return;
+    }
+    const DeviceCall* version = walk.Next("read global");
+    if (version == nullptr || !version->ok || walk.Next("save") == nullptr) {
+      return;
+    }
+    if (version->versionByte >= 3 && (call = walk.Next("set mode")) != nullptr) {
+      EXPECT_EQ(call->mode, savedGlobalConfig[kModeByte]) << "the mode saved before";
+    }
+  }();
+  EXPECT_EQ(walk.at, calls.size()) << "device calls after the sequence should have ended";
+  return success;
+}
+
+TextList Tail(const TextList& calls, size_t n) {
+  return n > calls.size() ? calls
+                          : TextList(calls.end() - static_cast<std::ptrdiff_t>(n), calls.end());
+}
+
+// One outcome box that tells the truth, then the tail that frees the window; the progress
+// shown stays within the image and the bar's range.
+void ExpectUpgradeEnd(const RecordingView& view, uint16_t start, const std::wstring& outcome,
+                      size_t imageSize) {
+  EXPECT_EQ(view.CallsOf(L"box"), TextList{outcome});
+  EXPECT_EQ(Tail(view.Calls(), 7),
+            (TextList{L"hook off", L"idle", L"enable 1352", L"enable 1356",
+                      L"enable " + std::to_wstring(start), L"refresh", L"awake off"}));
+  const std::wstring total = L"/" + std::to_wstring(imageSize) + L" ";
+  for (const std::wstring& text : view.CallsOf(L"status")) {
+    if (text.rfind(L"Upgrading, progress: ", 0) == 0) {
+      EXPECT_NE(text.find(total), std::wstring::npos) << "progress of another size: " << text;
+    }
+  }
+  uint64_t last = 0;
+  for (const std::wstring& position : view.CallsOf(L"progress")) {
+    const uint64_t value = std::stoull(position);
+    EXPECT_LE(value, 1000u);
+    EXPECT_GE(value, last) << "the bar went back";
+    last = value;
+  }
+}
+
+struct ChaosSequenceRig {
+  explicit ChaosSequenceRig(uint32_t seed) : chaos(seed) {
+    BindPhysicalMemory(&memory);
+    savedButtonConfig = {};
+    savedGlobalConfig = {};
+    chaos.openPercent = 50 + chaos.Below(51);
+    chaos.writePercent = 85 + chaos.Below(16);
+    chaos.readPercent = 85 + chaos.Below(16);
+    chaos.presentPercent = chaos.Below(30);
+    file = std::filesystem::temp_directory_path() /
+           ("padwright-property-" + std::to_string(seed) + ".vxf");
+    image.resize(chaos.Chance(5) ? 0 : 1 + chaos.Below(2500));
+    for (unsigned char& byte : image) {
+      byte = chaos.Byte();
+    }
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(image.data()),
+               static_cast<std::streamsize>(image.size()));
+  }
+  ~ChaosSequenceRig() {
+    BindPhysicalMemory(nullptr);
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+  }
+
+  ScopedVirtualClock clock;
+  Chaos chaos;
+  Link link{chaos};
+  RecordingDevice<Link> device{link};
+  RecordingView view;
+  ByteMemory memory;
+  std::filesystem::path file;
+  std::vector<unsigned char> image;
+};
+
+void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
+  const bool global = normal || rig.chaos.Chance(60);
+  const bool buttons = normal || rig.chaos.Chance(60);
+  rig.view.globalBackedUp = global;
+  rig.view.buttonBackedUp = buttons;
+  const uint16_t start = normal ? IDC_UPDATE : IDC_FORCE_UPDATE;
+  if (normal) {
+    UpgradeSequence(rig.device, rig.view, rig.file.wstring(), start);
+  } else {
+    ForceUpgradeSequence(rig.device, rig.view, rig.file.wstring(), start);
+  }
+  std::wstring outcome = L"Read firmware file failed!|error|error";
+  if (rig.image.empty()) {
+    EXPECT_TRUE(rig.device.calls.empty()) << "an empty image reached the controller";
+  } else {
+    const bool success = ExpectUpgradeOrder(rig.device.calls, normal, global, buttons);
+    outcome = success ? L"Upgrade success|info|info" : L"Upgrade failed!|error|error";
+  }
+  ExpectUpgradeEnd(rig.view, start, outcome, rig.image.size());
+}
+
+void RunChaosInitialize(ChaosSequenceRig& rig) {
+  rig.view.closing = rig.chaos.Chance(10);
+  InitializeSequence(rig.device, rig.view, [&rig] { return ChaosTransport(rig.chaos); });
+  const auto& calls = rig.device.calls;
+  ASSERT_EQ(calls.size(), 2u) << "Initialize reads both blocks, whatever the first gave";
+  EXPECT_EQ(calls[0].name, "read buttons");
+  EXPECT_EQ(calls[1].name, "read global");
+  EXPECT_EQ(rig.view.buttonBackedUp, calls[0].ok);
+  EXPECT_EQ(rig.view.globalBackedUp, calls[1].ok);
+  size_t scans = 0;
+  bool found = false;
+  for (const ChaosEvent& event : rig.chaos.events) {
+    if (event.kind == ChaosEvent::Kind::kScan) {
+      EXPECT_TRUE(event.boot);
+      EXPECT_FALSE(found) << "a scan after the boot loader was seen";
+      ++scans;
+      found = event.ok;
+    }
+  }
+  EXPECT_LE(scans, 15u);
+  EXPECT_EQ(rig.view.Count(L"idle"), 1u);
+  EXPECT_EQ(rig.view.Count(L"enable 1361"), found ? 1u : 0u);
+  EXPECT_EQ(rig.view.Count(L"enable 1025"), !found && scans == 15 ? 1u : 0u);
+  EXPECT_TRUE(rig.view.CallsOf(L"box").empty());
+}
+
+}  // namespace
+
+TEST(SequenceProperty, AnyDeviceBehaviourEndsEverySequenceTruthfullyAndInBounds) {
+  const uint32_t runs = property::Iterations(150);
+  for (uint32_t i = 0; i < runs; ++i) {
+    const uint32_t seed = property::FirstSeed() + i;
+    SCOPED_TRACE(property::SeedNote(seed));
+    ChaosSequenceRig rig(seed);
+    const Kind kind = static_cast<Kind>(rig.chaos.Below(3));
+    const uint32_t startMs = rig.clock->NowMs();
+    if (kind == Kind::kInitialize) {
+      RunChaosInitialize(rig);
+    } else {
+      RunChaosUpgrade(rig, kind == Kind::kUpgrade);
+    }
+    // Beyond what the device took: a 220 ms pause per open attempt, the power cycle's 3 s,
+    // the second before the mode and Initialize's fifteen one-second scans.
+    size_t opens = 0;
+    for (const ChaosEvent& event : rig.chaos.events) {
+      opens += event.kind == ChaosEvent::Kind::kOpen ? 1 : 0;
+    }
+    EXPECT_LE(rig.clock->NowMs() - startMs, rig.chaos.chargedMs + 220 * opens + 19000);
+    if (testing::Test::HasFailure()) {
+      return;
+    }
+  }
+}
