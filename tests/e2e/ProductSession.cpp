@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "PngWriter.h"
+#include "ScreenCapture.h"
 #include "ui/resource.h"
 #include "WindowProbe.h"
 
@@ -142,8 +143,13 @@ int ProductSession::ProgressPosition() const {
   return static_cast<int>(position);
 }
 
-void ProductSession::Screenshot(const std::wstring& name) const {
-  png::CaptureScreen(probe::RectOf(window_), png::ScreenshotPath(name));
+void ProductSession::Screenshot(const std::wstring& name, HWND overlay) const {
+  screen::Capture capture;
+  if (overlay != nullptr) {
+    screen::GrabSettled(overlay, &capture);
+  }
+  screen::GrabSettled(window_, &capture);
+  png::WriteCapture(capture, png::ScreenshotPath(name));
 }
 
 int ProductSession::Close() {

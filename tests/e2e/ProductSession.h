@@ -41,7 +41,9 @@ class ProductSession {
   // Progress bar position (0 to 1000).
   int ProgressPosition() const;
   // Saves a PNG of the main window's area (with whatever lies over it) as `name`.
-  void Screenshot(const std::wstring& name) const;
+  // Saves the window's area as a PNG once it has painted; `overlay` (a box over it) is
+  // made to finish painting first.
+  void Screenshot(const std::wstring& name, HWND overlay = nullptr) const;
   // Closes the main window; the product's exit code, or -1 when it did not end in time.
   int Close();
   // Waits until the product ends by itself (the user closed it); its exit code.

@@ -49,7 +49,7 @@ int Demonstrate(ProductSession& session) {
     std::printf("no outcome box appeared\n");
     return 1;
   }
-  session.Screenshot(L"demo-outcome.png");
+  session.Screenshot(L"demo-outcome.png", box);
   std::wstring outcome = probe::MessageBoxText(box);
   session.Dismiss(box);
   probe::WaitFor([&] { return session.Enabled(IDC_UPDATE); }, 20000);

@@ -86,7 +86,7 @@ void ExpectOutcomeBox(ProductSession& session, const std::wstring& text,
   EXPECT_EQ(session.Text(IDC_STATUS), text);
   ExpectCentredOver(box, session.Window());
   if (!screenshot.empty()) {
-    session.Screenshot(screenshot);
+    session.Screenshot(screenshot, box);
   }
   EXPECT_TRUE(session.Dismiss(box));
 }
