@@ -6,19 +6,12 @@
 #include <vector>
 
 #include "bench/native/AllocationCounter.h"
-#include "device/Vexapad.h"
-#include "sim/ControllerSimulator.h"
-#include "sim/SimTransport.h"
-#include "tests/support/VirtualClock.h"
+#include "tests/support/SimRig.h"
 
 namespace {
 
 // A simulator that answers at once and records nothing, with the boot loader present.
-struct QuietRig {
-  ScopedVirtualClock clock;
-  ControllerSimulator sim;
-  CVexapadT<SimTransport> pad{sim};
-
+struct QuietRig : SimRig {
   explicit QuietRig(size_t imageSize) {
     sim.SetTranscriptEnabled(false);
     sim.SetPowerOnDelayMs(0);

@@ -9,20 +9,18 @@
 #include <cstring>
 #include <string>
 
-#include "WindowProbe.h"
+#include "platform/PathText.h"
+#include "platform/win/FileSystem.h"
 #include "platform/win/WindowsClock.h"
 #include "sim/ControllerSimulator.h"
-#include "tests/e2e/ProductSession.h"
+#include "tests/win/support/ProductSession.h"
+#include "tests/win/support/WindowProbe.h"
 #include "ui/resource.h"
 
 namespace {
 
 std::wstring DemoFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring bin = path;
-  bin = bin.substr(0, bin.find_last_of(L'\\'));
-  std::wstring folder = bin.substr(0, bin.find_last_of(L'\\')) + L"\\demo";
+  std::wstring folder = DirectoryOf(GetModuleDirectory()) + L"\\demo";
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
 }
@@ -57,7 +55,7 @@ int Demonstrate(ProductSession& session) {
   session.Screenshot(L"demo-end.png");
   std::printf("outcome: %ls; version line: %ls\n", outcome.c_str(),
               session.Text(IDC_VERSION).c_str());
-  return session.Close() == 0 && outcome == L"Upgrade success" ? 0 : 1;
+  return session.Close() == 0u && outcome == L"Upgrade success" ? 0 : 1;
 }
 
 }  // namespace
@@ -82,5 +80,5 @@ int main(int argc, char** argv) {
   }
   std::printf("padwright.exe runs against the simulated controller; close its window to end.\n");
   std::fflush(stdout);
-  return session.WaitForExit();
+  return static_cast<int>(session.WaitForExit());
 }

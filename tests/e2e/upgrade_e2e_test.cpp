@@ -8,65 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "WindowProbe.h"
-#include "device/ConfigBlocks.h"
 #include "sim/ControllerSimulator.h"
-#include "tests/e2e/ProductSession.h"
+#include "tests/support/UserController.h"
+#include "tests/win/support/ProductSession.h"
+#include "tests/win/support/WindowProbe.h"
 #include "ui/resource.h"
 
 namespace {
 
-constexpr uint8_t kUserMode = 7;
 constexpr DWORD kSequenceMs = 90000;
 const std::wstring kInitializeOk = L"Initialize ok\uFF0CYou can force an upgrade now\uFF01";
-
-GlobalConfig UserGlobal(uint8_t version) {
-  GlobalConfig global{};
-  for (size_t i = 0; i < global.size(); ++i) {
-    global[i] = static_cast<uint8_t>(0x30 + 5 * i);
-  }
-  global[kFirmwareVersionByte] = version;
-  global[kModeByte] = kUserMode;
-  return global;
-}
-
-ButtonConfig UserButtons() {
-  ButtonConfig buttons{};
-  for (size_t i = 0; i < buttons.size(); ++i) {
-    buttons[i] = static_cast<uint8_t>(i * 11 + 1);
-  }
-  return buttons;
-}
-
-// A controller running `oldVersion` with the user's configuration; a complete image installs
-// `newVersion`, which starts from factory blocks.
-void SetUpController(ControllerSimulator& sim, uint8_t oldVersion, uint8_t newVersion) {
-  sim.SetGlobalConfig(UserGlobal(oldVersion));
-  sim.SetButtonConfig(UserButtons());
-  GlobalConfig factoryGlobal{};
-  factoryGlobal.fill(0xEE);
-  factoryGlobal[kFirmwareVersionByte] = newVersion;
-  ButtonConfig factoryButtons{};
-  factoryButtons.fill(0xDD);
-  sim.SetNewFirmware(newVersion, factoryGlobal, factoryButtons);
-}
-
-std::vector<uint8_t> Written(ControllerSimulator& sim, CommandCode command) {
-  std::vector<uint8_t> bytes;
-  for (const CommandReport& report : sim.Requests(SimDevice::Controller)) {
-    if (report.Command() == static_cast<uint8_t>(command)) {
-      bytes.insert(bytes.end(), report.Payload(), report.Payload() + report.Length());
-    }
-  }
-  return bytes;
-}
-
-std::vector<uint8_t> Bytes(const GlobalConfig& global) {
-  return {global.begin(), global.end()};
-}
-std::vector<uint8_t> Bytes(const ButtonConfig& buttons) {
-  return {buttons.begin(), buttons.end()};
-}
 
 // A box starts centred over its owner, whatever the owner's place.
 void ExpectCentredOver(HWND box, HWND owner) {
@@ -100,7 +51,7 @@ bool IsInside(const RECT& inner, const RECT& outer) {
 
 TEST(EndToEnd, UpdateInstallsTheImageAndRestoresConfigurationAndMode) {
   ControllerSimulator sim;
-  SetUpController(sim, 3, 4);
+  SetUpUserController(sim, 3, 4);
   sim.SetReplyLatencyMs(4);  // long enough a transfer to be seen moving
   ProductSession session(sim, 58 * 400 + 21);
   ASSERT_TRUE(session.Start());
@@ -131,17 +82,17 @@ TEST(EndToEnd, UpdateInstallsTheImageAndRestoresConfigurationAndMode) {
   EXPECT_EQ(sim.ReceivedImage(), session.Image());
   EXPECT_TRUE(sim.ImageComplete());
   EXPECT_TRUE(sim.Violations().empty());
-  EXPECT_EQ(Written(sim, CommandCode::WriteGlobalConfig), Bytes(UserGlobal(3)));
-  EXPECT_EQ(Written(sim, CommandCode::WriteButtonBlock), Bytes(UserButtons()));
+  EXPECT_EQ(PayloadsOf(sim, CommandCode::WriteGlobalConfig), Bytes(UserGlobal(3)));
+  EXPECT_EQ(PayloadsOf(sim, CommandCode::WriteButtonBlock), Bytes(UserButtons()));
   EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
   EXPECT_EQ(sim.SaveCount(), 1u);
   EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
-  EXPECT_EQ(session.Close(), 0);
+  EXPECT_EQ(session.Close(), 0u);
 }
 
 TEST(EndToEnd, FailedTransferShowsTheRecoveryGroupAndInitializeThenForceUpdateRecover) {
   ControllerSimulator sim;
-  SetUpController(sim, 2, 3);
+  SetUpUserController(sim, 2, 3);
   ProductSession session(sim, 58 * 100);
   ASSERT_TRUE(session.Start());
   ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 2 Mode: 7", 20000));
@@ -182,14 +133,14 @@ TEST(EndToEnd, FailedTransferShowsTheRecoveryGroupAndInitializeThenForceUpdateRe
   EXPECT_EQ(sim.ReceivedImage(), session.Image());
   EXPECT_TRUE(sim.ImageComplete());
   // Neither backup of Initialize answered: nothing is written back.
-  EXPECT_TRUE(Written(sim, CommandCode::WriteGlobalConfig).empty());
-  EXPECT_TRUE(Written(sim, CommandCode::WriteButtonBlock).empty());
-  EXPECT_EQ(session.Close(), 0);
+  EXPECT_TRUE(PayloadsOf(sim, CommandCode::WriteGlobalConfig).empty());
+  EXPECT_TRUE(PayloadsOf(sim, CommandCode::WriteButtonBlock).empty());
+  EXPECT_EQ(session.Close(), 0u);
 }
 
 TEST(EndToEnd, ForceUpdateRestoresWhatInitializeBackedUp) {
   ControllerSimulator sim;
-  SetUpController(sim, 3, 5);
+  SetUpUserController(sim, 3, 5);
   ProductSession session(sim, 58 * 100 + 3);
   ASSERT_TRUE(session.Start());
   ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
@@ -208,9 +159,9 @@ TEST(EndToEnd, ForceUpdateRestoresWhatInitializeBackedUp) {
   ExpectOutcomeBox(session, L"Upgrade success", L"info", L"e2e-forced-success.png");
 
   EXPECT_EQ(sim.ReceivedImage(), session.Image());
-  EXPECT_EQ(Written(sim, CommandCode::WriteGlobalConfig), Bytes(UserGlobal(3)));
-  EXPECT_EQ(Written(sim, CommandCode::WriteButtonBlock), Bytes(UserButtons()));
+  EXPECT_EQ(PayloadsOf(sim, CommandCode::WriteGlobalConfig), Bytes(UserGlobal(3)));
+  EXPECT_EQ(PayloadsOf(sim, CommandCode::WriteButtonBlock), Bytes(UserButtons()));
   EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
   EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
-  EXPECT_EQ(session.Close(), 0);
+  EXPECT_EQ(session.Close(), 0u);
 }

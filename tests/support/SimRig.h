@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "device/Vexapad.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/SimTransport.h"
+#include "tests/support/TestImages.h"
 #include "tests/support/VirtualClock.h"
 
 struct SimRig {
@@ -16,13 +16,11 @@ struct SimRig {
   CVexapadT<SimTransport> pad{sim};
 
   uint32_t Now() { return clock->NowMs(); }
-};
-
-// An image of `size` bytes whose bytes are not all alike.
-inline std::vector<uint8_t> PatternImage(size_t size) {
-  std::vector<uint8_t> image(size);
-  for (size_t i = 0; i < size; ++i) {
-    image[i] = static_cast<uint8_t>(i * 7 + 3);
+  // Switches the controller off and on, then lets `waitMs` pass (its power-on delay is 500 ms
+  // unless set otherwise).
+  void PowerCycle(uint32_t waitMs) {
+    sim.SetPower(false);
+    sim.SetPower(true);
+    clock->Advance(waitMs);
   }
-  return image;
-}
+};

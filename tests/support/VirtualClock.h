@@ -1,23 +1,34 @@
 // A clock for tests: time stands still until someone sleeps, and sleeping advances it at
-// once. A 10 s time-out therefore costs no real time.
+// once. A 10 s time-out therefore costs no real time. Paced, every sleep also lasts `pace`
+// real microseconds per virtual millisecond, so that a long wait (15 ms for 15 s at pace 1)
+// gives other threads time to act meanwhile, as the race tests need.
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <thread>
 
 #include "platform/Clock.h"
 
 class VirtualClock final : public Clock {
  public:
+  explicit VirtualClock(uint32_t pace = 0) : pace_(pace) {}
+
   uint32_t NowMs() override { return now_.load(); }
   void SleepMs(uint32_t ms) override {
     now_.fetch_add(ms);
     sleeps_.fetch_add(1);
+    if (pace_ != 0) {
+      std::this_thread::sleep_for(std::chrono::microseconds(uint64_t{ms} * pace_));
+    }
   }
   void Advance(uint32_t ms) { now_.fetch_add(ms); }
   void Set(uint32_t ms) { now_.store(ms); }
   unsigned Sleeps() const { return sleeps_.load(); }
 
  private:
+  const uint32_t pace_;
   std::atomic<uint32_t> now_{0};
   std::atomic<unsigned> sleeps_{0};
 };
@@ -25,7 +36,7 @@ class VirtualClock final : public Clock {
 // Binds a virtual clock for the lifetime of the scope.
 class ScopedVirtualClock {
  public:
-  ScopedVirtualClock() { BindClock(&clock_); }
+  explicit ScopedVirtualClock(uint32_t pace = 0) : clock_(pace) { BindClock(&clock_); }
   ~ScopedVirtualClock() { BindClock(nullptr); }
   ScopedVirtualClock(const ScopedVirtualClock&) = delete;
   ScopedVirtualClock& operator=(const ScopedVirtualClock&) = delete;

@@ -5,10 +5,10 @@
 
 #include <atomic>
 #include <latch>
-#include <set>
 #include <thread>
 
 #include "tests/support/SimRig.h"
+#include "tests/unit/concurrency/RaceChecks.h"
 
 namespace {
 
@@ -61,22 +61,6 @@ struct CheckedRig {
   std::atomic<int> clashes{0};
   CVexapadT<CheckedTransport> pad{sim, clashes};
 };
-
-// Every connection's entries must form one contiguous run, each request followed by its
-// reply before anything else happens.
-void ExpectNoInterleaving(const std::vector<TranscriptEntry>& transcript) {
-  std::set<uint32_t> finished;
-  for (size_t i = 0; i < transcript.size(); ++i) {
-    const TranscriptEntry& entry = transcript[i];
-    if (i > 0 && transcript[i - 1].connection != entry.connection) {
-      ASSERT_EQ(finished.count(entry.connection), 0u)
-          << "connection " << entry.connection << " resumed at entry " << i;
-      finished.insert(transcript[i - 1].connection);
-    }
-    const bool request = entry.direction == Direction::HostToDevice;
-    ASSERT_EQ(request, i % 2 == 0) << "entry " << i << " breaks request/reply pairs";
-  }
-}
 
 }  // namespace
 

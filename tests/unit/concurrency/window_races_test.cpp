@@ -10,7 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/unit/concurrency/RaceRig.h"
+#include "tests/support/SequenceRig.h"
+#include "tests/unit/concurrency/RaceChecks.h"
 #include "tests/unit/concurrency/WindowModel.h"
 #include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
@@ -18,6 +19,9 @@
 namespace {
 
 using Log = std::vector<std::wstring>;
+
+// Big enough an image for the window to act while it is sent.
+constexpr size_t kImageBytes = 58 * 120 + 5;
 
 size_t IndexOf(const Log& log, const std::wstring& line) {
   return static_cast<size_t>(std::find(log.begin(), log.end(), line) - log.begin());
@@ -34,11 +38,11 @@ size_t CountPrefix(const Log& log, const std::wstring& prefix) {
 }
 
 // The controller ends with the new image and the user's configuration and mode.
-void ExpectUpgraded(RaceRig& rig) {
+void ExpectUpgraded(SequenceRig& rig) {
   EXPECT_TRUE(rig.sim.ImageComplete());
   EXPECT_EQ(rig.sim.ReceivedImage(), rig.image);
   EXPECT_EQ(rig.sim.GetButtonConfig(), rig.userButtons);
-  EXPECT_EQ(rig.sim.ModesSet(), std::vector<uint16_t>{RaceRig::kUserMode});
+  EXPECT_EQ(rig.sim.ModesSet(), std::vector<uint16_t>{kUserMode});
   EXPECT_TRUE(rig.sim.Violations().empty());
 }
 
@@ -52,10 +56,10 @@ void EnableRecoveryButtons(WindowModel& window) {
 }  // namespace
 
 TEST(WindowRaces, RefreshDuringInitializeBackupWaitsForTheLinkAndSpoilsNothing) {
-  RaceRig rig("refresh-initialize");
+  SequenceRig rig(kImageBytes, 1);
   rig.sim.SetHomeHeld(true);
   Watchdog watchdog("Refresh during Initialize");
-  WindowModel window(rig.link, rig.sim, rig.file.wstring());
+  WindowModel window(rig.link, rig.sim, rig.ImagePath());
   EnableRecoveryButtons(window);
   window.Click(IDC_INITIALIZE);
   constexpr int kClicks = 300;
@@ -91,10 +95,10 @@ TEST(WindowRaces, RefreshDuringInitializeBackupWaitsForTheLinkAndSpoilsNothing) 
 }
 
 TEST(WindowRaces, RefreshClickedThroughoutAnUpgradeNeverLocksTheWindow) {
-  RaceRig rig("refresh-upgrade", 1, 58 * 400 + 9);
+  SequenceRig rig(58 * 400 + 9, 1);
   rig.sim.SetReplyLatencyMs(2);  // about 16 progress updates, each a window call under the lock
   Watchdog watchdog("Refresh during an upgrade");
-  WindowModel window(rig.link, rig.sim, rig.file.wstring());
+  WindowModel window(rig.link, rig.sim, rig.ImagePath());
   window.Click(IDC_UPDATE);
   std::thread user([&] {
     while (window.Count(L"awake off") == 0) {
@@ -121,9 +125,9 @@ TEST(WindowRaces, RefreshClickedThroughoutAnUpgradeNeverLocksTheWindow) {
 }
 
 TEST(WindowRaces, UpdatePressedWhileInitializeWaitsRunsBesideIt) {
-  RaceRig rig("update-during-wait", 10);  // Initialize's 15 s wait lasts 150 ms
+  SequenceRig rig(kImageBytes, 10);  // Initialize's 15 s wait lasts 150 ms
   Watchdog watchdog("Update during Initialize's wait");
-  WindowModel window(rig.link, rig.sim, rig.file.wstring());
+  WindowModel window(rig.link, rig.sim, rig.ImagePath());
   EnableRecoveryButtons(window);
   window.Click(IDC_INITIALIZE);  // HOME not held: the controller comes back in normal mode
   ASSERT_TRUE(window.WaitUntil(
@@ -147,9 +151,9 @@ TEST(WindowRaces, UpdatePressedWhileInitializeWaitsRunsBesideIt) {
 TEST(WindowRaces, PressesAtTheSameMomentStartOneSequence) {
   for (int round = 0; round < 10; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    RaceRig rig("presses-" + std::to_string(round));
+    SequenceRig rig(kImageBytes, 1);
     Watchdog watchdog("presses at once");
-    WindowModel window(rig.link, rig.sim, rig.file.wstring());
+    WindowModel window(rig.link, rig.sim, rig.ImagePath());
     EnableRecoveryButtons(window);
     std::latch go(2);
     std::thread first([&] {
@@ -194,9 +198,9 @@ class ClosingDuringUpgrade : public testing::TestWithParam<uint16_t> {};
 
 TEST_P(ClosingDuringUpgrade, IsRefusedUntilTheUpgradeHasEnded) {
   const uint16_t button = GetParam();
-  RaceRig rig("close-upgrade-" + std::to_string(button));
+  SequenceRig rig(kImageBytes, 1);
   Watchdog watchdog("closing during an upgrade");
-  WindowModel window(rig.link, rig.sim, rig.file.wstring());
+  WindowModel window(rig.link, rig.sim, rig.ImagePath());
   if (button == IDC_FORCE_UPDATE) {
     rig.sim.SetHomeHeld(true);
     EnableRecoveryButtons(window);
@@ -233,11 +237,11 @@ INSTANTIATE_TEST_SUITE_P(UpdateAndForceUpdate, ClosingDuringUpgrade,
 class ClosingDuringInitialize : public testing::TestWithParam<const wchar_t*> {};
 
 TEST_P(ClosingDuringInitialize, EndsItsWaitAndTheWindowOutlivesIt) {
-  RaceRig rig("close-initialize", 10);
+  SequenceRig rig(kImageBytes, 10);
   Watchdog watchdog("closing during Initialize");
   const std::wstring closeAfter = GetParam();
   {
-    WindowModel window(rig.link, rig.sim, rig.file.wstring());
+    WindowModel window(rig.link, rig.sim, rig.ImagePath());
     EnableRecoveryButtons(window);
     window.Click(IDC_INITIALIZE);  // HOME not held: a full wait would time out
     ASSERT_TRUE(window.WaitUntil([&] { return window.Count(closeAfter) == 1; }));

@@ -138,9 +138,7 @@ TEST(VexapadUpgrade, ProgressCallbackIsNotCopiedPerPacket) {
 TEST(VexapadUpgrade, BootLoaderAlreadyPresentIsUsedWithoutAnEnterPacket) {
   SimRig rig;
   rig.sim.SetHomeHeld(true);
-  rig.sim.SetPower(false);
-  rig.sim.SetPower(true);
-  rig.clock->Advance(1000);  // powered on as the boot loader
+  rig.PowerCycle(1000);  // powered on as the boot loader
   std::vector<uint8_t> image = PatternImage(100);
   const uint32_t start = rig.Now();
   ASSERT_TRUE(rig.pad.Upgrade(image.data(), image.size(), nullptr, 10000));

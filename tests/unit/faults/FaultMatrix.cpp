@@ -5,8 +5,6 @@
 // takes no further report) and a device that is gone (the request never arrived).
 #include "tests/unit/faults/FaultMatrix.h"
 
-#include <initializer_list>
-
 namespace {
 
 enum : unsigned {
@@ -55,35 +53,26 @@ const std::wstring kFailure = L"Upgrade failed!";
 const std::wstring kPrompt = L"Please release the HOME button";
 const std::wstring kFound = L"Initialize ok\uFF0CYou can force an upgrade now\uFF01";
 
-TextList Join(std::initializer_list<TextList> parts) {
-  TextList all;
-  for (const TextList& part : parts) {
-    all.insert(all.end(), part.begin(), part.end());
-  }
-  return all;
-}
-
 // The restore as far as it gets, then the outcome.
-const TextList kRestoreUpToSave{kRecovery,  kGlobalRestore, kGlobalOk, kButtonRestore,
-                                kButtonsOk, kVersion,       kSave};
-const TextList kAllRestored = Join({kRestoreUpToSave, {kMode, kModeOk, kSuccess}});
-const TextList kGlobalRestoreFails{kRecovery, kGlobalRestore, kGlobalFailed, kSuccess};
-const TextList kButtonRestoreFails{kRecovery,      kGlobalRestore, kGlobalOk,
-                                   kButtonRestore, kButtonsFailed, kSuccess};
-const TextList kVersionReadFails{kRecovery,  kGlobalRestore, kGlobalOk, kButtonRestore,
-                                 kButtonsOk, kVersion,       kSuccess};
-const TextList kModeFails = Join({kRestoreUpToSave, {kMode, kModeFailed, kSuccess}});
+const Lines kRestoreUpToSave{kRecovery,  kGlobalRestore, kGlobalOk, kButtonRestore,
+                             kButtonsOk, kVersion,       kSave};
+const Lines kAllRestored = Join({kRestoreUpToSave, {kMode, kModeOk, kSuccess}});
+const Lines kGlobalRestoreFails{kRecovery, kGlobalRestore, kGlobalFailed, kSuccess};
+const Lines kButtonRestoreFails{kRecovery,      kGlobalRestore, kGlobalOk,
+                                kButtonRestore, kButtonsFailed, kSuccess};
+const Lines kVersionReadFails{kRecovery,  kGlobalRestore, kGlobalOk, kButtonRestore,
+                              kButtonsOk, kVersion,       kSuccess};
+const Lines kModeFails = Join({kRestoreUpToSave, {kMode, kModeFailed, kSuccess}});
 
 // Status texts of a transfer that got through, followed by `restore`.
-TextList Transferred(Sequence sequence, const TextList& restore) {
-  const TextList head =
-      sequence == Sequence::kUpgrade ? TextList{kBackup, kReady} : TextList{kReady};
+Lines Transferred(Sequence sequence, const Lines& restore) {
+  const Lines head = sequence == Sequence::kUpgrade ? Lines{kBackup, kReady} : Lines{kReady};
   return Join({head, {kPowerOff, kPowerOn}, restore});
 }
 
-TextList TransferFails(Sequence sequence) {
-  return sequence == Sequence::kUpgrade ? TextList{kBackup, kReady, kFailure}
-                                        : TextList{kReady, kFailure};
+Lines TransferFails(Sequence sequence) {
+  return sequence == Sequence::kUpgrade ? Lines{kBackup, kReady, kFailure}
+                                        : Lines{kReady, kFailure};
 }
 
 // Requests up to the transfer (the forced upgrade starts at the data packets), then `more`.
@@ -111,20 +100,20 @@ struct Row {
   Expectation expect;
 };
 
-Expectation Upgraded(Sequence sequence, const TextList& restore, const std::string& requests,
+Expectation Upgraded(Sequence sequence, const Lines& restore, const std::string& requests,
                      Restored restored, uint32_t extraWaitMs = 0) {
   return {
       Transferred(sequence, restore), Ending::kSuccess, requests, restored, 33, true, extraWaitMs};
 }
 
-Expectation Failed(const TextList& statuses, const std::string& requests, int blocks = 33,
+Expectation Failed(const Lines& statuses, const std::string& requests, int blocks = 33,
                    bool global = true, uint32_t extraWaitMs = 0) {
   return {statuses, Ending::kFailure, requests, kNothing, blocks, global, extraWaitMs};
 }
 
 // The rows of the data packets and the end packet, shared by both upgrades.
 void AddTransferRows(Sequence s, std::vector<Row>& rows) {
-  const TextList fails = TransferFails(s);
+  const Lines fails = TransferFails(s);
   // A failed data packet is followed by the end packet, which a device with a wrong report
   // length or a vanished device no longer takes.
   rows.push_back({s, DeviceStep::kFirstPacket, kUnanswered, Failed(fails, Sent(s, "02 03"))});
@@ -172,8 +161,8 @@ void AddRestoreRows(Sequence s, std::vector<Row>& rows) {
 
 void AddUpgradeRows(std::vector<Row>& rows) {
   const Sequence s = Sequence::kUpgrade;
-  const TextList buttonsFail{kBackup, kButtonBackupFailed, kFailure};
-  const TextList globalFails{kBackup, kGlobalBackupFailed, kFailure};
+  const Lines buttonsFail{kBackup, kButtonBackupFailed, kFailure};
+  const Lines globalFails{kBackup, kGlobalBackupFailed, kFailure};
   // A failed backup ends the upgrade before anything is sent: the controller is untouched.
   rows.push_back({s, DeviceStep::kButtonBackup, kTaken, Failed(buttonsFail, "06x17", 16, false)});
   rows.push_back({s, DeviceStep::kButtonBackup, kGoneBit, Failed(buttonsFail, "06x16", 16, false)});
@@ -201,8 +190,8 @@ void AddUpgradeRows(std::vector<Row>& rows) {
 
 void AddInitializeRows(std::vector<Row>& rows) {
   const Sequence s = Sequence::kInitialize;
-  const TextList tail{kPowerOff, kPowerOn, kPrompt, kFound};
-  auto found = [&](TextList head, const std::string& requests, int blocks, bool global,
+  const Lines tail{kPowerOff, kPowerOn, kPrompt, kFound};
+  auto found = [&](Lines head, const std::string& requests, int blocks, bool global,
                    uint32_t extra) {
     return Expectation{
         Join({head, tail}), Ending::kForceUpdateReady, requests, kNothing, blocks, global, extra};

@@ -55,7 +55,7 @@ struct Restored {
 };
 
 struct Expectation {
-  TextList statuses;  // every status text but the progress ones
+  Lines statuses;  // every status text but the progress ones
   Ending ending = Ending::kFailure;
   std::string requests;  // commands the controller and boot loader took, e.g. "06x33 08"
   Restored restored;

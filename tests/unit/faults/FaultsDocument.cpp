@@ -63,7 +63,7 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
-std::string Texts(const TextList& texts, size_t from) {
+std::string Texts(const Lines& texts, size_t from) {
   std::string text;
   for (size_t i = from; i < texts.size(); ++i) {
     text += (i == from ? "\"" : " → \"") + Narrow(texts[i]) + "\"";
@@ -73,8 +73,8 @@ std::string Texts(const TextList& texts, size_t from) {
 
 // The status texts from the first one that differs from the run without the fault.
 std::string StatusChange(const FaultCase& fault) {
-  const TextList& plain = FaultFree(fault.sequence).statuses;
-  const TextList& seen = fault.expect.statuses;
+  const Lines& plain = FaultFree(fault.sequence).statuses;
+  const Lines& seen = fault.expect.statuses;
   size_t same = 0;
   while (same < plain.size() && same < seen.size() && plain[same] == seen[same]) {
     ++same;

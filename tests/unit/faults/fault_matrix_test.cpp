@@ -16,7 +16,7 @@ namespace {
 
 uint32_t RunCase(FaultRig& rig, const FaultCase& fault, bool inject) {
   if (fault.sequence == Sequence::kForcedUpgrade) {
-    EXPECT_TRUE(rig.PrepareForcedUpgrade());
+    EXPECT_TRUE(rig.PrepareForcedUpgrade() && rig.view.buttonBackedUp && rig.view.globalBackedUp);
   }
   if (fault.sequence == Sequence::kInitialize) {
     rig.sim.SetHomeHeld(true);
@@ -35,31 +35,23 @@ uint32_t RunCase(FaultRig& rig, const FaultCase& fault, bool inject) {
   return 0;
 }
 
-TextList LastCalls(const TextList& calls, size_t n) {
-  return n > calls.size() ? calls
-                          : TextList(calls.end() - static_cast<std::ptrdiff_t>(n), calls.end());
-}
-
 // The window after an upgrade: one outcome box, then the tail that frees it.
 void ExpectUpgradeEnding(FaultRig& rig, const FaultCase& fault) {
   const bool normal = fault.sequence == Sequence::kUpgrade;
   const bool success = fault.expect.ending == Ending::kSuccess;
   const uint16_t start = normal ? IDC_UPDATE : IDC_FORCE_UPDATE;
   EXPECT_EQ(rig.CallsOf(L"box"),
-            TextList{success ? L"Upgrade success|info|info" : L"Upgrade failed!|error|error"});
-  const std::wstring button = std::to_wstring(start);
-  EXPECT_EQ(LastCalls(rig.Calls(), 7),
-            (TextList{L"hook off", L"idle", L"enable 1352", L"enable 1356", L"enable " + button,
-                      L"refresh", L"awake off"}));
+            Lines{success ? L"Upgrade success|info|info" : L"Upgrade failed!|error|error"});
+  EXPECT_EQ(Tail(rig.Calls(), 7), FreedWindowCalls(start));
   // Only a failed normal upgrade shows the recovery group and offers Initialize.
   const size_t recovery = normal && !success ? 1 : 0;
-  const TextList calls = rig.Calls();
+  const Lines calls = rig.Calls();
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"grow"), static_cast<long>(recovery));
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"enable 1025"), static_cast<long>(recovery));
 }
 
 void ExpectInitializeEnding(FaultRig& rig, const FaultCase& fault) {
-  const TextList calls = rig.Calls();
+  const Lines calls = rig.Calls();
   const bool found = fault.expect.ending == Ending::kForceUpdateReady;
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"enable 1361"), found ? 1 : 0);
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"enable 1025"), found ? 0 : 1);
@@ -90,7 +82,7 @@ void ExpectController(FaultRig& rig, const FaultCase& fault, unsigned powerOnsBe
     EXPECT_EQ(rig.sim.GetButtonConfig(), rig.userButtons);
   }
   if (e.restored.mode) {
-    EXPECT_EQ(rig.sim.ModesSet(), std::vector<uint16_t>{FaultRig::kUserMode});
+    EXPECT_EQ(rig.sim.ModesSet(), std::vector<uint16_t>{kUserMode});
   }
   // Data packets go out in order, each once: none after one that failed.
   const auto packets = rig.RequestsOf(SimDevice::BootLoader, CommandCode::DataPacket);
@@ -113,10 +105,10 @@ TEST_P(FaultMatrixTest, EndsAsListed) {
   const FaultCase& fault = GetParam();
   uint32_t plainMs = 0;
   {
-    FaultRig plain("plain-" + CaseId(fault));
+    FaultRig plain;
     plainMs = RunCase(plain, fault, false);
   }
-  FaultRig rig(CaseId(fault));
+  FaultRig rig;
   const unsigned powerOnsBefore =
       fault.sequence == Sequence::kForcedUpgrade ? 1u : 0u;  // Initialize's own power cycle
   const uint32_t tookMs = RunCase(rig, fault, true);

@@ -3,6 +3,8 @@
 // PADWRIGHT_PROPERTY_SEED. A failure names the seed of its run, which replays it alone.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -29,6 +31,22 @@ inline uint32_t FirstSeed() {
 inline std::string SeedNote(uint32_t seed) {
   return "replay with PADWRIGHT_PROPERTY_SEED=" + std::to_string(seed) +
          " PADWRIGHT_PROPERTY_ITERATIONS=1";
+}
+
+// Runs `check(seed)` once for each seed of the series (`defaultRuns` of them unless the
+// environment says otherwise), its failures naming the seed; the first run that fails ends
+// the series, as it says it all.
+template <typename Check>
+void ForEachSeed(uint32_t defaultRuns, Check check) {
+  const uint32_t runs = Iterations(defaultRuns);
+  for (uint32_t i = 0; i < runs; ++i) {
+    const uint32_t seed = FirstSeed() + i;
+    SCOPED_TRACE(SeedNote(seed));
+    check(seed);
+    if (testing::Test::HasFailure()) {
+      return;
+    }
+  }
 }
 
 }  // namespace property

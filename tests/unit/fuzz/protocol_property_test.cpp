@@ -292,10 +292,7 @@ void CheckUpgrade(ChaosRig& rig) {
 }  // namespace
 
 TEST(ProtocolProperty, AnyDeviceBehaviourEndsEveryCommandCorrectlyAndInBounds) {
-  const uint32_t runs = property::Iterations(300);
-  for (uint32_t i = 0; i < runs; ++i) {
-    const uint32_t seed = property::FirstSeed() + i;
-    SCOPED_TRACE(property::SeedNote(seed));
+  property::ForEachSeed(300, [](uint32_t seed) {
     ChaosRig rig(seed);
     for (int op = 0; op < 6; ++op) {
       const uint32_t before = rig.clock->NowMs();
@@ -324,8 +321,8 @@ TEST(ProtocolProperty, AnyDeviceBehaviourEndsEveryCommandCorrectlyAndInBounds) {
       }
       EXPECT_LE(rig.clock->NowMs() - before, rig.chaos.chargedMs - chargedBefore + 220 * opens);
       if (testing::Test::HasFailure()) {
-        return;  // the first failing run says it all
+        return;  // the first failing operation says it all
       }
     }
-  }
+  });
 }

@@ -6,19 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "device/Vexapad.h"
 #include "platform/PhysicalMemory.h"
+#include "tests/support/ImageFile.h"
+#include "tests/support/RecordingView.h"
 #include "tests/support/VirtualClock.h"
-#include "tests/unit/faults/FaultRig.h"
 #include "tests/unit/fuzz/ChaosTransport.h"
 #include "tests/unit/fuzz/PropertyRun.h"
 #include "tests/unit/fuzz/RecordingDevice.h"
-#include "tests/unit/workflows/RecordingView.h"
 #include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
 #include "workflows/ForceUpgradeSequence.h"
@@ -90,19 +88,12 @@ bool ExpectUpgradeOrder(const std::vector<DeviceCall>& calls, bool normal, bool 
   return success;
 }
 
-TextList Tail(const TextList& calls, size_t n) {
-  return n > calls.size() ? calls
-                          : TextList(calls.end() - static_cast<std::ptrdiff_t>(n), calls.end());
-}
-
 // One outcome box that tells the truth, then the tail that frees the window; the progress
 // shown stays within the image and the bar's range.
 void ExpectUpgradeEnd(const RecordingView& view, uint16_t start, const std::wstring& outcome,
                       size_t imageSize) {
-  EXPECT_EQ(view.CallsOf(L"box"), TextList{outcome});
-  EXPECT_EQ(Tail(view.Calls(), 7),
-            (TextList{L"hook off", L"idle", L"enable 1352", L"enable 1356",
-                      L"enable " + std::to_wstring(start), L"refresh", L"awake off"}));
+  EXPECT_EQ(view.CallsOf(L"box"), Lines{outcome});
+  EXPECT_EQ(Tail(view.Calls(), 7), FreedWindowCalls(start));
   const std::wstring total = L"/" + std::to_wstring(imageSize) + L" ";
   for (const std::wstring& text : view.CallsOf(L"status")) {
     if (text.rfind(L"Upgrading, progress: ", 0) == 0) {
@@ -127,21 +118,13 @@ struct ChaosSequenceRig {
     chaos.writePercent = 85 + chaos.Below(16);
     chaos.readPercent = 85 + chaos.Below(16);
     chaos.presentPercent = chaos.Below(30);
-    file = std::filesystem::temp_directory_path() /
-           ("padwright-property-" + std::to_string(seed) + ".vxf");
     image.resize(chaos.Chance(5) ? 0 : 1 + chaos.Below(2500));
     for (unsigned char& byte : image) {
       byte = chaos.Byte();
     }
-    std::ofstream(file, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(image.data()),
-               static_cast<std::streamsize>(image.size()));
+    file.Write(image);
   }
-  ~ChaosSequenceRig() {
-    BindPhysicalMemory(nullptr);
-    std::error_code ignored;
-    std::filesystem::remove(file, ignored);
-  }
+  ~ChaosSequenceRig() { BindPhysicalMemory(nullptr); }
 
   ScopedVirtualClock clock;
   Chaos chaos;
@@ -149,7 +132,7 @@ struct ChaosSequenceRig {
   RecordingDevice<Link> device{link};
   RecordingView view;
   ByteMemory memory;
-  std::filesystem::path file;
+  ImageFile file;
   std::vector<unsigned char> image;
 };
 
@@ -160,9 +143,9 @@ void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
   rig.view.buttonBackedUp = buttons;
   const uint16_t start = normal ? IDC_UPDATE : IDC_FORCE_UPDATE;
   if (normal) {
-    UpgradeSequence(rig.device, rig.view, rig.file.wstring(), start);
+    UpgradeSequence(rig.device, rig.view, rig.file.Path(), start);
   } else {
-    ForceUpgradeSequence(rig.device, rig.view, rig.file.wstring(), start);
+    ForceUpgradeSequence(rig.device, rig.view, rig.file.Path(), start);
   }
   std::wstring outcome = L"Read firmware file failed!|error|error";
   if (rig.image.empty()) {
@@ -203,10 +186,7 @@ void RunChaosInitialize(ChaosSequenceRig& rig) {
 }  // namespace
 
 TEST(SequenceProperty, AnyDeviceBehaviourEndsEverySequenceTruthfullyAndInBounds) {
-  const uint32_t runs = property::Iterations(150);
-  for (uint32_t i = 0; i < runs; ++i) {
-    const uint32_t seed = property::FirstSeed() + i;
-    SCOPED_TRACE(property::SeedNote(seed));
+  property::ForEachSeed(150, [](uint32_t seed) {
     ChaosSequenceRig rig(seed);
     const Kind kind = static_cast<Kind>(rig.chaos.Below(3));
     const uint32_t startMs = rig.clock->NowMs();
@@ -222,8 +202,5 @@ TEST(SequenceProperty, AnyDeviceBehaviourEndsEverySequenceTruthfullyAndInBounds)
       opens += event.kind == ChaosEvent::Kind::kOpen ? 1 : 0;
     }
     EXPECT_LE(rig.clock->NowMs() - startMs, rig.chaos.chargedMs + 220 * opens + 19000);
-    if (testing::Test::HasFailure()) {
-      return;
-    }
-  }
+  });
 }

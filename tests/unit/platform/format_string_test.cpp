@@ -1,4 +1,6 @@
-// Wide printf-style formatting: the system's texts, the buffer growth and the cut.
+// Wide printf-style formatting: the system's texts, the buffer growth and the cut. Built
+// natively and into the Windows platform tests, where MinGW's own C99 formatter must give
+// the same C standard results.
 #include <gtest/gtest.h>
 
 #include <cstdarg>
@@ -34,8 +36,11 @@ TEST(FormatString, GivesTheSystemsTexts) {
   EXPECT_EQ(FormatString(L"Firmware Version: Error"), L"Firmware Version: Error");
   EXPECT_EQ(FormatString(L"Ready, please wait..."), L"Ready, please wait...");
   EXPECT_EQ(FormatString(L""), L"");
+  // Halves round to even under the C standard's "%.0f"; 0.5 is exact in binary.
+  EXPECT_EQ(FormatString(L"%.0lf%% %.0lf%% %.0lf%%", 0.5, 1.5, 99.5), L"0% 2% 100%");
 }
 
+// msvcrt without C99 support would read 32 bits and shift the rest into the next argument.
 TEST(FormatString, SizeTakesAllSixtyFourBits) {
   size_t big = 0x123456789ull;
   EXPECT_EQ(FormatString(L"%zu|%d", big, -7), L"4886718345|-7");

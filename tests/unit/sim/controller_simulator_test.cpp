@@ -56,9 +56,7 @@ TEST(ControllerSimulator, PowerCycleAfterACompleteImageRunsTheNewFirmwareKeeping
 
   // Another power cycle without an image keeps what runs now.
   rig.sim.SetNewFirmware(9);
-  rig.sim.SetPower(false);
-  rig.sim.SetPower(true);
-  rig.clock->Advance(500);
+  rig.PowerCycle(500);
   EXPECT_EQ(rig.sim.GetGlobalConfig()[0], 5);
   EXPECT_EQ(rig.sim.PowerOnCount(), 2u);
 }
@@ -73,9 +71,7 @@ TEST(ControllerSimulator, NewFirmwareCanStartFromFactoryBlocks) {
   rig.sim.SetNewFirmware(4, Filled(0x01), factoryButtons);
   std::vector<uint8_t> image = PatternImage(60);
   ASSERT_TRUE(rig.pad.Upgrade(image.data(), image.size(), nullptr, 10000));
-  rig.sim.SetPower(false);
-  rig.sim.SetPower(true);
-  rig.clock->Advance(500);
+  rig.PowerCycle(500);
   GlobalConfig expected = Filled(0x01);
   expected[0] = 4;
   EXPECT_EQ(rig.sim.GetGlobalConfig(), expected);
@@ -89,9 +85,7 @@ TEST(ControllerSimulator, IncompleteImageKeepsTheOldFirmware) {
   rig.sim.Inject(Step::DataPacket, 1, Fault::NoReply);
   std::vector<uint8_t> image = PatternImage(200);
   EXPECT_FALSE(rig.pad.Upgrade(image.data(), image.size(), nullptr, 10000));
-  rig.sim.SetPower(false);
-  rig.sim.SetPower(true);
-  rig.clock->Advance(500);
+  rig.PowerCycle(500);
   EXPECT_EQ(rig.sim.GetGlobalConfig()[0], 2);
 }
 
@@ -174,9 +168,7 @@ TEST(ControllerSimulator, RecordsViolationsOfWhatItReceives) {
 TEST(ControllerSimulator, BootLoaderChecksEveryPacket) {
   SimRig rig;
   rig.sim.SetHomeHeld(true);
-  rig.sim.SetPower(false);
-  rig.sim.SetPower(true);
-  rig.clock->Advance(500);
+  rig.PowerCycle(500);
   RawHost host{rig.sim};
   ASSERT_TRUE(host.Open(kBootLoaderVid, kBootLoaderPid));
   const uint8_t bytes[3] = {1, 2, 3};
@@ -240,9 +232,7 @@ TEST(ControllerSimulator, FaultsHitTheNumberedRequestCountedFromInjection) {
   EXPECT_FALSE(host.Send(save));
   EXPECT_EQ(rig.sim.PeekReply(host.connection, &due), ReplyStatus::Gone);
   EXPECT_FALSE(rig.sim.IsPresent(SimDevice::Controller));
-  rig.sim.SetPower(false);  // only a power cycle brings it back
-  rig.sim.SetPower(true);
-  rig.clock->Advance(500);
+  rig.PowerCycle(500);  // only a power cycle brings it back
   EXPECT_TRUE(rig.sim.IsPresent(SimDevice::Controller));
 }
 

@@ -5,11 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/workflows/RecordingView.h"
+#include "tests/support/RecordingView.h"
 #include "ui/resource.h"
 #include "workflows/CommandStart.h"
-
-using Lines = std::vector<std::wstring>;
 
 TEST(UpgradeCommand, InvalidPathIsReportedEvenWhileBusyAndStartsNothing) {
   for (bool busy : {false, true}) {

@@ -12,48 +12,27 @@
 
 namespace {
 
-const Lines kForcedSuccessEnd{L"disable 1361",
-                              L"status Upgrade success",
-                              L"box Upgrade success|info|info",
-                              L"hook off",
-                              L"idle",
-                              L"enable 1352",
-                              L"enable 1356",
-                              L"enable 1361",
-                              L"refresh",
-                              L"awake off"};
-
-Lines Tail(const Lines& calls, size_t n) {
-  return n > calls.size() ? calls
-                          : Lines(calls.end() - static_cast<std::ptrdiff_t>(n), calls.end());
-}
+const Lines kForcedSuccessEnd =
+    Join({{L"disable 1361", L"status Upgrade success", L"box Upgrade success|info|info"},
+          FreedWindowCalls(1361)});
 
 }  // namespace
 
 class ForceUpgradeSequenceTest : public WorkflowTest {
  public:
   // Initialize with HOME held, with the chosen backups failing; then HOME is let go, so that
-  // the power cycle after the transfer brings the controller up in normal mode.
+  // the power cycle after the transfer brings the controller up in normal mode. Calls() and
+  // the controller's record then hold the forced upgrade alone.
   void InitializeWith(bool buttonsAnswer, bool globalAnswers) {
     if (!buttonsAnswer) {
-      sim_.Inject(Step::ButtonRead, 0, Fault::NoReply);
+      sim.Inject(Step::ButtonRead, 0, Fault::NoReply);
     }
     if (!globalAnswers) {
-      sim_.Inject(Step::GlobalRead, 0, Fault::NoReply);
+      sim.Inject(Step::GlobalRead, 0, Fault::NoReply);
     }
-    sim_.SetHomeHeld(true);
-    RunInitialize();
-    ASSERT_EQ(sim_.State(), SimState::BootLoader);
-    sim_.SetHomeHeld(false);
-    sim_.ClearTranscript();
-    ASSERT_EQ(view_.buttonBackedUp, buttonsAnswer);
-    ASSERT_EQ(view_.globalBackedUp, globalAnswers);
-  }
-  // The calls of the forced upgrade alone.
-  Lines ForcedCalls() const {
-    Lines calls = view_.Calls();
-    auto start = std::find(calls.begin(), calls.end(), L"hook on");
-    return Lines(start, calls.end());
+    ASSERT_TRUE(PrepareForcedUpgrade());
+    ASSERT_EQ(view.buttonBackedUp, buttonsAnswer);
+    ASSERT_EQ(view.globalBackedUp, globalAnswers);
   }
 };
 
@@ -62,7 +41,7 @@ TEST_F(ForceUpgradeSequenceTest, AfterAFullInitializeRestoresBothBlocksAndTheMod
   InitializeWith(true, true);
   RunForcedUpgrade();
 
-  Lines calls = ForcedCalls();
+  Lines calls = Calls();
   ASSERT_GE(calls.size(), 8u);
   EXPECT_EQ(Lines(calls.begin(), calls.begin() + 8),
             (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1361",
@@ -78,13 +57,13 @@ TEST_F(ForceUpgradeSequenceTest, AfterAFullInitializeRestoresBothBlocksAndTheMod
              L"Recovery mode: 7", L"Recovery mode ok", L"Upgrade success"}));
   // The boot loader was already there: no request to restart into it.
   EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::EnterBootLoader).empty());
-  EXPECT_EQ(sim_.ReceivedImage(), image_);
-  EXPECT_EQ(GlobalWritten(), std::vector<uint8_t>(userGlobal_.begin(), userGlobal_.end()));
-  EXPECT_EQ(ButtonsWritten(), std::vector<uint8_t>(userButtons_.begin(), userButtons_.end()));
-  EXPECT_EQ(sim_.GetButtonConfig(), userButtons_);
-  EXPECT_EQ(sim_.ModesSet(), std::vector<uint16_t>{kSavedMode});
-  EXPECT_EQ(sim_.SaveCount(), 1u);
-  EXPECT_TRUE(view_.enabled[1361]);
+  EXPECT_EQ(sim.ReceivedImage(), image);
+  EXPECT_EQ(GlobalWritten(), std::vector<uint8_t>(userGlobal.begin(), userGlobal.end()));
+  EXPECT_EQ(ButtonsWritten(), std::vector<uint8_t>(userButtons.begin(), userButtons.end()));
+  EXPECT_EQ(sim.GetButtonConfig(), userButtons);
+  EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
+  EXPECT_EQ(sim.SaveCount(), 1u);
+  EXPECT_TRUE(view.enabled[1361]);
 }
 
 TEST_F(ForceUpgradeSequenceTest, OnlyTheGlobalBlockBackedUpSkipsTheButtonRestore) {
@@ -97,8 +76,8 @@ TEST_F(ForceUpgradeSequenceTest, OnlyTheGlobalBlockBackedUpSkipsTheButtonRestore
             (Lines{L"Recovery config.....", L"Recovery global config...", L"Recovery global ok",
                    L"Get current version...", L"Save config...", L"Upgrade success"}));
   EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::WriteButtonBlock).empty());
-  EXPECT_EQ(GlobalWritten(), std::vector<uint8_t>(userGlobal_.begin(), userGlobal_.end()));
-  EXPECT_EQ(sim_.GetButtonConfig(), factoryButtons_);
+  EXPECT_EQ(GlobalWritten(), std::vector<uint8_t>(userGlobal.begin(), userGlobal.end()));
+  EXPECT_EQ(sim.GetButtonConfig(), factoryButtons);
 }
 
 TEST_F(ForceUpgradeSequenceTest, OnlyTheButtonsBackedUpSkipsTheGlobalRestore) {
@@ -111,7 +90,7 @@ TEST_F(ForceUpgradeSequenceTest, OnlyTheButtonsBackedUpSkipsTheGlobalRestore) {
             (Lines{L"Recovery config.....", L"Recovery button config...", L"Recovery config ok!",
                    L"Get current version...", L"Save config...", L"Upgrade success"}));
   EXPECT_TRUE(GlobalWritten().empty());
-  EXPECT_EQ(ButtonsWritten(), std::vector<uint8_t>(userButtons_.begin(), userButtons_.end()));
+  EXPECT_EQ(ButtonsWritten(), std::vector<uint8_t>(userButtons.begin(), userButtons.end()));
 }
 
 TEST_F(ForceUpgradeSequenceTest, NothingBackedUpSucceedsRightAfterThePowerCycle) {
@@ -125,34 +104,34 @@ TEST_F(ForceUpgradeSequenceTest, NothingBackedUpSucceedsRightAfterThePowerCycle)
   EXPECT_TRUE(GlobalWritten().empty());
   EXPECT_TRUE(ButtonsWritten().empty());
   EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::ReadGlobalConfig).empty());
-  EXPECT_EQ(sim_.SaveCount(), 0u);
-  EXPECT_TRUE(sim_.ModesSet().empty());
-  EXPECT_EQ(Tail(ForcedCalls(), kForcedSuccessEnd.size()), kForcedSuccessEnd);
+  EXPECT_EQ(sim.SaveCount(), 0u);
+  EXPECT_TRUE(sim.ModesSet().empty());
+  EXPECT_EQ(Tail(Calls(), kForcedSuccessEnd.size()), kForcedSuccessEnd);
 }
 
 TEST_F(ForceUpgradeSequenceTest, FailedTransferLeavesTheWindowAndInitializeAlone) {
-  view_.buttonBackedUp = true;
-  view_.globalBackedUp = true;
-  sim_.Inject(Step::Enter, 0, Fault::NoBootLoader);
+  view.buttonBackedUp = true;
+  view.globalBackedUp = true;
+  sim.Inject(Step::Enter, 0, Fault::NoBootLoader);
   RunForcedUpgrade();
   EXPECT_EQ(StepStatuses(), (Lines{L"Ready, please wait...", L"Upgrade failed!"}));
   EXPECT_EQ(
-      Tail(view_.Calls(), 9),
+      Tail(view.Calls(), 9),
       (Lines{L"status Upgrade failed!", L"box Upgrade failed!|error|error", L"hook off", L"idle",
              L"enable 1352", L"enable 1356", L"enable 1361", L"refresh", L"awake off"}));
-  EXPECT_EQ(view_.Count(L"grow"), 0u);
-  EXPECT_EQ(view_.Count(L"enable 1025"), 0u);
-  EXPECT_EQ(view_.Count(L"disable 1361"), 1u);  // only at the start
-  EXPECT_EQ(sim_.PowerOnCount(), 0u);
+  EXPECT_EQ(view.Count(L"grow"), 0u);
+  EXPECT_EQ(view.Count(L"enable 1025"), 0u);
+  EXPECT_EQ(view.Count(L"disable 1361"), 1u);  // only at the start
+  EXPECT_EQ(sim.PowerOnCount(), 0u);
 }
 
 TEST_F(ForceUpgradeSequenceTest, UnreadableImageEndsBeforeAnyDeviceStep) {
   WriteImage(0);
   RunForcedUpgrade();
-  EXPECT_EQ(view_.Calls(),
+  EXPECT_EQ(view.Calls(),
             (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1361",
                    L"status Read firmware file failed!",
                    L"box Read firmware file failed!|error|error", L"hook off", L"idle",
                    L"enable 1352", L"enable 1356", L"enable 1361", L"refresh", L"awake off"}));
-  EXPECT_TRUE(sim_.Transcript().empty());
+  EXPECT_TRUE(sim.Transcript().empty());
 }

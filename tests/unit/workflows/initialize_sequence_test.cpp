@@ -18,90 +18,90 @@ const std::wstring kFound = L"status Initialize ok\uFF0CYou can force an upgrade
 class InitializeSequenceTest : public WorkflowTest {};
 
 TEST_F(InitializeSequenceTest, BootLoaderAtTheFirstScanEnablesForceUpdateOneSecondAfterThePrompt) {
-  sim_.SetHomeHeld(true);
+  sim.SetHomeHeld(true);
   RunInitialize();
 
-  EXPECT_EQ(view_.Calls(), (Lines{L"awake on", L"set button 0", L"set global 0",
-                                  L"status Backup config.....", L"set button 1", L"set global 1",
-                                  L"status Power off.....", L"status Power on.....", L"idle",
-                                  kPrompt, L"closing?", L"enable 1361", kFound, L"awake off"}));
-  EXPECT_EQ(view_.TimeOf(L"enable 1361") - view_.TimeOf(kPrompt), 1000u);
+  EXPECT_EQ(view.Calls(), (Lines{L"awake on", L"set button 0", L"set global 0",
+                                 L"status Backup config.....", L"set button 1", L"set global 1",
+                                 L"status Power off.....", L"status Power on.....", L"idle",
+                                 kPrompt, L"closing?", L"enable 1361", kFound, L"awake off"}));
+  EXPECT_EQ(view.TimeOf(L"enable 1361") - view.TimeOf(kPrompt), 1000u);
   // The window is free again once the controller is back on, before the wait.
-  EXPECT_EQ(view_.TimeOf(L"idle") - view_.TimeOf(L"status Power on....."), 2000u);
-  EXPECT_EQ(view_.TimeOf(L"status Power on.....") - view_.TimeOf(L"status Power off....."), 1000u);
-  EXPECT_TRUE(view_.buttonBackedUp);
-  EXPECT_TRUE(view_.globalBackedUp);
-  EXPECT_EQ(savedGlobalConfig, userGlobal_);
-  EXPECT_EQ(savedButtonConfig, userButtons_);
-  EXPECT_EQ(sim_.State(), SimState::BootLoader);
+  EXPECT_EQ(view.TimeOf(L"idle") - view.TimeOf(L"status Power on....."), 2000u);
+  EXPECT_EQ(view.TimeOf(L"status Power on.....") - view.TimeOf(L"status Power off....."), 1000u);
+  EXPECT_TRUE(view.buttonBackedUp);
+  EXPECT_TRUE(view.globalBackedUp);
+  EXPECT_EQ(savedGlobalConfig, userGlobal);
+  EXPECT_EQ(savedButtonConfig, userButtons);
+  EXPECT_EQ(sim.State(), SimState::BootLoader);
   // Only looked for: the boot loader was never written to.
-  EXPECT_TRUE(sim_.Requests(SimDevice::BootLoader).empty());
+  EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
 }
 
 TEST_F(InitializeSequenceTest, BootLoaderAtTheLastScanIsStillTaken) {
-  sim_.SetHomeHeld(true);
+  sim.SetHomeHeld(true);
   // Back 16.5 s after power-on: the 2 s pause, then between the 14th and 15th scan.
-  sim_.SetPowerOnDelayMs(16500);
+  sim.SetPowerOnDelayMs(16500);
   RunInitialize();
-  EXPECT_EQ(view_.Count(L"closing?"), 15u);
-  EXPECT_EQ(view_.TimeOf(L"enable 1361") - view_.TimeOf(kPrompt), 15000u);
-  EXPECT_EQ(view_.Calls().back(), L"awake off");
-  EXPECT_EQ(view_.CallsOf(L"status").back(), kFound.substr(7));
-  EXPECT_EQ(view_.Count(L"enable 1025"), 0u);
+  EXPECT_EQ(view.Count(L"closing?"), 15u);
+  EXPECT_EQ(view.TimeOf(L"enable 1361") - view.TimeOf(kPrompt), 15000u);
+  EXPECT_EQ(view.Calls().back(), L"awake off");
+  EXPECT_EQ(view.CallsOf(L"status").back(), kFound.substr(7));
+  EXPECT_EQ(view.Count(L"enable 1025"), 0u);
 }
 
 TEST_F(InitializeSequenceTest, NoBootLoaderMeansFifteenScansThenInitializeCanBeTriedAgain) {
   RunInitialize();  // HOME not held: the controller comes back in normal mode
-  EXPECT_EQ(view_.Count(L"closing?"), 15u);
-  Lines calls = view_.Calls();
+  EXPECT_EQ(view.Count(L"closing?"), 15u);
+  Lines calls = view.Calls();
   ASSERT_GE(calls.size(), 3u);
   EXPECT_EQ(Lines(calls.end() - 3, calls.end()),
             (Lines{L"closing?", L"enable 1025", L"awake off"}));
-  EXPECT_EQ(view_.TimeOf(L"enable 1025") - view_.TimeOf(kPrompt), 15000u);
-  EXPECT_EQ(view_.CallsOf(L"status").back(), kPrompt.substr(7));
-  EXPECT_EQ(view_.Count(L"enable 1361"), 0u);
+  EXPECT_EQ(view.TimeOf(L"enable 1025") - view.TimeOf(kPrompt), 15000u);
+  EXPECT_EQ(view.CallsOf(L"status").back(), kPrompt.substr(7));
+  EXPECT_EQ(view.Count(L"enable 1361"), 0u);
 }
 
 TEST_F(InitializeSequenceTest, ClosingWindowEndsTheWaitAtItsNextScan) {
-  sim_.SetHomeHeld(true);
-  view_.closing = true;
+  sim.SetHomeHeld(true);
+  view.closing = true;
   RunInitialize();
-  Lines calls = view_.Calls();
+  Lines calls = view.Calls();
   EXPECT_EQ(Lines(calls.end() - 3, calls.end()), (Lines{kPrompt, L"closing?", L"awake off"}));
-  EXPECT_EQ(view_.CallsOf(L"enable"), Lines{});
+  EXPECT_EQ(view.CallsOf(L"enable"), Lines{});
 }
 
 TEST_F(InitializeSequenceTest, ControllerNotAnsweringFailsBothBackupsAndGoesOn) {
-  sim_.SetPower(false);
-  sim_.SetHomeHeld(true);
-  memory_.SetUnavailable(false);
+  sim.SetPower(false);
+  sim.SetHomeHeld(true);
+  memory.SetUnavailable(false);
   RunInitialize();
-  EXPECT_EQ(view_.CallsOf(L"status"),
+  EXPECT_EQ(view.CallsOf(L"status"),
             (Lines{L"Backup config.....", L"Backup button config failed!",
                    L"Backup global config failed!", L"Power off.....", L"Power on.....",
                    L"Please release the HOME button",
                    L"Initialize ok\uFF0CYou can force an upgrade now\uFF01"}));
-  EXPECT_FALSE(view_.buttonBackedUp);
-  EXPECT_FALSE(view_.globalBackedUp);
-  EXPECT_EQ(view_.Count(L"set button 1") + view_.Count(L"set global 1"), 0u);
+  EXPECT_FALSE(view.buttonBackedUp);
+  EXPECT_FALSE(view.globalBackedUp);
+  EXPECT_EQ(view.Count(L"set button 1") + view.Count(L"set global 1"), 0u);
 }
 
 TEST_F(InitializeSequenceTest, EachBackupSetsOnlyItsOwnFlag) {
-  sim_.Inject(Step::GlobalRead, 0, Fault::NoReply);
+  sim.Inject(Step::GlobalRead, 0, Fault::NoReply);
   RunInitialize();
-  EXPECT_TRUE(view_.buttonBackedUp);
-  EXPECT_FALSE(view_.globalBackedUp);
-  EXPECT_EQ(view_.CallsOf(L"status")[1], L"Backup global config failed!");
-  EXPECT_EQ(savedButtonConfig, userButtons_);
+  EXPECT_TRUE(view.buttonBackedUp);
+  EXPECT_FALSE(view.globalBackedUp);
+  EXPECT_EQ(view.CallsOf(L"status")[1], L"Backup global config failed!");
+  EXPECT_EQ(savedButtonConfig, userButtons);
   EXPECT_EQ(savedGlobalConfig, GlobalConfig{});
 }
 
 TEST_F(InitializeSequenceTest, EarlierFlagsAreClearedBeforeTheBackup) {
-  view_.buttonBackedUp = true;
-  view_.globalBackedUp = true;
-  sim_.Inject(Step::ButtonRead, 0, Fault::NoReply);
-  sim_.Inject(Step::GlobalRead, 0, Fault::NoReply);
+  view.buttonBackedUp = true;
+  view.globalBackedUp = true;
+  sim.Inject(Step::ButtonRead, 0, Fault::NoReply);
+  sim.Inject(Step::GlobalRead, 0, Fault::NoReply);
   RunInitialize();
-  EXPECT_FALSE(view_.buttonBackedUp);
-  EXPECT_FALSE(view_.globalBackedUp);
+  EXPECT_FALSE(view.buttonBackedUp);
+  EXPECT_FALSE(view.globalBackedUp);
 }

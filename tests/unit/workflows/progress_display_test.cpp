@@ -5,10 +5,8 @@
 #include <vector>
 
 #include "tests/support/VirtualClock.h"
-#include "tests/unit/workflows/RecordingView.h"
+#include "tests/support/RecordingView.h"
 #include "workflows/ProgressDisplay.h"
-
-using Lines = std::vector<std::wstring>;
 
 TEST(ProgressDisplay, HalfwayPutsTheBarAtFiveHundredAndShowsTheElapsedTime) {
   ScopedVirtualClock clock;

@@ -19,40 +19,12 @@ const Lines kRestore{L"Recovery config.....", L"Recovery global config...",
                      L"Recovery config ok!",  L"Get current version...",
                      L"Save config..."};
 
-Lines Join(std::initializer_list<Lines> parts) {
-  Lines all;
-  for (const Lines& part : parts) {
-    all.insert(all.end(), part.begin(), part.end());
-  }
-  return all;
-}
-
 // The calls from the outcome on, for a successful and for a failed normal upgrade.
-const Lines kSuccessEnd{L"status Upgrade success",
-                        L"box Upgrade success|info|info",
-                        L"hook off",
-                        L"idle",
-                        L"enable 1352",
-                        L"enable 1356",
-                        L"enable 1039",
-                        L"refresh",
-                        L"awake off"};
-const Lines kFailureEnd{L"grow",
-                        L"enable 1025",
-                        L"status Upgrade failed!",
-                        L"box Upgrade failed!|error|error",
-                        L"hook off",
-                        L"idle",
-                        L"enable 1352",
-                        L"enable 1356",
-                        L"enable 1039",
-                        L"refresh",
-                        L"awake off"};
-
-Lines Tail(const Lines& calls, size_t n) {
-  return n > calls.size() ? calls
-                          : Lines(calls.end() - static_cast<std::ptrdiff_t>(n), calls.end());
-}
+const Lines kSuccessEnd =
+    Join({{L"status Upgrade success", L"box Upgrade success|info|info"}, FreedWindowCalls(1039)});
+const Lines kFailureEnd =
+    Join({{L"grow", L"enable 1025", L"status Upgrade failed!", L"box Upgrade failed!|error|error"},
+          FreedWindowCalls(1039)});
 
 }  // namespace
 
@@ -62,7 +34,7 @@ TEST_F(UpgradeSequenceTest, OldStyleFirmwareEndsAfterSaveWithEverythingRestored)
   SetFirmwareVersions(1, 2);
   RunUpgrade();
 
-  Lines calls = view_.Calls();
+  Lines calls = view.Calls();
   ASSERT_GE(calls.size(), 8u);
   EXPECT_EQ(Lines(calls.begin(), calls.begin() + 7),
             (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1039",
@@ -71,19 +43,19 @@ TEST_F(UpgradeSequenceTest, OldStyleFirmwareEndsAfterSaveWithEverythingRestored)
   EXPECT_EQ(StepStatuses(),
             Join({kBackupAndTransfer, kPowerCycle, kRestore, Lines{L"Upgrade success"}}));
 
-  EXPECT_EQ(sim_.ReceivedImage(), image_);
-  EXPECT_TRUE(sim_.ImageComplete());
-  EXPECT_TRUE(sim_.Violations().empty());
-  EXPECT_EQ(sim_.PowerOnCount(), 1u);
-  EXPECT_EQ(GlobalWritten(), std::vector<uint8_t>(userGlobal_.begin(), userGlobal_.end()));
-  EXPECT_EQ(ButtonsWritten(), std::vector<uint8_t>(userButtons_.begin(), userButtons_.end()));
-  EXPECT_EQ(sim_.GetButtonConfig(), userButtons_);
-  EXPECT_EQ(sim_.SaveCount(), 1u);
-  EXPECT_TRUE(sim_.ModesSet().empty());
-  EXPECT_EQ(savedGlobalConfig, userGlobal_);
-  EXPECT_EQ(savedButtonConfig, userButtons_);
-  EXPECT_TRUE(view_.enabled[1352] && view_.enabled[1356] && view_.enabled[1039]);
-  EXPECT_EQ(view_.Count(L"grow"), 0u);
+  EXPECT_EQ(sim.ReceivedImage(), image);
+  EXPECT_TRUE(sim.ImageComplete());
+  EXPECT_TRUE(sim.Violations().empty());
+  EXPECT_EQ(sim.PowerOnCount(), 1u);
+  EXPECT_EQ(GlobalWritten(), std::vector<uint8_t>(userGlobal.begin(), userGlobal.end()));
+  EXPECT_EQ(ButtonsWritten(), std::vector<uint8_t>(userButtons.begin(), userButtons.end()));
+  EXPECT_EQ(sim.GetButtonConfig(), userButtons);
+  EXPECT_EQ(sim.SaveCount(), 1u);
+  EXPECT_TRUE(sim.ModesSet().empty());
+  EXPECT_EQ(savedGlobalConfig, userGlobal);
+  EXPECT_EQ(savedButtonConfig, userButtons);
+  EXPECT_TRUE(view.enabled[1352] && view.enabled[1356] && view.enabled[1039]);
+  EXPECT_EQ(view.Count(L"grow"), 0u);
 }
 
 TEST_F(UpgradeSequenceTest, FirmwareThreeAndUpGetsTheSavedModeBackAfterOneSecond) {
@@ -93,11 +65,11 @@ TEST_F(UpgradeSequenceTest, FirmwareThreeAndUpGetsTheSavedModeBackAfterOneSecond
   EXPECT_EQ(StepStatuses(),
             Join({kBackupAndTransfer, kPowerCycle, kRestore,
                   Lines{L"Recovery mode: 7", L"Recovery mode ok", L"Upgrade success"}}));
-  EXPECT_EQ(sim_.ModesSet(), std::vector<uint16_t>{kSavedMode});
+  EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
   auto modeRequests = RequestsOf(SimDevice::Controller, CommandCode::SetMode);
   ASSERT_EQ(modeRequests.size(), 1u);
   // The mode request is the last one, sent a second after its text.
-  std::vector<TranscriptEntry> transcript = sim_.Transcript();
+  std::vector<TranscriptEntry> transcript = sim.Transcript();
   uint32_t modeSentAt = 0;
   for (const TranscriptEntry& entry : transcript) {
     if (entry.direction == Direction::HostToDevice &&
@@ -105,56 +77,56 @@ TEST_F(UpgradeSequenceTest, FirmwareThreeAndUpGetsTheSavedModeBackAfterOneSecond
       modeSentAt = entry.timeMs;
     }
   }
-  EXPECT_GE(modeSentAt - view_.TimeOf(L"status Recovery mode: 7"), 1000u);
-  EXPECT_LT(modeSentAt - view_.TimeOf(L"status Recovery mode: 7"), 1300u);
-  EXPECT_EQ(sim_.GetGlobalConfig()[kModeByte], kSavedMode);
-  EXPECT_EQ(sim_.SaveCount(), 1u);
+  EXPECT_GE(modeSentAt - view.TimeOf(L"status Recovery mode: 7"), 1000u);
+  EXPECT_LT(modeSentAt - view.TimeOf(L"status Recovery mode: 7"), 1300u);
+  EXPECT_EQ(sim.GetGlobalConfig()[kModeByte], kUserMode);
+  EXPECT_EQ(sim.SaveCount(), 1u);
 }
 
 TEST_F(UpgradeSequenceTest, PowerIsCycledWithItsPausesThroughTheSwitch) {
   RunUpgrade();
-  EXPECT_EQ(view_.TimeOf(L"status Power on.....") - view_.TimeOf(L"status Power off....."), 1000u);
-  EXPECT_EQ(view_.TimeOf(L"status Recovery config.....") - view_.TimeOf(L"status Power on....."),
+  EXPECT_EQ(view.TimeOf(L"status Power on.....") - view.TimeOf(L"status Power off....."), 1000u);
+  EXPECT_EQ(view.TimeOf(L"status Recovery config.....") - view.TimeOf(L"status Power on....."),
             2000u);
-  EXPECT_EQ(memory_.PowerByte() & 0x01, 0x01);
-  EXPECT_EQ(sim_.PowerOnCount(), 1u);
+  EXPECT_EQ(memory.PowerByte() & 0x01, 0x01);
+  EXPECT_EQ(sim.PowerOnCount(), 1u);
 }
 
 TEST_F(UpgradeSequenceTest, ProgressMovesAtMostEveryHundredMillisecondsAndEndsFull) {
-  sim_.SetReplyLatencyMs(10);
+  sim.SetReplyLatencyMs(10);
   WriteImage(58 * 40 + 17);
   RunUpgrade();
 
-  Lines positions = view_.CallsOf(L"progress");
+  Lines positions = view.CallsOf(L"progress");
   ASSERT_GE(positions.size(), 3u);
   EXPECT_EQ(positions.front(), L"0");
   EXPECT_EQ(positions.back(), L"1000");
   // Every shown update but the last is more than 100 ms after the one before.
   std::vector<uint32_t> times;
   for (const std::wstring& text : ProgressStatuses()) {
-    times.push_back(view_.TimeOf(L"status " + text));
+    times.push_back(view.TimeOf(L"status " + text));
   }
   ASSERT_GE(times.size(), 3u);
   for (size_t i = 1; i + 1 < times.size(); ++i) {
     EXPECT_GT(times[i] - times[i - 1], 100u) << i;
   }
   // Elapsed time counts from before the backup, so it includes the 34 backup exchanges.
-  uint32_t start = view_.TimeOf(L"progress 0");
-  EXPECT_GE(view_.TimeOf(L"status Ready, please wait...") - start, 340u);
+  uint32_t start = view.TimeOf(L"progress 0");
+  EXPECT_GE(view.TimeOf(L"status Ready, please wait...") - start, 340u);
   std::wstring last = ProgressStatuses().back();
   EXPECT_EQ(last, L"Upgrading, progress: 2337/2337 100% elapsed time: " +
-                      std::to_wstring(view_.TimeOf(L"status " + last) - start) + L"ms");
+                      std::to_wstring(view.TimeOf(L"status " + last) - start) + L"ms");
 }
 
 TEST_F(UpgradeSequenceTest, ControllerThatCannotBeOpenedEndsInFailureWithoutTransfer) {
-  sim_.SetPower(false);
+  sim.SetPower(false);
   RunUpgrade();
   EXPECT_EQ(StepStatuses(),
             (Lines{L"Backup config.....", L"Backup button config failed!", L"Upgrade failed!"}));
-  EXPECT_EQ(Tail(view_.Calls(), kFailureEnd.size()), kFailureEnd);
-  EXPECT_TRUE(sim_.Requests(SimDevice::BootLoader).empty());
-  EXPECT_EQ(sim_.PowerOnCount(), 0u);
-  EXPECT_TRUE(view_.enabled[1025]);
+  EXPECT_EQ(Tail(view.Calls(), kFailureEnd.size()), kFailureEnd);
+  EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
+  EXPECT_EQ(sim.PowerOnCount(), 0u);
+  EXPECT_TRUE(view.enabled[1025]);
 }
 
 struct FailureRow {
@@ -175,11 +147,11 @@ TEST_P(UpgradeFailureTable, EndsWithItsTextsAndOutcome) {
   GetParam().arrange(*this);
   RunUpgrade();
   EXPECT_EQ(StepStatuses(), GetParam().statuses);
-  Lines calls = view_.Calls();
+  Lines calls = view.Calls();
   if (GetParam().success) {
     EXPECT_EQ(Tail(calls, kSuccessEnd.size()), kSuccessEnd);
-    EXPECT_EQ(view_.Count(L"grow"), 0u);
-    EXPECT_EQ(view_.Count(L"enable 1025"), 0u);
+    EXPECT_EQ(view.Count(L"grow"), 0u);
+    EXPECT_EQ(view.Count(L"enable 1025"), 0u);
   } else {
     EXPECT_EQ(Tail(calls, kFailureEnd.size()), kFailureEnd);
   }
@@ -189,46 +161,46 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, UpgradeFailureTable,
     testing::Values(
         FailureRow{"ButtonBackup",
-                   [](WorkflowTest& t) { t.sim_.Inject(Step::ButtonRead, 7, Fault::NoReply); },
+                   [](WorkflowTest& t) { t.sim.Inject(Step::ButtonRead, 7, Fault::NoReply); },
                    {L"Backup config.....", L"Backup button config failed!", L"Upgrade failed!"},
                    false},
         FailureRow{"GlobalBackup",
-                   [](WorkflowTest& t) { t.sim_.Inject(Step::GlobalRead, 0, Fault::NoReply); },
+                   [](WorkflowTest& t) { t.sim.Inject(Step::GlobalRead, 0, Fault::NoReply); },
                    {L"Backup config.....", L"Backup global config failed!", L"Upgrade failed!"},
                    false},
         FailureRow{"NoBootLoader",
-                   [](WorkflowTest& t) { t.sim_.Inject(Step::Enter, 0, Fault::NoBootLoader); },
+                   [](WorkflowTest& t) { t.sim.Inject(Step::Enter, 0, Fault::NoBootLoader); },
                    Join({kBackupAndTransfer, Lines{L"Upgrade failed!"}}), false},
         FailureRow{"GlobalRestore",
-                   [](WorkflowTest& t) { t.sim_.Inject(Step::GlobalWrite, 0, Fault::NoReply); },
+                   [](WorkflowTest& t) { t.sim.Inject(Step::GlobalWrite, 0, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle,
                          Lines{L"Recovery config.....", L"Recovery global config...",
                                L"Recovery global failed", L"Upgrade success"}}),
                    true},
         FailureRow{"ButtonRestore",
-                   [](WorkflowTest& t) { t.sim_.Inject(Step::ButtonWrite, 4, Fault::NoReply); },
+                   [](WorkflowTest& t) { t.sim.Inject(Step::ButtonWrite, 4, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle,
                          Lines{L"Recovery config.....", L"Recovery global config...",
                                L"Recovery global ok", L"Recovery button config...",
                                L"Recovery config failed", L"Upgrade success"}}),
                    true},
         FailureRow{"VersionRead",
-                   [](WorkflowTest& t) { t.sim_.Inject(Step::GlobalRead, 1, Fault::NoReply); },
+                   [](WorkflowTest& t) { t.sim.Inject(Step::GlobalRead, 1, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle,
                          Lines(kRestore.begin(), kRestore.end() - 1), Lines{L"Upgrade success"}}),
                    true},
-        FailureRow{"Save", [](WorkflowTest& t) { t.sim_.Inject(Step::Save, 0, Fault::NoReply); },
+        FailureRow{"Save", [](WorkflowTest& t) { t.sim.Inject(Step::Save, 0, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle, kRestore,
                          Lines{L"Recovery mode: 7", L"Recovery mode ok", L"Upgrade success"}}),
                    true},
         FailureRow{"ModeRestore",
-                   [](WorkflowTest& t) { t.sim_.Inject(Step::SetMode, 0, Fault::NoReply); },
+                   [](WorkflowTest& t) { t.sim.Inject(Step::SetMode, 0, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle, kRestore,
                          Lines{L"Recovery mode: 7", L"Recovery mode failed!", L"Upgrade success"}}),
                    true},
         FailureRow{"PowerSwitch",
                    // The controller stays in its boot loader, so the restore finds nothing.
-                   [](WorkflowTest& t) { t.memory_.SetUnavailable(true); },
+                   [](WorkflowTest& t) { t.memory.SetUnavailable(true); },
                    Join({kBackupAndTransfer, kPowerCycle,
                          Lines{L"Recovery config.....", L"Recovery global config...",
                                L"Recovery global failed", L"Upgrade success"}}),
@@ -236,44 +208,44 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FailureRow>& info) { return std::string(info.param.name); });
 
 TEST_F(UpgradeSequenceTest, FailedRestoreSkipsEveryLaterRequest) {
-  sim_.Inject(Step::GlobalWrite, 0, Fault::NoReply);
+  sim.Inject(Step::GlobalWrite, 0, Fault::NoReply);
   RunUpgrade();
   EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::WriteButtonBlock).empty());
   // Only the backup's read of the global block; no version read, save or mode.
   EXPECT_EQ(RequestsOf(SimDevice::Controller, CommandCode::ReadGlobalConfig).size(), 1u);
-  EXPECT_EQ(sim_.SaveCount(), 0u);
-  EXPECT_TRUE(sim_.ModesSet().empty());
+  EXPECT_EQ(sim.SaveCount(), 0u);
+  EXPECT_TRUE(sim.ModesSet().empty());
 }
 
 TEST_F(UpgradeSequenceTest, TransferThatStopsHalfwayFailsAndLeavesItsLastProgress) {
-  sim_.SetReplyLatencyMs(30);
-  sim_.Inject(Step::DataPacket, 10, Fault::NoReply);
+  sim.SetReplyLatencyMs(30);
+  sim.Inject(Step::DataPacket, 10, Fault::NoReply);
   RunUpgrade();
 
-  Lines statuses = view_.CallsOf(L"status");
+  Lines statuses = view.CallsOf(L"status");
   ASSERT_GE(statuses.size(), 2u);
   EXPECT_EQ(statuses.back(), L"Upgrade failed!");
   EXPECT_EQ(statuses[statuses.size() - 2].rfind(L"Upgrading, progress: ", 0), 0u);
-  EXPECT_NE(view_.CallsOf(L"progress").back(), L"1000");
-  EXPECT_EQ(Tail(view_.Calls(), kFailureEnd.size()), kFailureEnd);
+  EXPECT_NE(view.CallsOf(L"progress").back(), L"1000");
+  EXPECT_EQ(Tail(view.Calls(), kFailureEnd.size()), kFailureEnd);
   // No later data packet, no power cycle, nothing restored.
   EXPECT_EQ(RequestsOf(SimDevice::BootLoader, CommandCode::DataPacket).size(), 11u);
-  EXPECT_EQ(sim_.PowerOnCount(), 0u);
+  EXPECT_EQ(sim.PowerOnCount(), 0u);
   EXPECT_TRUE(GlobalWritten().empty());
 }
 
 TEST_F(UpgradeSequenceTest, UnreadableOrEmptyImageEndsBeforeAnyDeviceStep) {
   for (bool empty : {false, true}) {
     SCOPED_TRACE(empty ? "empty file" : "missing file");
-    RecordingView view;
-    sim_.ClearTranscript();
+    RecordingView fresh;
+    sim.ClearTranscript();
     WriteImage(0);
-    UpgradeSequence(device_, view, empty ? ImagePath() : MissingPath(), 1039);
-    EXPECT_EQ(view.Calls(),
+    UpgradeSequence(link, fresh, empty ? ImagePath() : MissingPath(), 1039);
+    EXPECT_EQ(fresh.Calls(),
               (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1039",
                      L"status Read firmware file failed!",
                      L"box Read firmware file failed!|error|error", L"hook off", L"idle",
                      L"enable 1352", L"enable 1356", L"enable 1039", L"refresh", L"awake off"}));
-    EXPECT_TRUE(sim_.Transcript().empty());
+    EXPECT_TRUE(sim.Transcript().empty());
   }
 }

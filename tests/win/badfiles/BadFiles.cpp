@@ -1,17 +1,10 @@
 // Making the bad firmware files of the tests.
-#include "BadFiles.h"
+#include "tests/win/badfiles/BadFiles.h"
 
+#include <windows.h>
 #include <winioctl.h>
 
-FileLock::FileLock(const std::wstring& path)
-    : handle_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-
-FileLock::~FileLock() {
-  if (handle_ != INVALID_HANDLE_VALUE) {
-    CloseHandle(handle_);
-  }
-}
+#include "tests/win/support/TestFolder.h"
 
 bool MakeSparseFile(const std::wstring& path, uint64_t bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -39,13 +32,4 @@ std::wstring MakeLongPathFile(const std::wstring& root, const std::vector<uint8_
   }
   const std::wstring path = folder + L"\\firmware.vxf";
   return WriteWholeFile(path, bytes) ? path : std::wstring();
-}
-
-std::vector<uint8_t> SomeImage(size_t size, uint32_t seed) {
-  std::vector<uint8_t> bytes(size);
-  for (uint8_t& byte : bytes) {
-    seed = seed * 1664525u + 1013904223u;
-    byte = static_cast<uint8_t>(seed >> 24);
-  }
-  return bytes;
 }

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "BadFiles.h"
-#include "TestFolder.h"
-#include "WindowProbe.h"
-#include "device/ConfigBlocks.h"
 #include "sim/ControllerSimulator.h"
-#include "tests/e2e/ProductSession.h"
+#include "tests/support/TestImages.h"
+#include "tests/support/UserController.h"
+#include "tests/win/badfiles/BadFiles.h"
+#include "tests/win/support/HeldFile.h"
+#include "tests/win/support/ProductSession.h"
+#include "tests/win/support/TestFolder.h"
+#include "tests/win/support/WindowProbe.h"
 #include "ui/resource.h"
 
 namespace {
@@ -21,18 +23,28 @@ namespace {
 const std::wstring kInvalidPath = L"Invalid file path";
 const std::wstring kUnreadable = L"Read firmware file failed!";
 
-void SetUpController(ControllerSimulator& sim) {
-  GlobalConfig global{};
-  global[kFirmwareVersionByte] = 3;
-  global[kModeByte] = 7;
-  sim.SetGlobalConfig(global);
-  sim.SetNewFirmware(4);
-}
+// padwright.exe in a folder of its own beside the bad files, started against a controller
+// that runs firmware 3 in mode 7 and showing that.
+class BadFiles : public testing::Test {
+ protected:
+  BadFiles() { SetUpUserController(sim, 3, 4); }
+  void SetUp() override {
+    ASSERT_TRUE(session.Start());
+    ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+  }
 
-// Types `path`, presses Update and expects the refusal `text` in an error box, with nothing
-// but the version reads of Refresh reaching the controller.
-void ExpectRefused(ProductSession& session, ControllerSimulator& sim, const std::wstring& path,
-                   const std::wstring& text) {
+  // Types `path`, presses Update and expects the refusal `text` in an error box, with
+  // nothing but the version reads of Refresh reaching the controller.
+  void ExpectRefused(const std::wstring& path, const std::wstring& text);
+  // Types `path`, presses Update and expects success, the controller holding `image`.
+  void ExpectSent(const std::wstring& path, const std::vector<uint8_t>& image);
+
+  TestFolder folder{L"badfiles"};
+  ControllerSimulator sim;
+  ProductSession session{sim, 58 * 10 + 3, folder.File(L"product")};
+};
+
+void BadFiles::ExpectRefused(const std::wstring& path, const std::wstring& text) {
   const size_t before = sim.Transcript().size();
   session.SetText(IDC_FILE_PATH, path);
   session.Click(IDC_UPDATE);
@@ -59,102 +71,77 @@ void ExpectRefused(ProductSession& session, ControllerSimulator& sim, const std:
   }
 }
 
-}  // namespace
-
-TEST(BadFiles, EachIsRefusedWithItsMessageAndNothingReachesTheController) {
-  TestFolder folder(L"badfiles");
-  CreateDirectoryW(folder.File(L"product").c_str(), nullptr);
-  ControllerSimulator sim;
-  SetUpController(sim);
-  ProductSession session(sim, 58 * 10 + 3, folder.File(L"product"));
-  ASSERT_TRUE(session.Start());
-  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
-
-  {
-    SCOPED_TRACE("missing");
-    ExpectRefused(session, sim, folder.File(L"missing.vxf"), kInvalidPath);
-  }
-  {
-    SCOPED_TRACE("a folder");
-    ASSERT_TRUE(CreateDirectoryW(folder.File(L"folder.vxf").c_str(), nullptr));
-    ExpectRefused(session, sim, folder.File(L"folder.vxf"), kInvalidPath);
-  }
-  {
-    SCOPED_TRACE("empty");
-    ASSERT_TRUE(folder.Write(L"empty.vxf", {}));
-    ExpectRefused(session, sim, folder.File(L"empty.vxf"), kUnreadable);
-  }
-  {
-    SCOPED_TRACE("locked by another process");
-    ASSERT_TRUE(folder.Write(L"locked.vxf", SomeImage(300, 1)));
-    FileLock lock(folder.File(L"locked.vxf"));
-    ASSERT_TRUE(lock.Held());
-    ExpectRefused(session, sim, folder.File(L"locked.vxf"), kUnreadable);
-  }
-  for (uint64_t bytes : {uint64_t{1} << 32, (uint64_t{1} << 32) + 58 * 10 + 3}) {
-    // The second has the length of a good image in its low 32 bits.
-    SCOPED_TRACE("sparse file of " + std::to_string(bytes) + " bytes");
-    ASSERT_TRUE(MakeSparseFile(folder.File(L"huge.vxf"), bytes));
-    ExpectRefused(session, sim, folder.File(L"huge.vxf"), kUnreadable);
-    DeleteFileW(folder.File(L"huge.vxf").c_str());
-  }
-  EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
-  EXPECT_EQ(sim.PowerOnCount(), 0u);
-  EXPECT_EQ(session.Close(), 0);
-}
-
-// Windows refuses paths of MAX_PATH characters and more to a program that does not declare
-// itself long-path aware, as this one does not; Wine opens them. Either way the tool must
-// follow the platform: refuse when the platform cannot see the file, else send it whole.
-TEST(BadFiles, APathLongerThanMaxPathIsRefusedOrSentWholeAsThePlatformSees) {
-  TestFolder folder(L"badfiles-long");
-  CreateDirectoryW(folder.File(L"product").c_str(), nullptr);
-  const std::vector<uint8_t> image = SomeImage(58 * 20 + 1, 2);
-  const std::wstring path = MakeLongPathFile(folder.Path(), image);
-  ASSERT_GT(path.size(), static_cast<size_t>(MAX_PATH));
-  WIN32_FILE_ATTRIBUTE_DATA data = {};
-  const bool visible = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) != FALSE;
-  ControllerSimulator sim;
-  SetUpController(sim);
-  ProductSession session(sim, 58 * 10 + 3, folder.File(L"product"));
-  ASSERT_TRUE(session.Start());
-  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
-  if (!visible) {
-    ExpectRefused(session, sim, path, kInvalidPath);
-    EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
-  } else {
-    session.SetText(IDC_FILE_PATH, path);
-    session.Click(IDC_UPDATE);
-    HWND box = session.WaitForBox(90000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(probe::MessageBoxText(box), L"Upgrade success");
-    EXPECT_TRUE(session.Dismiss(box));
-    EXPECT_EQ(sim.ReceivedImage(), image) << "not the file the long path names";
-  }
-  EXPECT_EQ(session.Close(), 0);
-}
-
-TEST(BadFiles, ANonAsciiPathIsReadAndSentByteForByte) {
-  TestFolder folder(L"badfiles-unicode");
-  CreateDirectoryW(folder.File(L"product").c_str(), nullptr);
-  const std::wstring inner = folder.File(L"\u56FA\u4EF6 \u00DCn\u00EFc\u00F8d\u00E9");
-  ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
-  const std::wstring path =
-      inner + L"\\\u043F\u0440\u043E\u0448\u0438\u0432\u043A\u0430-\u00FC.vxf";
-  const std::vector<uint8_t> image = SomeImage(58 * 30 + 11, 7);
-  ASSERT_TRUE(WriteWholeFile(path, image));
-  ControllerSimulator sim;
-  SetUpController(sim);
-  ProductSession session(sim, 58 * 10 + 3, folder.File(L"product"));
-  ASSERT_TRUE(session.Start());
-  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+void BadFiles::ExpectSent(const std::wstring& path, const std::vector<uint8_t>& image) {
   session.SetText(IDC_FILE_PATH, path);
   session.Click(IDC_UPDATE);
   HWND box = session.WaitForBox(90000);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(probe::MessageBoxText(box), L"Upgrade success");
   EXPECT_TRUE(session.Dismiss(box));
-  EXPECT_EQ(sim.ReceivedImage(), image);
+  EXPECT_EQ(sim.ReceivedImage(), image) << "not the file the path names";
   EXPECT_TRUE(sim.ImageComplete());
-  EXPECT_EQ(session.Close(), 0);
+}
+
+}  // namespace
+
+TEST_F(BadFiles, EachIsRefusedWithItsMessageAndNothingReachesTheController) {
+  {
+    SCOPED_TRACE("missing");
+    ExpectRefused(folder.File(L"missing.vxf"), kInvalidPath);
+  }
+  {
+    SCOPED_TRACE("a folder");
+    ASSERT_TRUE(CreateDirectoryW(folder.File(L"folder.vxf").c_str(), nullptr));
+    ExpectRefused(folder.File(L"folder.vxf"), kInvalidPath);
+  }
+  {
+    SCOPED_TRACE("empty");
+    ASSERT_TRUE(folder.Write(L"empty.vxf", {}));
+    ExpectRefused(folder.File(L"empty.vxf"), kUnreadable);
+  }
+  {
+    SCOPED_TRACE("locked by another process");
+    ASSERT_TRUE(folder.Write(L"locked.vxf", SomeImage(300, 1)));
+    HeldFile lock(folder.File(L"locked.vxf"), GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_TRUE(lock.IsOpen());
+    ExpectRefused(folder.File(L"locked.vxf"), kUnreadable);
+  }
+  for (uint64_t bytes : {uint64_t{1} << 32, (uint64_t{1} << 32) + 58 * 10 + 3}) {
+    // The second has the length of a good image in its low 32 bits.
+    SCOPED_TRACE("sparse file of " + std::to_string(bytes) + " bytes");
+    ASSERT_TRUE(MakeSparseFile(folder.File(L"huge.vxf"), bytes));
+    ExpectRefused(folder.File(L"huge.vxf"), kUnreadable);
+    DeleteFileW(folder.File(L"huge.vxf").c_str());
+  }
+  EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
+  EXPECT_EQ(sim.PowerOnCount(), 0u);
+  EXPECT_EQ(session.Close(), 0u);
+}
+
+// Windows refuses paths of MAX_PATH characters and more to a program that does not declare
+// itself long-path aware, as this one does not; Wine opens them. Either way the tool must
+// follow the platform: refuse when the platform cannot see the file, else send it whole.
+TEST_F(BadFiles, APathLongerThanMaxPathIsRefusedOrSentWholeAsThePlatformSees) {
+  const std::vector<uint8_t> image = SomeImage(58 * 20 + 1, 2);
+  const std::wstring path = MakeLongPathFile(folder.Path(), image);
+  ASSERT_GT(path.size(), static_cast<size_t>(MAX_PATH));
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) == FALSE) {
+    ExpectRefused(path, kInvalidPath);
+    EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
+  } else {
+    ExpectSent(path, image);
+  }
+  EXPECT_EQ(session.Close(), 0u);
+}
+
+TEST_F(BadFiles, ANonAsciiPathIsReadAndSentByteForByte) {
+  const std::wstring inner = folder.File(L"\u56FA\u4EF6 \u00DCn\u00EFc\u00F8d\u00E9");
+  ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
+  const std::wstring path =
+      inner + L"\\\u043F\u0440\u043E\u0448\u0438\u0432\u043A\u0430-\u00FC.vxf";
+  const std::vector<uint8_t> image = SomeImage(58 * 30 + 11, 7);
+  ASSERT_TRUE(WriteWholeFile(path, image));
+  ExpectSent(path, image);
+  EXPECT_EQ(session.Close(), 0u);
 }

@@ -1,26 +1,10 @@
-// Helpers of the HID tests under Wine (see HidTestSupport.h).
+// This test program run again as a child with its standard output captured.
 #include "tests/win/hid/HidTestSupport.h"
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
-void UseOwnSimulatorId() {
-  std::wstring id = L"t" + std::to_wstring(GetCurrentProcessId());
-  SetEnvironmentVariableW(L"PADWRIGHT_SIM_ID", id.c_str());
-}
-
-bool WaitUntil(const std::function<bool()>& condition, uint32_t timeoutMs) {
-  const ULONGLONG start = GetTickCount64();
-  while (!condition()) {
-    if (GetTickCount64() - start >= timeoutMs) {
-      return condition();
-    }
-    Sleep(2);
-  }
-  return true;
-}
+#include "platform/win/FileSystem.h"
+#include "tests/win/support/ChildProcess.h"
 
 namespace {
 
@@ -52,8 +36,6 @@ std::string ReadWholeFile(const std::wstring& path) {
 
 std::string RunSelfCapturingStdout(const std::wstring& arguments, int* exitCode) {
   *exitCode = -1;
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring outPath = TempFilePath();
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
@@ -61,25 +43,12 @@ std::string RunSelfCapturingStdout(const std::wstring& arguments, int* exitCode)
   if (out == INVALID_HANDLE_VALUE) {
     return std::string();
   }
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  std::wstring line = L"\"" + std::wstring(self) + L"\" " + arguments;
-  std::vector<wchar_t> mutableLine(line.begin(), line.end());
-  mutableLine.push_back(L'\0');
-  PROCESS_INFORMATION process = {};
-  if (CreateProcessW(self, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                     &startup, &process)) {
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    *exitCode = static_cast<int>(code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+  ChildProcess child;
+  if (child.Start(GetModulePath(), arguments, L"", out)) {
+    const DWORD code = child.Wait(60000);
+    *exitCode = code == ChildProcess::kNotEnded ? -1 : static_cast<int>(code);
   }
+  child.End();
   CloseHandle(out);
   std::string text = ReadWholeFile(outPath);
   DeleteFileW(outPath.c_str());

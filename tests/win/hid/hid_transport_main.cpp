@@ -8,7 +8,7 @@
 #include "device/CommandReport.h"
 #include "device/win/HidDevice.h"
 #include "platform/win/WindowsClock.h"
-#include "tests/win/hid/HidTestSupport.h"
+#include "tests/win/support/SimulatorId.h"
 
 namespace {
 

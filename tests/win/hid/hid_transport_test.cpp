@@ -14,6 +14,7 @@
 #include "sim/win/host/ScriptedHidDevice.h"
 #include "sim/win/host/SimHost.h"
 #include "tests/win/hid/HidTestSupport.h"
+#include "tests/win/support/WindowProbe.h"
 
 namespace {
 
@@ -84,22 +85,22 @@ TEST_F(HidTransport, FiltersSelectAmongMatchingDevicesInEnumerationOrder) {
   EXPECT_FALSE(hid.IsOpen());  // a presence test keeps nothing open
   EXPECT_FALSE(hid.IsPresent(kVid, 0x0003));
   // The presence tests looked at both devices and closed them again.
-  ASSERT_TRUE(WaitUntil([&] {
+  ASSERT_TRUE(probe::WaitFor([&] {
     return second.ConnectCount() == 2 && second.OpenConnections() == 0 &&
            first.OpenConnections() == 0;
   }));
 
   for (const wchar_t* filter : {L"", static_cast<const wchar_t*>(nullptr)}) {
     ASSERT_TRUE(hid.OpenDevice(kVid, kPid, filter));
-    EXPECT_TRUE(WaitUntil([&] { return first.OpenConnections() == 1; }));
+    EXPECT_TRUE(probe::WaitFor([&] { return first.OpenConnections() == 1; }));
   }
   Sleep(50);
   EXPECT_EQ(second.ConnectCount(), 2u);  // each scan ended at the first match
 
   // A filter is a case-sensitive part of the path.
   ASSERT_TRUE(hid.OpenDevice(kVid, kPid, L"-1-vid_1c4f"));
-  EXPECT_TRUE(WaitUntil([&] { return second.OpenConnections() == 1; }));
-  EXPECT_TRUE(WaitUntil([&] { return first.OpenConnections() == 0; }));
+  EXPECT_TRUE(probe::WaitFor([&] { return second.OpenConnections() == 1; }));
+  EXPECT_TRUE(probe::WaitFor([&] { return first.OpenConnections() == 0; }));
   EXPECT_FALSE(hid.OpenDevice(kVid, kPid, L"-1-VID_1C4F"));
   EXPECT_FALSE(hid.IsOpen());
 }
@@ -112,10 +113,10 @@ TEST_F(HidTransport, DeviceThatDoesNotMatchIsClosedAgain) {
   ASSERT_TRUE(host.Start());
 
   ASSERT_TRUE(hid.OpenDevice(kVid, kPid, L""));
-  EXPECT_TRUE(WaitUntil([&] { return wanted.OpenConnections() == 1; }));
-  EXPECT_TRUE(WaitUntil(
+  EXPECT_TRUE(probe::WaitFor([&] { return wanted.OpenConnections() == 1; }));
+  EXPECT_TRUE(probe::WaitFor(
       [&] { return otherProduct.OpenConnections() == 0 && unreadable.OpenConnections() == 0; }));
-  EXPECT_TRUE(WaitUntil(
+  EXPECT_TRUE(probe::WaitFor(
       [&] { return otherProduct.ConnectCount() == 1 && unreadable.ConnectCount() == 1; }));
 }
 
@@ -123,11 +124,11 @@ TEST_F(HidTransport, OpenOnOpenObjectDropsThePreviousDeviceFirst) {
   ScriptedHidDevice& device = Add(kVid, kPid);
   ASSERT_TRUE(host.Start());
   ASSERT_TRUE(hid.OpenDevice(kVid, kPid, L""));
-  ASSERT_TRUE(WaitUntil([&] { return device.OpenConnections() == 1; }));
+  ASSERT_TRUE(probe::WaitFor([&] { return device.OpenConnections() == 1; }));
 
   EXPECT_FALSE(hid.OpenDevice(0xDEAD, 0xBEEF, L""));
   EXPECT_FALSE(hid.IsOpen());
-  EXPECT_TRUE(WaitUntil([&] { return device.OpenConnections() == 0; }));
+  EXPECT_TRUE(probe::WaitFor([&] { return device.OpenConnections() == 0; }));
   std::vector<uint8_t> bytes = Pattern(1);
   EXPECT_FALSE(hid.WriteReport(bytes.data(), 64, 1000));
   EXPECT_FALSE(hid.ReadReport(bytes.data(), 64, 1000));
@@ -139,7 +140,7 @@ TEST_F(HidTransport, OpenOnOpenObjectDropsThePreviousDeviceFirst) {
   hid.CloseDevice();
   EXPECT_FALSE(hid.IsOpen());
   EXPECT_TRUE(
-      WaitUntil([&] { return device.OpenConnections() == 0 && device.ConnectCount() == 3; }));
+      probe::WaitFor([&] { return device.OpenConnections() == 0 && device.ConnectCount() == 3; }));
 }
 
 TEST_F(HidTransport, NoDeviceListMeansNothingOpensOrIsPresent) {
@@ -344,7 +345,7 @@ TEST_F(HidTransport, HostStopsCleanlyWithHandlesOpenAndStartsAgain) {
   ASSERT_TRUE(hid.OpenDevice(kVid, kPid, L""));
   CHidDevice second;
   ASSERT_TRUE(second.OpenDevice(kVid, kPid, L""));  // a device opens more than once
-  ASSERT_TRUE(WaitUntil([&] { return device.OpenConnections() == 2; }));
+  ASSERT_TRUE(probe::WaitFor([&] { return device.OpenConnections() == 2; }));
   const std::wstring path = host.DevicePath(0);
   host.Stop();  // returns with both handles still open
 

@@ -10,11 +10,10 @@
 #include <vector>
 
 #include "device/win/ProductVexapad.h"
-#include "platform/win/WindowsClock.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/win/host/SimHost.h"
 #include "sim/win/inpout/SharedPhysicalMemory.h"
-#include "tests/win/hid/HidTestSupport.h"
+#include "tests/win/support/WindowProbe.h"
 
 namespace {
 
@@ -92,7 +91,7 @@ TEST_F(VexapadOverPipes, FirmwareOf64KiBArrivesByteForByteAndPowerBitRestartsIt)
   ASSERT_TRUE(physical.Open());
   ASSERT_TRUE(physical.PowerOn());
   physical.SetPowerByte(physical.PowerByte() & ~0x01);
-  EXPECT_TRUE(WaitUntil([&] { return sim.State() == SimState::Off; }));
+  EXPECT_TRUE(probe::WaitFor([&] { return sim.State() == SimState::Off; }));
   physical.SetPowerByte(physical.PowerByte() | 0x01);
   GlobalConfig global{};
   ASSERT_TRUE(vexapad.ReadGlobalConfig(global.data(), 33, 3000));
@@ -143,10 +142,3 @@ TEST_F(VexapadOverPipes, BootLoaderThatNeverAppearsGetsNothing) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  BindWindowsClock();
-  UseOwnSimulatorId();
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

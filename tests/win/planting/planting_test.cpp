@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "TestFolder.h"
-#include "WindowProbe.h"
-#include "device/ConfigBlocks.h"
+#include "platform/win/FileSystem.h"
 #include "sim/ControllerSimulator.h"
-#include "tests/e2e/ProductSession.h"
+#include "tests/support/UserController.h"
+#include "tests/win/support/ChildProcess.h"
+#include "tests/win/support/ProductSession.h"
+#include "tests/win/support/TestFolder.h"
+#include "tests/win/support/WindowProbe.h"
 #include "ui/resource.h"
 
 namespace {
@@ -20,7 +22,7 @@ namespace {
 const wchar_t* const kPlanted[] = {L"hid.dll", L"setupapi.dll"};
 
 std::wstring PlantedDll(const std::wstring& name) {
-  return ModuleFolder() + L"\\..\\planted\\" + name;
+  return GetModuleDirectory() + L"\\..\\planted\\" + name;
 }
 
 void Plant(const TestFolder& folder) {
@@ -34,8 +36,8 @@ void Plant(const TestFolder& folder) {
 TEST(DllPlanting, AProgramSearchingItsOwnFolderLoadsThePlantedDlls) {
   TestFolder folder(L"planting-control");
   Plant(folder);
-  ASSERT_TRUE(folder.Copy(ModuleFolder() + L"\\plant_probe.exe", L"plant_probe.exe"));
-  EXPECT_EQ(RunAndWait(folder.File(L"plant_probe.exe"), folder.Path()), 0);
+  ASSERT_TRUE(folder.Copy(GetModuleDirectory() + L"\\plant_probe.exe", L"plant_probe.exe"));
+  EXPECT_EQ(RunAndWait(folder.File(L"plant_probe.exe"), L"", folder.Path()), 0);
   for (const wchar_t* dll : kPlanted) {
     EXPECT_TRUE(folder.Exists(std::wstring(dll) + L".planted"))
         << testing::PrintToString(dll) << " beside the control program was not loaded";
@@ -45,11 +47,7 @@ TEST(DllPlanting, AProgramSearchingItsOwnFolderLoadsThePlantedDlls) {
 // The whole upgrade through the real window, with the planted DLLs beside the exe.
 static void UpgradeBeside(const TestFolder& folder) {
   ControllerSimulator sim;
-  GlobalConfig global{};
-  global[kFirmwareVersionByte] = 3;
-  global[kModeByte] = 7;
-  sim.SetGlobalConfig(global);
-  sim.SetNewFirmware(4);
+  SetUpUserController(sim, 3, 4);
   ProductSession session(sim, 58 * 60 + 7, folder.Path());
   ASSERT_TRUE(session.Start());
   // Refresh reached the simulated controller: through System32's hid.dll and setupapi.dll.
@@ -62,7 +60,7 @@ static void UpgradeBeside(const TestFolder& folder) {
   EXPECT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 4 Mode: 7", 20000));
   EXPECT_EQ(sim.ReceivedImage(), session.Image());
   EXPECT_TRUE(sim.ImageComplete());
-  EXPECT_EQ(session.Close(), 0);
+  EXPECT_EQ(session.Close(), 0u);
 }
 
 TEST(DllPlanting, PadwrightTakesHidAndSetupapiFromSystem32AndStillUpgrades) {

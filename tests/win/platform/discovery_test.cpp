@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "platform/win/FileSystem.h"
-#include "tests/win/platform/TempFolder.h"
+#include "tests/win/support/ChildProcess.h"
+#include "tests/win/support/TestFolder.h"
 
 namespace {
 
@@ -18,28 +19,15 @@ struct Discovery {
 };
 
 // Copies the probe into `folder`, runs it there and collects what it found.
-Discovery RunProbeIn(const TempFolder& folder, const TempFolder& results) {
+Discovery RunProbeIn(const TestFolder& folder, const TestFolder& results) {
   Discovery discovery;
-  std::wstring probe = folder / L"padwright_probe.exe";
-  std::wstring listing = results / L"listing.txt";
+  std::wstring probe = folder.File(L"padwright_probe.exe");
+  std::wstring listing = results.File(L"listing.txt");
   if (!CopyFileW((GetModuleDirectory() + L"\\platform_discovery_probe.exe").c_str(), probe.c_str(),
                  FALSE)) {
     return discovery;
   }
-  std::wstring command = L"\"" + probe + L"\" \"" + listing + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(probe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      results.Path().c_str(), &startup, &process)) {
-    return discovery;
-  }
-  WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  discovery.exitCode = static_cast<int>(code);
+  discovery.exitCode = RunAndWait(probe, L"\"" + listing + L"\"", results.Path(), 60000);
 
   HANDLE in = CreateFileW(listing.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                           nullptr);
@@ -59,8 +47,8 @@ Discovery RunProbeIn(const TempFolder& folder, const TempFolder& results) {
 }  // namespace
 
 TEST(Discovery, OneFirmwareFileBesideTheProgramIsFoundAlone) {
-  TempFolder folder;
-  TempFolder results;
+  TestFolder folder;
+  TestFolder results;
   std::wstring firmware = folder.MakeFile(L"controller.vxf", {1, 2, 3});
   folder.MakeFolder(L"old");
   folder.MakeFile(L"old\\previous.vxf");
@@ -73,15 +61,15 @@ TEST(Discovery, OneFirmwareFileBesideTheProgramIsFoundAlone) {
 
 TEST(Discovery, TwoOrNoFirmwareFilesBesideTheProgram) {
   {
-    TempFolder folder;
-    TempFolder results;
+    TestFolder folder;
+    TestFolder results;
     folder.MakeFile(L"a.vxf");
     folder.MakeFile(L"b.vxf");
     EXPECT_EQ(RunProbeIn(folder, results).exitCode, 2);
   }
   {
-    TempFolder folder;
-    TempFolder results;
+    TestFolder folder;
+    TestFolder results;
     folder.MakeFile(L"a.vxf.bak");
     folder.MakeFolder(L"sub");
     folder.MakeFile(L"sub\\only.vxf");

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "platform/FileRead.h"
-#include "tests/win/platform/TempFolder.h"
+#include "tests/win/support/HeldFile.h"
+#include "tests/win/support/TestFolder.h"
 
 namespace {
 
@@ -24,27 +25,10 @@ Bytes Pattern(size_t size) {
   return bytes;
 }
 
-// Holds a file open with the given access and sharing for the lifetime of the object.
-class HeldFile {
- public:
-  HeldFile(const std::wstring& path, DWORD access, DWORD share)
-      : handle_(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-  ~HeldFile() {
-    if (IsOpen()) {
-      CloseHandle(handle_);
-    }
-  }
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-
 }  // namespace
 
 TEST(WinFileRead, ReadsWholeFilesByWidePath) {
-  TempFolder temp;
+  TestFolder temp;
   Bytes bytes = Pattern(150);
   Bytes out{5};
   ASSERT_TRUE(ReadFileBytes(out, temp.MakeFile(L"fw.vxf", bytes)));
@@ -56,10 +40,10 @@ TEST(WinFileRead, ReadsWholeFilesByWidePath) {
 }
 
 TEST(WinFileRead, RefusesWhatIsNoUsableFile) {
-  TempFolder temp;
+  TestFolder temp;
   const Bytes before{9, 9};
   Bytes out = before;
-  EXPECT_FALSE(ReadFileBytes(out, temp / L"missing.vxf"));
+  EXPECT_FALSE(ReadFileBytes(out, temp.File(L"missing.vxf")));
   EXPECT_FALSE(ReadFileBytes(out, temp.MakeFolder(L"folder.vxf")));
   EXPECT_FALSE(ReadFileBytes(out, temp.MakeFile(L"empty.vxf")));
   EXPECT_FALSE(ReadFileBytes(out, L""));
@@ -67,7 +51,7 @@ TEST(WinFileRead, RefusesWhatIsNoUsableFile) {
 }
 
 TEST(WinFileRead, LockedFileFailsSharedFileIsRead) {
-  TempFolder temp;
+  TestFolder temp;
   std::wstring path = temp.MakeFile(L"fw.vxf", Pattern(150));
   const Bytes before{1};
   Bytes out = before;

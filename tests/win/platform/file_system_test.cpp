@@ -9,7 +9,7 @@
 
 #include "platform/PathText.h"
 #include "platform/win/FileSystem.h"
-#include "tests/win/platform/TempFolder.h"
+#include "tests/win/support/TestFolder.h"
 
 namespace {
 
@@ -50,16 +50,16 @@ TEST(FileSystem, MakeAbsoluteJoinsRelativePathsToTheProgramsFolder) {
 }
 
 TEST(FileSystem, FileAndFolderTests) {
-  TempFolder temp;
+  TestFolder temp;
   std::wstring file = temp.MakeFile(L"fw.vxf", {1, 2, 3});
   std::wstring folder = temp.MakeFolder(L"sub");
   EXPECT_TRUE(IsFile(file));
   EXPECT_FALSE(IsDirectory(file));
   EXPECT_TRUE(IsDirectory(folder));
   EXPECT_FALSE(IsFile(folder));
-  EXPECT_FALSE(IsFile(temp / L"missing.vxf"));
-  EXPECT_FALSE(IsDirectory(temp / L"missing"));
-  EXPECT_FALSE(IsFile(temp / L"missing\\fw.vxf"));
+  EXPECT_FALSE(IsFile(temp.File(L"missing.vxf")));
+  EXPECT_FALSE(IsDirectory(temp.File(L"missing")));
+  EXPECT_FALSE(IsFile(temp.File(L"missing\\fw.vxf")));
   EXPECT_FALSE(IsFile(L""));
   EXPECT_FALSE(IsDirectory(L""));
 
@@ -72,7 +72,7 @@ TEST(FileSystem, FileAndFolderTests) {
 }
 
 TEST(FileSystem, FindFilesSearchesSubfoldersOnlyDownToTheDepth) {
-  TempFolder temp;
+  TestFolder temp;
   temp.MakeFolder(L"a\\b");
   std::wstring inA = temp.MakeFile(L"a\\one.vxf");
   std::wstring inB = temp.MakeFile(L"a\\b\\two.vxf");
@@ -83,7 +83,7 @@ TEST(FileSystem, FindFilesSearchesSubfoldersOnlyDownToTheDepth) {
   // A folder's own files come before those of its subfolders.
   EXPECT_EQ(FindFiles(temp.Path(), L"*.vxf", 2), (Paths{inA, inB}));
   EXPECT_EQ(FindFiles(temp.Path(), L"*.vxf", 9), (Paths{inA, inB}));
-  EXPECT_EQ(FindFiles(temp / L"a", L"*.vxf", 0), Paths{inA});
+  EXPECT_EQ(FindFiles(temp.File(L"a"), L"*.vxf", 0), Paths{inA});
   EXPECT_TRUE(FindFiles(temp.Path(), L"*.vxf", -1).empty());
   // Folders never appear, even when their names match.
   temp.MakeFolder(L"folder.vxf");
@@ -91,7 +91,7 @@ TEST(FileSystem, FindFilesSearchesSubfoldersOnlyDownToTheDepth) {
 }
 
 TEST(FileSystem, FindFilesPatterns) {
-  TempFolder temp;
+  TestFolder temp;
   std::wstring first = temp.MakeFile(L"first.vxf");
   std::wstring second = temp.MakeFile(L"second.txt");
   temp.MakeFolder(L"sub");
@@ -107,7 +107,7 @@ TEST(FileSystem, FindFilesPatterns) {
   EXPECT_TRUE(FindFiles(temp.Path(), L"sub/*.vxf", 1).empty());
   EXPECT_TRUE(FindFiles(temp.Path(), L"sub/inner.vxf", 0).empty());
   // A folder that does not exist, or a file given as the folder, lists nothing.
-  EXPECT_TRUE(FindFiles(temp / L"missing", L"*", 3).empty());
+  EXPECT_TRUE(FindFiles(temp.File(L"missing"), L"*", 3).empty());
   EXPECT_TRUE(FindFiles(first, L"*", 3).empty());
 }
 

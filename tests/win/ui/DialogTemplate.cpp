@@ -1,5 +1,5 @@
 // Extended dialog templates read field by field (see DialogTemplate.h).
-#include "DialogTemplate.h"
+#include "tests/win/ui/DialogTemplate.h"
 
 #include <cstring>
 

@@ -9,10 +9,10 @@
 
 #include <string>
 
-#include "AppProcess.h"
-#include "PngWriter.h"
-#include "ScreenCapture.h"
-#include "WindowProbe.h"
+#include "tests/win/support/PngWriter.h"
+#include "tests/win/support/ScreenCapture.h"
+#include "tests/win/support/WindowProbe.h"
+#include "tests/win/ui/AppFolder.h"
 #include "ui/resource.h"
 
 namespace {

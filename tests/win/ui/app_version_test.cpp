@@ -7,13 +7,12 @@
 
 #include <string>
 
-#include "AppProcess.h"
-#include "PngWriter.h"
-#include "ScreenCapture.h"
 #include "device/CommandReport.h"
 #include "device/ConfigBlocks.h"
 #include "sim/ControllerSimulator.h"
-#include "sim/win/host/SimHost.h"
+#include "tests/win/support/PngWriter.h"
+#include "tests/win/support/ProductSession.h"
+#include "tests/win/support/ScreenCapture.h"
 #include "ui/resource.h"
 
 namespace {
@@ -43,13 +42,8 @@ void ExpectOnlyGlobalReads(ControllerSimulator& sim, size_t atLeast) {
 TEST(PadwrightExeVersion, ShowsTheControllersVersionAndModeAndErrorOnceItIsGone) {
   ControllerSimulator sim;
   sim.SetGlobalConfig(Block(5, 2));
-  SimHost host;
-  host.AddController(sim);
-  ASSERT_TRUE(host.Start());
-  AppFolder folder(L"version", 1);
-  ASSERT_TRUE(folder.Ready());
-  AppProcess app;
-  ASSERT_TRUE(app.Start(folder.Path()));
+  ProductSession app(sim, 58 * 10);
+  ASSERT_TRUE(app.Start());
   EXPECT_TRUE(app.WaitForText(IDC_VERSION, L"Firmware Version: 5 Mode: 2"));
   ExpectOnlyGlobalReads(sim, 1);
 
@@ -68,7 +62,6 @@ TEST(PadwrightExeVersion, ShowsTheControllersVersionAndModeAndErrorOnceItIsGone)
   app.Click(IDC_REFRESH);
   EXPECT_TRUE(app.WaitForText(IDC_VERSION, L"Firmware Version: Error"));
   EXPECT_EQ(app.Close(), 0u);
-  host.Stop();
 }
 
 }  // namespace

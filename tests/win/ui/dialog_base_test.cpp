@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "TestDialogIds.h"
-#include "WindowProbe.h"
+#include "tests/win/ui/TestDialogIds.h"
+#include "tests/win/support/WindowProbe.h"
 #include "ui/MessageMap.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "DialogTemplate.h"
+#include "tests/win/ui/DialogTemplate.h"
 #include "platform/win/FileSystem.h"
 #include "ui/resource.h"
 
@@ -65,6 +65,24 @@ class ExeResources : public testing::Test {
     HGLOBAL loaded = found != nullptr ? LoadResource(module_, found) : nullptr;
     const char* data = loaded != nullptr ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     return data != nullptr ? std::string(data, SizeofResource(module_, found)) : std::string();
+  }
+  // Manifest resources in the file, counting every language of every id.
+  int ManifestCount() {
+    int count = 0;
+    EnumResourceNamesW(
+        module_, RT_MANIFEST,
+        [](HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param) -> BOOL {
+          EnumResourceLanguagesW(
+              module, type, name,
+              [](HMODULE, LPCWSTR, LPCWSTR, WORD, LONG_PTR counter) -> BOOL {
+                ++*reinterpret_cast<int*>(counter);
+                return TRUE;
+              },
+              param);
+          return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&count));
+    return count;
   }
 
   HMODULE module_ = nullptr;
@@ -152,6 +170,9 @@ TEST_F(ExeResources, IconAndManifestAskForAdministratorAndCommonControls6) {
   size_t end = manifest.find("/>", controls);
   EXPECT_NE(manifest.substr(controls, end - controls).find("version=\"6.0.0.0\""),
             std::string::npos);
+  // Ours is the only one: a linker's default manifest beside it (another language of id 1,
+  // or another id) would leave the loader to choose, maybe one without administrator rights.
+  EXPECT_EQ(ManifestCount(), 1);
 }
 
 }  // namespace

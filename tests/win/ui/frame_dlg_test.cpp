@@ -7,19 +7,19 @@
 #include <string>
 #include <thread>
 
-#include "WindowProbe.h"
+#include "tests/win/support/AppProcess.h"
+#include "tests/win/support/TestFolder.h"
+#include "tests/win/support/WindowProbe.h"
 #include "ui/FrameDlg.h"
 #include "ui/resource.h"
 
 namespace {
 
-const wchar_t kCaption[] = L"Padwright (20250522)";
-
 // Runs the main window on this thread while `driver` acts on it from another thread.
 LRESULT RunWithDriver(CFrameDlg& frame, const std::function<void(HWND)>& driver) {
   DWORD self = GetCurrentThreadId();
   std::thread helper([&] {
-    HWND window = probe::WaitForWindow(self, 0, L"#32770", kCaption);
+    HWND window = probe::WaitForWindow(self, 0, L"#32770", kMainCaption);
     driver(window);
     if (IsWindow(window)) {
       PostMessageW(window, WM_CLOSE, 0, 0);  // never leave the loop running
@@ -31,20 +31,14 @@ LRESULT RunWithDriver(CFrameDlg& frame, const std::function<void(HWND)>& driver)
 }
 
 // A folder of the temporary tree with two firmware files in it.
-std::wstring MakeFirmwareFolder() {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring dir = std::wstring(temp) + L"padwright-select-" + std::to_wstring(GetTickCount());
-  CreateDirectoryW(dir.c_str(), nullptr);
-  for (const wchar_t* name : {L"\\a.vxf", L"\\b.vxf"}) {
-    HANDLE file = CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, "vxf", 3, &written, nullptr);
-    CloseHandle(file);
+class FirmwareFolder : public TestFolder {
+ public:
+  FirmwareFolder() : TestFolder(L"select") {
+    for (const wchar_t* name : {L"a.vxf", L"b.vxf"}) {
+      Write(name, {'v', 'x', 'f'});
+    }
   }
-  return dir;
-}
+};
 
 // The file dialog of the Select worker: a visible #32770 window of another thread.
 HWND WaitForFileDialog(HWND mainWindow) {
@@ -92,7 +86,8 @@ TEST(FrameDlg, CloseIsRefusedWhileAnUpgradeRunsAndAllowedAfterwards) {
 }
 
 TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
-  std::wstring dir = MakeFirmwareFolder();
+  FirmwareFolder folder;
+  const std::wstring dir = folder.Path();
   CFrameDlg frame;
   frame.firmwarePath = dir + L"\\a.vxf";
   std::wstring prefilled, editAfterCancel;
@@ -150,10 +145,11 @@ TEST(FrameDlg, ChosenPathIsTakenOnTheWindowThread) {
 }
 
 TEST(FrameDlg, ClosingWithTheFileDialogOpenEndsTheSelectWorker) {
+  FirmwareFolder folder;
   CFrameDlg frame;
   // A folder without programs in it: Wine's shell sometimes faults while listing the icons of
   // a folder of executables (such as the test's own), which would end the dialog early.
-  frame.firmwarePath = MakeFirmwareFolder() + L"\\a.vxf";
+  frame.firmwarePath = folder.File(L"a.vxf");
   bool dialogSeen = false;
   LRESULT result = RunWithDriver(frame, [&](HWND window) {
     ASSERT_NE(window, nullptr);

@@ -4,9 +4,10 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
-#include "WindowProbe.h"
+#include "tests/win/support/WindowProbe.h"
 #include "ui/MsgBoxCenterHook.h"
 
 namespace {
@@ -47,6 +48,26 @@ void RunBeside(const std::function<void()>& body) {
   worker.join();
 }
 
+// Shows a message box over `owner` from a new thread and closes it, telling where it was.
+// That thread holds the hook while the box is up when `hooked`, or held it only before.
+BoxSeen ShowBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags, bool hooked) {
+  std::atomic<DWORD> thread{0};
+  BoxSeen seen;
+  std::thread closer;
+  RunBeside([&] {
+    thread = GetCurrentThreadId();
+    std::unique_ptr<CMsgBoxCenterHook> hook = std::make_unique<CMsgBoxCenterHook>();
+    EXPECT_NE(msgBoxHook, nullptr);
+    if (!hooked) {
+      hook.reset();
+    }
+    closer = std::thread([&] { seen = CloseBox(thread, caption); });
+    MessageBoxW(owner, text, caption, flags);
+  });
+  closer.join();
+  return seen;
+}
+
 int CentreX(const RECT& r) {
   return (r.left + r.right) / 2;
 }
@@ -56,17 +77,7 @@ int CentreY(const RECT& r) {
 
 TEST(MsgBoxCenterHook, BoxOfTheHookingThreadIsCentredOverItsOwner) {
   HWND owner = MakeOwner(40, 60, 700, 500);
-  std::atomic<DWORD> thread{0};
-  BoxSeen seen;
-  std::thread closer;
-  RunBeside([&] {
-    thread = GetCurrentThreadId();
-    CMsgBoxCenterHook hook;
-    EXPECT_NE(msgBoxHook, nullptr);
-    closer = std::thread([&] { seen = CloseBox(thread, L"hooked"); });
-    MessageBoxW(owner, L"Upgrade success", L"hooked", MB_ICONINFORMATION);
-  });
-  closer.join();
+  BoxSeen seen = ShowBox(owner, L"Upgrade success", L"hooked", MB_ICONINFORMATION, true);
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(seen.text, L"Upgrade success");
   RECT o = probe::RectOf(owner);
@@ -79,16 +90,8 @@ TEST(MsgBoxCenterHook, BoxOfTheHookingThreadIsCentredOverItsOwner) {
 
 TEST(MsgBoxCenterHook, BoxWiderThanItsOwnerSticksOutOnBothSides) {
   HWND owner = MakeOwner(300, 300, 60, 30);
-  std::atomic<DWORD> thread{0};
-  BoxSeen seen;
-  std::thread closer;
-  RunBeside([&] {
-    thread = GetCurrentThreadId();
-    CMsgBoxCenterHook hook;
-    closer = std::thread([&] { seen = CloseBox(thread, L"wide"); });
-    MessageBoxW(owner, L"A text much wider than the tiny owner window", L"wide", MB_OK);
-  });
-  closer.join();
+  BoxSeen seen =
+      ShowBox(owner, L"A text much wider than the tiny owner window", L"wide", MB_OK, true);
   ASSERT_TRUE(seen.found);
   RECT o = probe::RectOf(owner);
   EXPECT_LT(seen.rect.left, o.left);
@@ -130,16 +133,7 @@ TEST(MsgBoxCenterHook, OtherThreadsAndLaterBoxesAreNotMoved) {
   // After the hook object is gone its handle is dead, and the same thread's next box stays
   // where the system puts it.
   EXPECT_FALSE(UnhookWindowsHookEx(msgBoxHook));
-  std::atomic<DWORD> thread{0};
-  BoxSeen later;
-  std::thread laterCloser;
-  RunBeside([&] {
-    thread = GetCurrentThreadId();
-    { CMsgBoxCenterHook hook; }
-    laterCloser = std::thread([&] { later = CloseBox(thread, L"after"); });
-    MessageBoxW(owner, L"after the hook", L"after", MB_OK);
-  });
-  laterCloser.join();
+  BoxSeen later = ShowBox(owner, L"after the hook", L"after", MB_OK, false);
   ASSERT_TRUE(later.found);
   EXPECT_GE(later.rect.left, 0);
   EXPECT_GE(later.rect.top, 0);

@@ -1,5 +1,5 @@
 // A SequenceView and CommandHost that records every call for the workflow tests.
-#include "tests/unit/workflows/RecordingView.h"
+#include "tests/support/RecordingView.h"
 
 #include <gtest/gtest.h>
 
@@ -147,17 +147,17 @@ bool RecordingView::StartWorker(std::function<void()> body) {
   return true;
 }
 
-std::vector<std::wstring> RecordingView::Calls() const {
+Lines RecordingView::Calls() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  std::vector<std::wstring> lines;
+  Lines lines;
   for (const RecordedCall& call : calls_) {
     lines.push_back(call.text);
   }
   return lines;
 }
 
-std::vector<std::wstring> RecordingView::CallsOf(const std::wstring& kind) const {
-  std::vector<std::wstring> lines;
+Lines RecordingView::CallsOf(const std::wstring& kind) const {
+  Lines lines;
   std::wstring prefix = kind + L" ";
   for (const std::wstring& line : Calls()) {
     if (line.rfind(prefix, 0) == 0) {

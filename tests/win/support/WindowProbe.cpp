@@ -1,5 +1,5 @@
 // Window-test helpers: pumping, waiting and window searches.
-#include "WindowProbe.h"
+#include "tests/win/support/WindowProbe.h"
 
 namespace probe {
 

@@ -1,5 +1,5 @@
 // Screen capture through GDI into memory, and waiting for a window's pixels to settle.
-#include "ScreenCapture.h"
+#include "tests/win/support/ScreenCapture.h"
 
 namespace screen {
 

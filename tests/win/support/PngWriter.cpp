@@ -1,5 +1,5 @@
 // PNG writing with stored deflate blocks, for screen captures.
-#include "PngWriter.h"
+#include "tests/win/support/PngWriter.h"
 
 #include <cstdio>
 

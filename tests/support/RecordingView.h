@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Lines.h"
 #include "workflows/CommandHost.h"
 #include "workflows/SequenceView.h"
 
@@ -52,8 +53,8 @@ class RecordingView final : public SequenceView, public CommandHost {
   bool StartWorker(std::function<void()> body) override;
 
   // Every line so far, and the lines of one kind (their first word) without it.
-  std::vector<std::wstring> Calls() const;
-  std::vector<std::wstring> CallsOf(const std::wstring& kind) const;
+  Lines Calls() const;
+  Lines CallsOf(const std::wstring& kind) const;
   // Virtual time of the first line equal to `line`; fails the test when there is none.
   uint32_t TimeOf(const std::wstring& line) const;
   // Number of lines equal to `line`.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ScreenCapture.h"
+#include "tests/win/support/ScreenCapture.h"
 
 namespace png {
 

@@ -1,0 +1,117 @@
+// The setting of the sequence tests (see SequenceRig.h).
+#include "tests/support/SequenceRig.h"
+
+#include "platform/PhysicalMemory.h"
+#include "tests/support/TestImages.h"
+#include "ui/resource.h"
+#include "workflows/BackupBuffers.h"
+#include "workflows/ForceUpgradeSequence.h"
+#include "workflows/InitializeSequence.h"
+#include "workflows/UpgradeSequence.h"
+
+namespace {
+
+const std::wstring kProgressText = L"Upgrading, progress: ";
+
+}  // namespace
+
+SequenceRig::SequenceRig(size_t imageBytes, uint32_t pace) : clock(pace) {
+  BindPhysicalMemory(&memory);
+  savedButtonConfig = {};
+  savedGlobalConfig = {};
+  SetFirmwareVersions(3, 4);
+  WriteImage(imageBytes);
+}
+
+SequenceRig::~SequenceRig() {
+  BindPhysicalMemory(nullptr);
+}
+
+void SequenceRig::SetFirmwareVersions(uint8_t oldVersion, uint8_t newVersion) {
+  userGlobal[kFirmwareVersionByte] = oldVersion;
+  sim.SetGlobalConfig(userGlobal);
+  sim.SetButtonConfig(userButtons);
+  factoryGlobal[kFirmwareVersionByte] = newVersion;
+  sim.SetNewFirmware(newVersion, factoryGlobal, factoryButtons);
+}
+
+void SequenceRig::WriteImage(size_t size) {
+  image = SomeImage(size, 0x12345678u + static_cast<uint32_t>(size));
+  file_.Write(image);
+}
+
+uint32_t SequenceRig::RunUpgrade() {
+  const uint32_t start = clock->NowMs();
+  UpgradeSequence(link, view, ImagePath(), IDC_UPDATE);
+  return clock->NowMs() - start;
+}
+
+uint32_t SequenceRig::RunForcedUpgrade() {
+  const uint32_t start = clock->NowMs();
+  ForceUpgradeSequence(link, view, ImagePath(), IDC_FORCE_UPDATE);
+  return clock->NowMs() - start;
+}
+
+uint32_t SequenceRig::RunInitialize() {
+  const uint32_t start = clock->NowMs();
+  InitializeSequence(link, view, [this] { return SimTransport(sim); });
+  return clock->NowMs() - start;
+}
+
+bool SequenceRig::PrepareForcedUpgrade() {
+  sim.SetHomeHeld(true);
+  RunInitialize();
+  sim.SetHomeHeld(false);
+  firstCall_ = view.Calls().size();
+  sim.ClearTranscript();
+  return sim.State() == SimState::BootLoader && view.enabled[IDC_FORCE_UPDATE];
+}
+
+Lines SequenceRig::Calls() const {
+  Lines calls = view.Calls();
+  calls.erase(calls.begin(), calls.begin() + static_cast<std::ptrdiff_t>(firstCall_));
+  return calls;
+}
+
+Lines SequenceRig::CallsOf(const std::wstring& kind) const {
+  Lines found;
+  const std::wstring prefix = kind + L" ";
+  for (const std::wstring& line : Calls()) {
+    if (line.rfind(prefix, 0) == 0) {
+      found.push_back(line.substr(prefix.size()));
+    }
+  }
+  return found;
+}
+
+Lines SequenceRig::StepStatuses() const {
+  Lines steps;
+  for (const std::wstring& text : CallsOf(L"status")) {
+    if (text.rfind(kProgressText, 0) != 0) {
+      steps.push_back(text);
+    }
+  }
+  return steps;
+}
+
+Lines SequenceRig::ProgressStatuses() const {
+  Lines progress;
+  for (const std::wstring& text : CallsOf(L"status")) {
+    if (text.rfind(kProgressText, 0) == 0) {
+      progress.push_back(text);
+    }
+  }
+  return progress;
+}
+
+std::vector<CommandReport> SequenceRig::RequestsOf(SimDevice device, CommandCode command) {
+  return ::RequestsOf(sim, device, command);
+}
+
+std::vector<uint8_t> SequenceRig::GlobalWritten() {
+  return PayloadsOf(sim, CommandCode::WriteGlobalConfig);
+}
+
+std::vector<uint8_t> SequenceRig::ButtonsWritten() {
+  return PayloadsOf(sim, CommandCode::WriteButtonBlock);
+}
