@@ -41,7 +41,7 @@ int Demonstrate(ProductSession& session) {
   session.Screenshot(L"demo-start.png");
   session.Click(IDC_UPDATE);
   probe::WaitFor([&] { return session.ProgressPosition() >= 400; }, 60000);
-  session.Screenshot(L"demo-transfer.png");
+  session.ScreenshotMoving(L"demo-transfer.png");
   HWND box = session.WaitForBox(90000);
   if (box == nullptr) {
     std::printf("no outcome box appeared\n");

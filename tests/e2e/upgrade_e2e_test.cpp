@@ -70,7 +70,7 @@ TEST(EndToEnd, UpdateInstallsTheImageAndRestoresConfigurationAndMode) {
   EXPECT_FALSE(session.Enabled(IDC_UPDATE));
   EXPECT_FALSE(session.Enabled(IDC_REFRESH));
   EXPECT_FALSE(session.Enabled(IDC_SELECT));
-  session.Screenshot(L"e2e-transfer.png");
+  session.ScreenshotMoving(L"e2e-transfer.png");
 
   ExpectOutcomeBox(session, L"Upgrade success", L"info", L"e2e-success.png");
   EXPECT_EQ(session.ProgressPosition(), 1000);

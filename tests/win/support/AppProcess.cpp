@@ -90,3 +90,10 @@ void AppProcess::Screenshot(const std::wstring& name, HWND overlay) const {
   screen::GrabSettled(window_, &capture);
   png::WriteCapture(capture, png::ScreenshotPath(name));
 }
+
+void AppProcess::ScreenshotMoving(const std::wstring& name) const {
+  screen::Capture capture;
+  if (screen::GrabMoving(window_, &capture)) {
+    png::WriteCapture(capture, png::ScreenshotPath(name));
+  }
+}

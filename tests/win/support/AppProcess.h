@@ -52,6 +52,8 @@ class AppProcess {
   // Saves the window's area as a PNG named `name` once it has painted; `overlay` (a box
   // over it) is made to finish painting first.
   void Screenshot(const std::wstring& name, HWND overlay = nullptr) const;
+  // Saves the window's area as it is now, for a window in the middle of a transfer.
+  void ScreenshotMoving(const std::wstring& name) const;
 
  private:
   ChildProcess process_;

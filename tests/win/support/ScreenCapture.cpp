@@ -56,13 +56,28 @@ bool Grab(const RECT& area, Capture* out) {
   return ok;
 }
 
-bool GrabSettled(HWND window, Capture* out, const std::function<bool(const Capture&)>& ready,
-                 DWORD timeoutMs) {
-  // For another thread's window the paint messages are sent: this returns once it has painted.
+namespace {
+
+// For another thread's window the paint messages are sent: this returns once it has painted.
+RECT PaintNow(HWND window) {
   RedrawWindow(window, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   RECT area = {};
   GetWindowRect(window, &area);
+  return area;
+}
+
+}  // namespace
+
+bool GrabMoving(HWND window, Capture* out) {
+  RECT area = PaintNow(window);
+  Sleep(100);  // drawing reaches the screen a little after the window paints
+  return Grab(area, out);
+}
+
+bool GrabSettled(HWND window, Capture* out, const std::function<bool(const Capture&)>& ready,
+                 DWORD timeoutMs) {
+  RECT area = PaintNow(window);
   DWORD start = GetTickCount();
   Capture last;
   bool haveLast = false;

@@ -40,5 +40,8 @@ bool Grab(const RECT& area, Capture* out);
 bool GrabSettled(HWND window, Capture* out,
                  const std::function<bool(const Capture&)>& ready = nullptr,
                  DWORD timeoutMs = 5000);
+// Reads `window`'s rectangle once, shortly after making it paint: for a window whose content
+// keeps moving (a transfer in progress), which never settles.
+bool GrabMoving(HWND window, Capture* out);
 
 }  // namespace screen
