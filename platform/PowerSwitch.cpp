@@ -35,6 +35,11 @@ bool WritePhysical(uint64_t physicalAddress, const void* source, uint32_t length
   return true;
 }
 
+bool PowerSwitchUsable() {
+  unsigned char byte = 0;
+  return ReadPhysical(kControllerPowerAddress, &byte, 1);
+}
+
 void SetControllerPower(bool on) {
   unsigned char byte = 0;
   // Bits 1 to 7 belong to other hardware: without a good read there is nothing safe to write.

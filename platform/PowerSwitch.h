@@ -14,6 +14,11 @@ bool ReadPhysical(uint64_t physicalAddress, void* destination, uint32_t length);
 // nothing written, when the range cannot be mapped (or no pair is bound).
 bool WritePhysical(uint64_t physicalAddress, const void* source, uint32_t length);
 
+// True when the power byte can be reached: maps and unmaps it once, reading only. Checked
+// before a sequence touches the controller, since a transfer without the power cycle would
+// leave the controller in its boot loader.
+bool PowerSwitchUsable();
+
 // Sets (on) or clears (off) the controller's power bit, keeping the byte's other seven bits.
 // When the byte cannot be read nothing is written: its other bits would be unknown. The
 // callers go on whatever happened, so no outcome is returned.

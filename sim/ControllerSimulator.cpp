@@ -65,6 +65,11 @@ void ControllerSimulator::SetHomeHeld(bool held) {
   homeHeld_ = held;
 }
 
+void ControllerSimulator::SetTransferErases(bool erases) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  transferErases_ = erases;
+}
+
 void ControllerSimulator::Inject(Step step, uint32_t occurrence, Fault fault, uint32_t value) {
   std::lock_guard<std::mutex> lock(mutex_);
   faults_.Add(step, occurrence, fault, value);
@@ -207,6 +212,7 @@ void ControllerSimulator::ComeUpLocked() {
   if (firmwarePending_) {
     // The image received since the last power-on is now the running firmware.
     firmwarePending_ = false;
+    erased_ = false;
     if (factoryReset_) {
       controller_.global = factoryGlobal_;
       controller_.buttons = factoryButtons_;
@@ -215,7 +221,7 @@ void ControllerSimulator::ComeUpLocked() {
       controller_.global[kFirmwareVersionByte] = *newVersion_;
     }
   }
-  EnterStateLocked(homeHeld_ ? SimState::BootLoader : SimState::Normal);
+  EnterStateLocked(homeHeld_ || erased_ ? SimState::BootLoader : SimState::Normal);
 }
 
 void ControllerSimulator::EnterStateLocked(SimState state) {

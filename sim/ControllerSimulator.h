@@ -50,6 +50,10 @@ class ControllerSimulator {
                       const ButtonConfig& factoryButtons);
   // HOME held at power-on makes the controller come up as the boot loader.
   void SetHomeHeld(bool held);
+  // As a real controller's flash does: the first data packet of a transfer erases the
+  // running firmware and both configuration blocks, so that until a complete image has
+  // arrived every power-on brings up the boot loader alone (default off).
+  void SetTransferErases(bool erases);
   // Fault for the request of kind `step` numbered `occurrence` (0-based) counted from this
   // call on; data packets are numbered within a boot-loader session (the packet number).
   // `value`: ms for LateReply, byte count for ShortReply, length for WrongReportLength.
@@ -163,6 +167,8 @@ class ControllerSimulator {
   GlobalConfig factoryGlobal_{};
   ButtonConfig factoryButtons_{};
   bool homeHeld_ = false;
+  bool transferErases_ = false;
+  bool erased_ = false;  // no firmware to run until a complete image arrives
   bool firmwarePending_ = false;
   uint32_t packetsAcked_ = 0;  // data-packet replies the host has taken this session
   unsigned powerOnCount_ = 0;

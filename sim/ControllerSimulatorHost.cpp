@@ -155,6 +155,12 @@ bool ControllerSimulator::DispatchLocked(SimDevice device, const CommandReport& 
                                          const std::optional<InjectedFault>& fault,
                                          CommandReport* reply) {
   if (device == SimDevice::BootLoader) {
+    if (transferErases_ && request.Command() == static_cast<uint8_t>(CommandCode::DataPacket) &&
+        !erased_) {
+      erased_ = true;
+      controller_.global = {};
+      controller_.buttons = {};
+    }
     bootLoader_.Handle(request, reply, &violations_);
     if (ImageCompleteLocked()) {
       firmwarePending_ = true;

@@ -10,8 +10,12 @@ int mappingToken;
 
 void* SimPhysicalMemory::Map(uint64_t physicalAddress, uint32_t length, void** handle) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (unavailable_ || handle == nullptr || physicalAddress != kPowerByteAddress || length != 1) {
+  if (unavailable_ || handle == nullptr || physicalAddress != kPowerByteAddress || length != 1 ||
+      mapsLeft_ == 0u) {
     return nullptr;
+  }
+  if (mapsLeft_) {
+    --*mapsLeft_;
   }
   ++maps_;
   *handle = &mappingToken;
@@ -39,6 +43,13 @@ void SimPhysicalMemory::Unmap(void* handle, void* mapped) {
 void SimPhysicalMemory::SetUnavailable(bool unavailable) {
   std::lock_guard<std::mutex> lock(mutex_);
   unavailable_ = unavailable;
+  mapsLeft_.reset();
+}
+
+void SimPhysicalMemory::SetUnavailableAfter(unsigned maps) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  unavailable_ = false;
+  mapsLeft_ = maps;
 }
 
 uint8_t SimPhysicalMemory::PowerByte() {

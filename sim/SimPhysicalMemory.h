@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 #include "platform/PhysicalMemory.h"
 #include "sim/ControllerSimulator.h"
@@ -22,6 +23,9 @@ class SimPhysicalMemory final : public PhysicalMemory {
 
   // The physical-memory library cannot map anything (e.g. no administrator rights).
   void SetUnavailable(bool unavailable);
+  // The next `maps` mappings work and every later one fails: a switch that passes the check
+  // before a sequence and then stops working.
+  void SetUnavailableAfter(unsigned maps);
   uint8_t PowerByte();
   unsigned MapCount();
   unsigned UnmapCount();
@@ -32,6 +36,7 @@ class SimPhysicalMemory final : public PhysicalMemory {
   uint8_t byte_;
   bool applied_;  // the power state last passed on to the simulator
   bool unavailable_ = false;
+  std::optional<unsigned> mapsLeft_;
   unsigned maps_ = 0;
   unsigned unmaps_ = 0;
 };

@@ -1,8 +1,10 @@
 // The forced upgrade that Force update starts on a worker thread once Initialize has found
-// the boot loader: the transfer without a backup, restoring what Initialize backed up.
+// the boot loader: the transfer without a backup, restoring the complete copies that this
+// run of the tool holds (from Initialize, or from an Update whose transfer failed).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "workflows/UpgradeSteps.h"
@@ -13,21 +15,22 @@ template <typename Device>
 UpgradeResult RunForcedUpgrade(Device& device, SequenceView& view,
                                const std::wstring& firmwarePath) {
   FirmwareImage image;
-  if (!LoadFirmwareImage(image, firmwarePath)) {
-    return UpgradeResult::kImageUnreadable;
+  if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(image, firmwarePath)) {
+    return *refusal;
   }
   uint32_t startMs = NowMs();
   view.SetProgress(0);
   view.SetStatus(L"Ready, please wait...");
-  return TransferAndRestore(device, view, image, startMs, RestoreChoice::kAsInitializeSaved);
+  return TransferAndRestore(device, view, image, startMs);
 }
 
 }  // namespace upgrade_steps
 
-// The worker body of Force update; `startId` is the id of the Force update button.
+// The worker body of Force update; `startId` is the id of the Force update button. Returns
+// where the upgrade ended.
 template <typename Device>
-void ForceUpgradeSequence(Device& device, SequenceView& view, const std::wstring& firmwarePath,
-                          uint16_t startId) {
+UpgradeResult ForceUpgradeSequence(Device& device, SequenceView& view,
+                                   const std::wstring& firmwarePath, uint16_t startId) {
   auto boxPlacement = view.PlaceMessageBoxes();
   auto awake = view.KeepAwake();
   DisableUpgradeControls(view, startId);
@@ -37,4 +40,5 @@ void ForceUpgradeSequence(Device& device, SequenceView& view, const std::wstring
   // one variable that holds the installed hook must not be unhooked under it.
   boxPlacement.reset();
   FinishUpgrade(view, startId);
+  return result;
 }

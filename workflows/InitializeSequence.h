@@ -5,32 +5,27 @@
 
 #include "device/CommandReport.h"
 #include "platform/Clock.h"
+#include "platform/PowerSwitch.h"
 #include "ui/resource.h"
-#include "workflows/BackupBuffers.h"
+#include "workflows/BackupSteps.h"
 #include "workflows/SequenceSteps.h"
 #include "workflows/SequenceView.h"
 
 namespace initialize_steps {
 
-inline constexpr uint32_t kBackupOpenMs = 1000;
 inline constexpr unsigned kBootLoaderPolls = 15;
 inline constexpr uint32_t kPollIntervalMs = 1000;
 
-// Backs up both blocks, each on its own: a block that cannot be read leaves its flag false
-// and the sequence goes on.
+// Backs up both blocks, each on its own. A block that cannot be read keeps the copy (and
+// flag) that an earlier backup of this run left, so a controller that has lost its
+// configuration never replaces the user's; the sequence goes on either way.
 template <typename Device>
 void BackUpWhatAnswers(Device& device, SequenceView& view) {
-  view.SetButtonConfigBackedUp(false);
-  view.SetGlobalConfigBackedUp(false);
   view.SetStatus(L"Backup config.....");
-  if (device.ReadButtonConfig(savedButtonConfig.data(), kBackupOpenMs)) {
-    view.SetButtonConfigBackedUp(true);
-  } else {
+  if (!backup_steps::BackUpButtonConfig(device, view)) {
     view.SetStatus(L"Backup button config failed!");
   }
-  if (device.ReadGlobalConfig(savedGlobalConfig.data(), kGlobalConfigSize, kBackupOpenMs)) {
-    view.SetGlobalConfigBackedUp(true);
-  } else {
+  if (!backup_steps::BackUpGlobalConfig(device, view)) {
     view.SetStatus(L"Backup global config failed!");
   }
 }
@@ -57,11 +52,26 @@ WaitResult WaitForBootLoader(Scanner& scanner, SequenceView& view) {
 
 }  // namespace initialize_steps
 
+// Where Initialize ended.
+enum class InitializeResult {
+  kBootLoaderFound,         // Force update is offered
+  kTimedOut,                // no boot loader within the 15 scans; Initialize is offered again
+  kClosing,                 // the window began to close during the wait
+  kPowerSwitchUnavailable,  // the power byte could not be reached: nothing was done
+};
+
 // The worker body of Initialize. `makeScanner` makes the transport that only looks for the
 // boot loader (never opening it, never taking the device's lock); it lives for the sequence.
 template <typename Device, typename MakeScanner>
-void InitializeSequence(Device& device, SequenceView& view, MakeScanner makeScanner) {
+InitializeResult InitializeSequence(Device& device, SequenceView& view, MakeScanner makeScanner) {
   auto awake = view.KeepAwake();
+  // Without the power cycle there is no way into the boot loader: touch nothing.
+  if (!PowerSwitchUsable()) {
+    view.SetStatus(L"Power switch unavailable!");
+    view.EnableControl(IDC_INITIALIZE, true);
+    view.ClearBusy();
+    return InitializeResult::kPowerSwitchUnavailable;
+  }
   auto scanner = makeScanner();
   initialize_steps::BackUpWhatAnswers(device, view);
   PowerCycleController(view);
@@ -73,12 +83,13 @@ void InitializeSequence(Device& device, SequenceView& view, MakeScanner makeScan
     case initialize_steps::WaitResult::kFound:
       view.EnableControl(IDC_FORCE_UPDATE, true);
       view.SetStatus(L"Initialize ok\uFF0CYou can force an upgrade now\uFF01");
-      break;
+      return InitializeResult::kBootLoaderFound;
     case initialize_steps::WaitResult::kTimedOut:
       // Let the user try again (hold HOME, press Initialize) instead of being stuck.
       view.EnableControl(IDC_INITIALIZE, true);
-      break;
+      return InitializeResult::kTimedOut;
     case initialize_steps::WaitResult::kClosing:
       break;
   }
+  return InitializeResult::kClosing;
 }

@@ -7,10 +7,18 @@
 
 // Where the steps of an upgrade ended.
 enum class UpgradeResult {
-  kImageUnreadable,  // the image could not be read or was empty: nothing was sent
-  kFailed,           // a backup or the transfer failed
-  kSucceeded,        // the image was transferred (later restore failures do not count)
+  kPowerSwitchUnavailable,  // the power byte could not be reached: nothing was sent
+  kImageUnreadable,         // the image could not be read or was empty: nothing was sent
+  kFailed,                  // a backup or the transfer failed
+  kRestoreFailed,           // the image was transferred, but the saved configuration did not
+                            // all go back (a restore write, the version read or the mode)
+  kSucceeded,               // the image was transferred and everything saved went back
 };
+
+// The outcome box of a transfer whose restore failed: still a success, but the user must
+// know that the configuration is not on the controller.
+inline constexpr wchar_t kRestoreFailedOutcome[] =
+    L"Upgrade success\n\nThe saved configuration could not be restored.";
 
 // Outcome of the normal upgrade. A failure grows the window to show the force-update group
 // and enables Initialize.

@@ -16,6 +16,16 @@ bool LoadFirmwareImage(FirmwareImage& image, const std::wstring& path) {
   return ReadFileBytes(image, path) && !image.empty();
 }
 
+std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image, const std::wstring& path) {
+  if (!PowerSwitchUsable()) {
+    return UpgradeResult::kPowerSwitchUnavailable;
+  }
+  if (!LoadFirmwareImage(image, path)) {
+    return UpgradeResult::kImageUnreadable;
+  }
+  return std::nullopt;
+}
+
 void PowerCycleController(SequenceView& view) {
   view.SetStatus(L"Power off.....");
   SetControllerPower(false);

@@ -8,7 +8,7 @@
 #include <string>
 
 // What the outcome box shows beside its text.
-enum class MessageIcon { kInformation, kError };
+enum class MessageIcon { kInformation, kWarning, kError };
 
 // Something a sequence holds for a span of its run; releasing it ends that span.
 class SequenceScope {
@@ -37,7 +37,9 @@ class SequenceView {
   // Lets the window start another sequence.
   virtual void ClearBusy() = 0;
 
-  // The flags that say which configuration blocks the last Initialize backed up.
+  // The flags that say which backup buffer holds a complete copy of its block, read from the
+  // controller in this run of the tool (by Update or Initialize). They live as long as the
+  // window; only a complete backup sets one, and nothing clears them.
   virtual void SetButtonConfigBackedUp(bool value) = 0;
   virtual void SetGlobalConfigBackedUp(bool value) = 0;
   virtual bool ButtonConfigBackedUp() = 0;

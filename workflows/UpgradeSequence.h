@@ -3,42 +3,44 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "workflows/UpgradeSteps.h"
 
 namespace upgrade_steps {
 
-// Everything from reading the image to the end of the restore. The image is released when
-// this returns, before the outcome is shown.
+// Everything from the checks before anything is sent to the end of the restore. The image is
+// released when this returns, before the outcome is shown.
 template <typename Device>
 UpgradeResult RunUpgrade(Device& device, SequenceView& view, const std::wstring& firmwarePath) {
   FirmwareImage image;
-  if (!LoadFirmwareImage(image, firmwarePath)) {
-    return UpgradeResult::kImageUnreadable;
+  if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(image, firmwarePath)) {
+    return *refusal;
   }
   uint32_t startMs = NowMs();
   view.SetProgress(0);
   view.SetStatus(L"Backup config.....");
-  if (!device.ReadButtonConfig(savedButtonConfig.data(), kBackupOpenMs)) {
+  if (!backup_steps::BackUpButtonConfig(device, view)) {
     view.SetStatus(L"Backup button config failed!");
     return UpgradeResult::kFailed;
   }
-  if (!device.ReadGlobalConfig(savedGlobalConfig.data(), kGlobalConfigSize, kBackupOpenMs)) {
+  if (!backup_steps::BackUpGlobalConfig(device, view)) {
     view.SetStatus(L"Backup global config failed!");
     return UpgradeResult::kFailed;
   }
   view.SetStatus(L"Ready, please wait...");
-  return TransferAndRestore(device, view, image, startMs, RestoreChoice::kBoth);
+  return TransferAndRestore(device, view, image, startMs);
 }
 
 }  // namespace upgrade_steps
 
 // The worker body of Update. `firmwarePath` is the worker's own copy of the path; `startId`
-// is the id of the button that started it.
+// is the id of the button that started it. Returns where the upgrade ended, for a front-end
+// that reports it beyond the window.
 template <typename Device>
-void UpgradeSequence(Device& device, SequenceView& view, const std::wstring& firmwarePath,
-                     uint16_t startId) {
+UpgradeResult UpgradeSequence(Device& device, SequenceView& view, const std::wstring& firmwarePath,
+                              uint16_t startId) {
   auto boxPlacement = view.PlaceMessageBoxes();
   auto awake = view.KeepAwake();
   DisableUpgradeControls(view, startId);
@@ -48,4 +50,5 @@ void UpgradeSequence(Device& device, SequenceView& view, const std::wstring& fir
   // one variable that holds the installed hook must not be unhooked under it.
   boxPlacement.reset();
   FinishUpgrade(view, startId);
+  return result;
 }

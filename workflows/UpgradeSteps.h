@@ -10,6 +10,7 @@
 #include "platform/FirmwareImage.h"
 #include "platform/FormatString.h"
 #include "workflows/BackupBuffers.h"
+#include "workflows/BackupSteps.h"
 #include "workflows/ProgressDisplay.h"
 #include "workflows/SequenceEnd.h"
 #include "workflows/SequenceSteps.h"
@@ -18,7 +19,6 @@
 namespace upgrade_steps {
 
 // Open time-outs of the commands, and the longest wait for the boot loader.
-inline constexpr uint32_t kBackupOpenMs = 1000;
 inline constexpr uint32_t kRestoreOpenMs = 10000;
 inline constexpr uint32_t kVersionOpenMs = 100;
 inline constexpr uint32_t kSaveOpenMs = 100;
@@ -28,37 +28,43 @@ inline constexpr int kBootLoaderWaitMs = 10000;
 inline constexpr uint8_t kFirstVersionWithMode = 3;
 
 // Reads the running firmware's version and has the controller store its configuration; from
-// version 3 on, gives it back the mode saved before the transfer. A failed version read ends
-// the steps: without a version there is nothing to decide the mode by.
+// version 3 on, gives it back the mode saved before the transfer, when a global copy holds
+// one. A failed version read ends the steps: without a version there is nothing to decide
+// the mode by. True when every step that ran succeeded (the save's answer is not needed).
 template <typename Device>
-void RestoreMode(Device& device, SequenceView& view) {
+bool RestoreMode(Device& device, SequenceView& view, bool modeSaved) {
   view.SetStatus(L"Get current version...");
   GlobalConfig running{};
   if (!device.ReadGlobalConfig(running.data(), kGlobalConfigSize, kVersionOpenMs)) {
-    return;
+    return false;
   }
   view.SetStatus(L"Save config...");
   device.SaveConfig(kSaveOpenMs);  // a controller that did not answer still runs; go on
-  if (FirmwareVersion(running) < kFirstVersionWithMode) {
-    return;
+  // Without a complete global copy the saved mode byte is nothing the user ever had.
+  if (FirmwareVersion(running) < kFirstVersionWithMode || !modeSaved) {
+    return true;
   }
   uint8_t mode = ControllerMode(savedGlobalConfig);
   view.SetStatus(FormatString(L"Recovery mode: %d", static_cast<int>(mode)));
   SleepMs(1000);
-  view.SetStatus(device.SetMode(mode, kModeOpenMs) ? L"Recovery mode ok"
-                                                   : L"Recovery mode failed!");
+  if (!device.SetMode(mode, kModeOpenMs)) {
+    view.SetStatus(L"Recovery mode failed!");
+    return false;
+  }
+  view.SetStatus(L"Recovery mode ok");
+  return true;
 }
 
 // Writes back the blocks chosen, global block first, then restores the mode. A block that
-// cannot be written ends the steps there.
+// cannot be written ends the steps there. True when all of it went back.
 template <typename Device>
-void RestoreConfiguration(Device& device, SequenceView& view, bool global, bool buttons) {
+bool RestoreConfiguration(Device& device, SequenceView& view, bool global, bool buttons) {
   view.SetStatus(L"Recovery config.....");
   if (global) {
     view.SetStatus(L"Recovery global config...");
     if (!device.WriteGlobalConfig(savedGlobalConfig.data(), kGlobalConfigSize, kRestoreOpenMs)) {
       view.SetStatus(L"Recovery global failed");
-      return;
+      return false;
     }
     view.SetStatus(L"Recovery global ok");
   }
@@ -66,40 +72,32 @@ void RestoreConfiguration(Device& device, SequenceView& view, bool global, bool 
     view.SetStatus(L"Recovery button config...");
     if (!device.WriteButtonConfig(savedButtonConfig.data(), kRestoreOpenMs)) {
       view.SetStatus(L"Recovery config failed");
-      return;
+      return false;
     }
     view.SetStatus(L"Recovery config ok!");
   }
-  RestoreMode(device, view);
+  return RestoreMode(device, view, global);
 }
 
-// Which backed-up blocks go back after the transfer.
-enum class RestoreChoice {
-  kBoth,              // the normal upgrade backed both up just before
-  kAsInitializeSaved  // the forced upgrade: what the last Initialize could back up
-};
-
-// Sends the image, power-cycles the controller and restores the configuration. Once the
-// image is across the upgrade has succeeded, whatever the restore steps report.
+// Sends the image, power-cycles the controller and writes back every block of which this
+// run holds a complete copy (the normal upgrade has just made both). Once the image is
+// across the upgrade has succeeded; a restore that fails only makes that success a warned one.
 template <typename Device>
 UpgradeResult TransferAndRestore(Device& device, SequenceView& view, FirmwareImage& image,
-                                 const uint32_t& startMs, RestoreChoice choice) {
+                                 const uint32_t& startMs) {
   uint32_t lastUpdateMs = NowMs();
   if (!device.Upgrade(image.data(), image.size(), MakeProgressCallback(view, startMs, lastUpdateMs),
                       kBootLoaderWaitMs)) {
     return UpgradeResult::kFailed;
   }
   PowerCycleController(view);
-  bool global = true;
-  bool buttons = true;
-  if (choice == RestoreChoice::kAsInitializeSaved) {
-    buttons = view.ButtonConfigBackedUp();
-    global = view.GlobalConfigBackedUp();
+  const bool global = view.GlobalConfigBackedUp();
+  const bool buttons = view.ButtonConfigBackedUp();
+  if (!global && !buttons) {
+    return UpgradeResult::kSucceeded;  // nothing was ever read, so nothing is missing
   }
-  if (global || buttons) {
-    RestoreConfiguration(device, view, global, buttons);
-  }
-  return UpgradeResult::kSucceeded;
+  return RestoreConfiguration(device, view, global, buttons) ? UpgradeResult::kSucceeded
+                                                             : UpgradeResult::kRestoreFailed;
 }
 
 }  // namespace upgrade_steps

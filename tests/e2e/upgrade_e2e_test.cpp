@@ -1,6 +1,6 @@
-// The shipped padwright.exe end to end: a normal upgrade, a failed transfer, and the
-// recovery through Initialize and Force update, checked in the window and in what the
-// simulated controller received.
+// The shipped padwright.exe end to end: a normal upgrade, a transfer cut off half-way and
+// the recovery through Initialize and Force update with the configuration that Update saved,
+// checked in the window and in what the simulated controller received.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -90,17 +90,19 @@ TEST(EndToEnd, UpdateInstallsTheImageAndRestoresConfigurationAndMode) {
   EXPECT_EQ(session.Close(), 0u);
 }
 
-TEST(EndToEnd, FailedTransferShowsTheRecoveryGroupAndInitializeThenForceUpdateRecover) {
+TEST(EndToEnd, TransferCutOffHalfwayIsRecoveredWithTheConfigurationUpdateSaved) {
   ControllerSimulator sim;
-  SetUpUserController(sim, 2, 3);
+  SetUpUserController(sim, 3, 4);
+  // The transfer erases the firmware and the configuration; the controller then vanishes
+  // half-way, as when its cable or power goes.
+  sim.SetTransferErases(true);
+  sim.Inject(Step::DataPacket, 50, Fault::DeviceGone);
   ProductSession session(sim, 58 * 100);
   ASSERT_TRUE(session.Start());
-  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 2 Mode: 7", 20000));
+  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
   RECT collapsed = probe::RectOf(session.Window());
   EXPECT_FALSE(session.Enabled(IDC_INITIALIZE));
 
-  // The controller leaves normal mode but its boot loader never comes.
-  sim.Inject(Step::Enter, 0, Fault::NoBootLoader);
   session.Click(IDC_UPDATE);
   ExpectOutcomeBox(session, L"Upgrade failed!", L"error", L"e2e-failure.png");
   RECT full = probe::RectOf(session.Window());
@@ -113,15 +115,15 @@ TEST(EndToEnd, FailedTransferShowsTheRecoveryGroupAndInitializeThenForceUpdateRe
   EXPECT_TRUE(IsInside(probe::RectOf(session.Item(IDC_FORCE_UPDATE)), full));
   EXPECT_TRUE(session.Enabled(IDC_INITIALIZE));
   EXPECT_FALSE(session.Enabled(IDC_FORCE_UPDATE));
-  EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
+  ASSERT_EQ(sim.GetButtonConfig(), ButtonConfig{});  // its configuration is gone
+  sim.ClearFaults();
 
-  // Recovery: HOME held through Initialize's power cycle brings up the boot loader.
-  sim.SetHomeHeld(true);
+  // Recovery: the controller, with half a firmware, comes back only as its boot loader, so
+  // Initialize can back nothing up; Update's copy is what goes back.
   session.Click(IDC_INITIALIZE);
   ASSERT_TRUE(session.WaitForText(IDC_STATUS, kInitializeOk, kSequenceMs));
   EXPECT_TRUE(session.Enabled(IDC_FORCE_UPDATE));
   EXPECT_FALSE(session.Enabled(IDC_INITIALIZE));
-  sim.SetHomeHeld(false);
 
   session.Click(IDC_FORCE_UPDATE);
   HWND box = session.WaitForBox(kSequenceMs);
@@ -132,9 +134,11 @@ TEST(EndToEnd, FailedTransferShowsTheRecoveryGroupAndInitializeThenForceUpdateRe
   EXPECT_TRUE(probe::WaitFor([&] { return session.Enabled(IDC_FORCE_UPDATE); }, 10000));
   EXPECT_EQ(sim.ReceivedImage(), session.Image());
   EXPECT_TRUE(sim.ImageComplete());
-  // Neither backup of Initialize answered: nothing is written back.
-  EXPECT_TRUE(PayloadsOf(sim, CommandCode::WriteGlobalConfig).empty());
-  EXPECT_TRUE(PayloadsOf(sim, CommandCode::WriteButtonBlock).empty());
+  GlobalConfig expected = UserGlobal(3);
+  expected[kFirmwareVersionByte] = 4;  // the new firmware's own version
+  EXPECT_EQ(sim.GetGlobalConfig(), expected);
+  EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
+  EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
   EXPECT_EQ(session.Close(), 0u);
 }
 

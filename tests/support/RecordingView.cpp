@@ -20,10 +20,21 @@ std::wstring Flag(bool value) {
   return value ? L"1" : L"0";
 }
 
+std::wstring IconName(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kInformation:
+      return L"info";
+    case MessageIcon::kWarning:
+      return L"warning";
+    case MessageIcon::kError:
+      return L"error";
+  }
+  return L"?";
+}
+
 std::wstring BoxLine(const std::wstring& kind, const std::wstring& text,
                      const std::wstring& caption, MessageIcon icon) {
-  return kind + L" " + text + L"|" + caption + L"|" +
-         (icon == MessageIcon::kInformation ? L"info" : L"error");
+  return kind + L" " + text + L"|" + caption + L"|" + IconName(icon);
 }
 
 }  // namespace

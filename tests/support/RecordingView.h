@@ -22,8 +22,9 @@ struct RecordedCall {
 class RecordingView final : public SequenceView, public CommandHost {
  public:
   // SequenceView. Lines: "status <text>", "enable <id>", "disable <id>", "progress <n>",
-  // "grow", "box <text>|<caption>|info" or "...|error", "refresh", "idle", "set button <0/1>",
-  // "set global <0/1>", "ask button", "ask global", "hook on/off", "awake on/off", "closing?".
+  // "grow", "box <text>|<caption>|<info, warning or error>", "refresh", "idle",
+  // "set button <0/1>", "set global <0/1>", "ask button", "ask global", "hook on/off",
+  // "awake on/off", "closing?".
   void SetStatus(const std::wstring& text) override;
   void EnableControl(uint16_t id, bool enabled) override;
   void SetProgress(uint64_t position) override;

@@ -5,6 +5,7 @@
 
 #include "platform/win/FileSystem.h"
 #include "ui/resource.h"
+#include "workflows/win/MessageIconStyle.h"
 
 std::wstring CFrameCommandHost::TakeFirmwarePath() {
   frame_.firmwarePath = frame_.GetItemText(IDC_FILE_PATH);
@@ -17,8 +18,7 @@ bool CFrameCommandHost::IsFile(const std::wstring& path) {
 
 void CFrameCommandHost::ShowMessage(const std::wstring& text, const std::wstring& caption,
                                     MessageIcon icon) {
-  UINT style = icon == MessageIcon::kInformation ? MB_ICONINFORMATION : MB_ICONERROR;
-  MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), style);
+  MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), MessageIconStyle(icon));
 }
 
 bool CFrameCommandHost::IsBusy() {

@@ -5,6 +5,7 @@
 
 #include "ui/MsgBoxCenterHook.h"
 #include "ui/resource.h"
+#include "workflows/win/MessageIconStyle.h"
 #include "workflows/win/KeepAwake.h"
 
 namespace {
@@ -40,8 +41,7 @@ void CFrameSequenceView::GrowToFullAndCenter() {
 
 void CFrameSequenceView::ShowOutcome(const std::wstring& text, const std::wstring& caption,
                                      MessageIcon icon) {
-  UINT style = icon == MessageIcon::kInformation ? MB_ICONINFORMATION : MB_ICONERROR;
-  MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), style);
+  MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), MessageIconStyle(icon));
 }
 
 void CFrameSequenceView::PostRefresh() {

@@ -50,6 +50,7 @@ void RequestOf(const FaultCase& fault, Step* step, uint32_t* occurrence) {
       return;
     case DeviceStep::kBootLoaderWait:
     case DeviceStep::kPowerCycle:
+    case DeviceStep::kPowerCheck:
       return;  // no request of their own: their faults are set up apart
   }
 }
@@ -75,7 +76,11 @@ void InjectFault(FaultRig& rig, const FaultCase& fault) {
       rig.sim.SetBootDelayMs(10500);
       return;
     case Injected::kSwitchUnavailable:
-      rig.memory.SetUnavailable(true);
+      if (fault.step == DeviceStep::kPowerCheck) {
+        rig.memory.SetUnavailable(true);
+      } else {
+        rig.memory.SetUnavailableAfter(1);  // the check's own mapping still works
+      }
       return;
     default:
       break;

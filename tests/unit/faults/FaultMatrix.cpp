@@ -52,6 +52,7 @@ const std::wstring kSuccess = L"Upgrade success";
 const std::wstring kFailure = L"Upgrade failed!";
 const std::wstring kPrompt = L"Please release the HOME button";
 const std::wstring kFound = L"Initialize ok\uFF0CYou can force an upgrade now\uFF01";
+const std::wstring kSwitchUnavailable = L"Power switch unavailable!";
 
 // The restore as far as it gets, then the outcome.
 const Lines kRestoreUpToSave{kRecovery,  kGlobalRestore, kGlobalOk, kButtonRestore,
@@ -102,13 +103,33 @@ struct Row {
 
 Expectation Upgraded(Sequence sequence, const Lines& restore, const std::string& requests,
                      Restored restored, uint32_t extraWaitMs = 0) {
-  return {
-      Transferred(sequence, restore), Ending::kSuccess, requests, restored, 33, true, extraWaitMs};
+  return {Transferred(sequence, restore),
+          Ending::kSuccess,
+          requests,
+          restored,
+          true,
+          true,
+          extraWaitMs};
 }
 
-Expectation Failed(const Lines& statuses, const std::string& requests, int blocks = 33,
+// The image is across, but not everything saved went back: the success carries a warning.
+Expectation Warned(Sequence sequence, const Lines& restore, const std::string& requests,
+                   Restored restored, uint32_t extraWaitMs = 0) {
+  Expectation e = Upgraded(sequence, restore, requests, restored, extraWaitMs);
+  e.ending = Ending::kWarned;
+  return e;
+}
+
+Expectation Failed(const Lines& statuses, const std::string& requests, bool buttons = true,
                    bool global = true, uint32_t extraWaitMs = 0) {
-  return {statuses, Ending::kFailure, requests, kNothing, blocks, global, extraWaitMs};
+  return {statuses, Ending::kFailure, requests, kNothing, buttons, global, extraWaitMs};
+}
+
+// The power switch check failed: nothing reached the controller. A forced upgrade still
+// holds the copies of the Initialize before it.
+Expectation Refused(Sequence sequence) {
+  const bool copies = sequence == Sequence::kForcedUpgrade;
+  return {{kSwitchUnavailable}, Ending::kRefused, "", kNothing, copies, copies, 0};
 }
 
 // The rows of the data packets and the end packet, shared by both upgrades.
@@ -131,32 +152,33 @@ void AddTransferRows(Sequence s, std::vector<Row>& rows) {
 
 // The rows of the steps after the transfer, shared by both upgrades.
 void AddRestoreRows(Sequence s, std::vector<Row>& rows) {
-  // Once the image is across, a failing restore step ends the restore but not the success.
+  // Once the image is across, a failing restore step ends the restore but not the success;
+  // the success then says that the configuration could not be restored.
   rows.push_back({s, DeviceStep::kGlobalRestore, kTaken,
-                  Upgraded(s, kGlobalRestoreFails, AfterTransfer(s, "09"), kNothing)});
+                  Warned(s, kGlobalRestoreFails, AfterTransfer(s, "09"), kNothing)});
   rows.push_back({s, DeviceStep::kGlobalRestore, kGoneBit,
-                  Upgraded(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
+                  Warned(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
   rows.push_back({s, DeviceStep::kButtonRestore, kTaken,
-                  Upgraded(s, kButtonRestoreFails, AfterTransfer(s, "09 07x17"), kGlobalOnly)});
+                  Warned(s, kButtonRestoreFails, AfterTransfer(s, "09 07x17"), kGlobalOnly)});
   rows.push_back({s, DeviceStep::kButtonRestore, kGoneBit,
-                  Upgraded(s, kButtonRestoreFails, AfterTransfer(s, "09 07x16"), kGlobalOnly)});
+                  Warned(s, kButtonRestoreFails, AfterTransfer(s, "09 07x16"), kGlobalOnly)});
   rows.push_back({s, DeviceStep::kVersionRead, kTaken,
-                  Upgraded(s, kVersionReadFails, AfterTransfer(s, "09 07x33 08"), kBlocks)});
+                  Warned(s, kVersionReadFails, AfterTransfer(s, "09 07x33 08"), kBlocks)});
   rows.push_back({s, DeviceStep::kVersionRead, kGoneBit,
-                  Upgraded(s, kVersionReadFails, AfterTransfer(s, "09 07x33"), kBlocks)});
+                  Warned(s, kVersionReadFails, AfterTransfer(s, "09 07x33"), kBlocks)});
   // The save's answer is not waited on for anything: an unanswered save changes nothing.
   rows.push_back({s, DeviceStep::kSave, kUnanswered,
                   Upgraded(s, kAllRestored, AfterTransfer(s, "09 07x33 08 05 0A"), kEverything)});
   rows.push_back({s, DeviceStep::kSave, kWrongBit,
-                  Upgraded(s, kModeFails, AfterTransfer(s, "09 07x33 08 05"), kBlocks)});
+                  Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08 05"), kBlocks)});
   // The mode request then searches its 1 s for a controller that is not there (five tries,
   // each pause ending at the first 20 ms step past its 200 ms).
   rows.push_back({s, DeviceStep::kSave, kGoneBit,
-                  Upgraded(s, kModeFails, AfterTransfer(s, "09 07x33 08"), kBlocks, 1100)});
+                  Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08"), kBlocks, 1100)});
   rows.push_back({s, DeviceStep::kMode, kTaken,
-                  Upgraded(s, kModeFails, AfterTransfer(s, "09 07x33 08 05 0A"), kBlocks)});
+                  Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08 05 0A"), kBlocks)});
   rows.push_back({s, DeviceStep::kMode, kGoneBit,
-                  Upgraded(s, kModeFails, AfterTransfer(s, "09 07x33 08 05"), kBlocks)});
+                  Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08 05"), kBlocks)});
 }
 
 void AddUpgradeRows(std::vector<Row>& rows) {
@@ -164,58 +186,64 @@ void AddUpgradeRows(std::vector<Row>& rows) {
   const Lines buttonsFail{kBackup, kButtonBackupFailed, kFailure};
   const Lines globalFails{kBackup, kGlobalBackupFailed, kFailure};
   // A failed backup ends the upgrade before anything is sent: the controller is untouched.
-  rows.push_back({s, DeviceStep::kButtonBackup, kTaken, Failed(buttonsFail, "06x17", 16, false)});
-  rows.push_back({s, DeviceStep::kButtonBackup, kGoneBit, Failed(buttonsFail, "06x16", 16, false)});
+  // A backup that fails part-way keeps nothing of what it read.
+  rows.push_back({s, DeviceStep::kPowerCheck, kSwitchBit, Refused(s)});
   rows.push_back(
-      {s, DeviceStep::kGlobalBackup, kTaken, Failed(globalFails, "06x33 08", 33, false)});
-  rows.push_back({s, DeviceStep::kGlobalBackup, kGoneBit, Failed(globalFails, "06x33", 33, false)});
+      {s, DeviceStep::kButtonBackup, kTaken, Failed(buttonsFail, "06x17", false, false)});
+  rows.push_back(
+      {s, DeviceStep::kButtonBackup, kGoneBit, Failed(buttonsFail, "06x16", false, false)});
+  rows.push_back(
+      {s, DeviceStep::kGlobalBackup, kTaken, Failed(globalFails, "06x33 08", true, false)});
+  rows.push_back(
+      {s, DeviceStep::kGlobalBackup, kGoneBit, Failed(globalFails, "06x33", true, false)});
   // The restart request's answer is not needed: the controller restarts all the same.
   rows.push_back({s, DeviceStep::kEnterPacket, kUnanswered,
                   Upgraded(s, kAllRestored, AfterTransfer(s, "09 07x33 08 05 0A"), kEverything)});
   // The controller comes back still reporting the wrong length: nothing can be restored.
   rows.push_back({s, DeviceStep::kEnterPacket, kWrongBit,
-                  Upgraded(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
+                  Warned(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
   // Gone instead of restarting: the boot loader never comes, after its 10 s wait.
   rows.push_back({s, DeviceStep::kEnterPacket, kGoneBit,
-                  Failed(TransferFails(s), "06x33 08", 33, true, 10000)});
+                  Failed(TransferFails(s), "06x33 08", true, true, 10000)});
   rows.push_back({s, DeviceStep::kBootLoaderWait, kNeverBit | kLateBootBit,
                   Failed(TransferFails(s), "06x33 08 01")});
   AddTransferRows(s, rows);
   AddRestoreRows(s, rows);
-  // Without the power switch the controller stays in its boot loader: the restore's 10 s
-  // search for it finds nothing, but the image is across.
+  // A switch that stops working after the check leaves the controller in its boot loader:
+  // the restore's 10 s search for it finds nothing, but the image is across.
   rows.push_back({s, DeviceStep::kPowerCycle, kSwitchBit,
-                  Upgraded(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
+                  Warned(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
 }
 
 void AddInitializeRows(std::vector<Row>& rows) {
   const Sequence s = Sequence::kInitialize;
   const Lines tail{kPowerOff, kPowerOn, kPrompt, kFound};
-  auto found = [&](Lines head, const std::string& requests, int blocks, bool global,
+  auto found = [&](Lines head, const std::string& requests, bool buttons, bool global,
                    uint32_t extra) {
     return Expectation{
-        Join({head, tail}), Ending::kForceUpdateReady, requests, kNothing, blocks, global, extra};
+        Join({head, tail}), Ending::kForceUpdateReady, requests, kNothing, buttons, global, extra};
   };
+  rows.push_back({s, DeviceStep::kPowerCheck, kSwitchBit, Refused(s)});
   // A backup that fails never stops Initialize; a controller that took a wrong length or
   // vanished cannot give the global block either.
   rows.push_back({s, DeviceStep::kButtonBackup, kUnanswered,
-                  found({kBackup, kButtonBackupFailed}, "06x17 08", 16, true, 0)});
+                  found({kBackup, kButtonBackupFailed}, "06x17 08", false, true, 0)});
   rows.push_back(
       {s, DeviceStep::kButtonBackup, kWrongBit,
-       found({kBackup, kButtonBackupFailed, kGlobalBackupFailed}, "06x17", 16, false, 0)});
+       found({kBackup, kButtonBackupFailed, kGlobalBackupFailed}, "06x17", false, false, 0)});
   rows.push_back(
       {s, DeviceStep::kButtonBackup, kGoneBit,
-       found({kBackup, kButtonBackupFailed, kGlobalBackupFailed}, "06x16", 16, false, 1100)});
+       found({kBackup, kButtonBackupFailed, kGlobalBackupFailed}, "06x16", false, false, 1100)});
   rows.push_back({s, DeviceStep::kGlobalBackup, kTaken,
-                  found({kBackup, kGlobalBackupFailed}, "06x33 08", 33, false, 0)});
+                  found({kBackup, kGlobalBackupFailed}, "06x33 08", true, false, 0)});
   rows.push_back({s, DeviceStep::kGlobalBackup, kGoneBit,
-                  found({kBackup, kGlobalBackupFailed}, "06x33", 33, false, 0)});
+                  found({kBackup, kGlobalBackupFailed}, "06x33", true, false, 0)});
   // Fifteen scans a second apart instead of one.
   const Expectation timedOut{{kBackup, kPowerOff, kPowerOn, kPrompt},
                              Ending::kWaitTimedOut,
                              "06x33 08",
                              kNothing,
-                             33,
+                             true,
                              true,
                              14000};
   rows.push_back({s, DeviceStep::kBootLoaderWait, kNeverBit, timedOut});
@@ -225,8 +253,11 @@ void AddInitializeRows(std::vector<Row>& rows) {
 // The documented time-outs that a fault costs by itself: a lost answer one report time-out;
 // a late one may hold up the next read too, until it arrives; in an upgrade, a boot loader
 // that does not come its whole wait, and a controller left off the restore's 10 s search.
-// (Initialize's rows give their own wait.)
-uint32_t OwnWaitMs(Sequence sequence, Injected fault) {
+// (Initialize's rows give their own wait; a refused sequence waits for nothing.)
+uint32_t OwnWaitMs(Sequence sequence, DeviceStep step, Injected fault) {
+  if (step == DeviceStep::kPowerCheck) {
+    return 0;
+  }
   switch (fault) {
     case Injected::kNoReply:
       return 10000;
@@ -249,7 +280,7 @@ std::vector<FaultCase> Expand(const std::vector<Row>& rows) {
         continue;
       }
       FaultCase one{row.sequence, row.step, fault, row.expect};
-      one.expect.extraWaitMs += OwnWaitMs(row.sequence, fault);
+      one.expect.extraWaitMs += OwnWaitMs(row.sequence, row.step, fault);
       cases.push_back(one);
     }
   }
@@ -262,6 +293,8 @@ const std::vector<FaultCase>& FaultCases() {
   static const std::vector<FaultCase> cases = [] {
     std::vector<Row> rows;
     AddUpgradeRows(rows);
+    rows.push_back({Sequence::kForcedUpgrade, DeviceStep::kPowerCheck, kSwitchBit,
+                    Refused(Sequence::kForcedUpgrade)});
     AddTransferRows(Sequence::kForcedUpgrade, rows);
     AddRestoreRows(Sequence::kForcedUpgrade, rows);
     AddInitializeRows(rows);
@@ -276,7 +309,7 @@ Expectation FaultFree(Sequence sequence) {
             Ending::kForceUpdateReady,
             "06x33 08",
             kNothing,
-            33,
+            true,
             true,
             0};
   }

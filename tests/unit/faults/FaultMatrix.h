@@ -26,7 +26,8 @@ enum class DeviceStep {
   kVersionRead,
   kSave,
   kMode,
-  kPowerCycle,
+  kPowerCycle,  // the switch worked for the check before the sequence, then stops
+  kPowerCheck,  // the check of the power switch before anything is sent
 };
 
 enum class Injected {
@@ -42,7 +43,9 @@ enum class Injected {
 
 enum class Ending {
   kSuccess,           // "Upgrade success"
+  kWarned,            // "Upgrade success", with the warning that the restore failed
   kFailure,           // "Upgrade failed!"
+  kRefused,           // "Power switch unavailable!": nothing was sent
   kForceUpdateReady,  // Initialize saw the boot loader
   kWaitTimedOut,      // Initialize never saw it
 };
@@ -59,9 +62,9 @@ struct Expectation {
   Ending ending = Ending::kFailure;
   std::string requests;  // commands the controller and boot loader took, e.g. "06x33 08"
   Restored restored;
-  int buttonBlocksBackedUp = 33;  // leading blocks of the button backup holding the user's
-  bool globalBackedUp = true;     // the global backup holds the user's block
-  uint32_t extraWaitMs = 0;       // at most this much longer than the same run without fault
+  bool buttonsBackedUp = true;  // the button backup holds the user's table
+  bool globalBackedUp = true;   // the global backup holds the user's block
+  uint32_t extraWaitMs = 0;     // at most this much longer than the same run without fault
 };
 
 struct FaultCase {

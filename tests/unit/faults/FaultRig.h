@@ -1,5 +1,5 @@
 // One run of an update sequence for the fault cases: the sequence rig with an image whose
-// first, middle and last data packets the cases name, and what the button backup holds.
+// first, middle and last data packets the cases name.
 #pragma once
 
 #include <cstddef>
@@ -14,8 +14,4 @@ class FaultRig : public SequenceRig {
   static constexpr uint32_t kPackets = 21;
 
   FaultRig() : SequenceRig(kImageBytes) {}
-
-  // How many leading blocks of the button backup hold the user's blocks, all later ones
-  // still zero; -1 when the buffer holds anything else.
-  int ButtonBlocksBackedUp() const;
 };

@@ -29,7 +29,8 @@ const Names kSteps[] = {
     {"VersionRead", "version read"},
     {"Save", "save"},
     {"Mode", "mode restore"},
-    {"PowerCycle", "power cycle"},
+    {"PowerCycle", "power cycle (after the check)"},
+    {"PowerCheck", "power switch check"},
 };
 
 const Names kFaults[] = {
@@ -91,12 +92,17 @@ std::string Requests(const std::string& codes) {
   return codes.empty() ? "none" : "`" + codes + "`";
 }
 
-std::string Outcome(Ending ending) {
-  switch (ending) {
+std::string Outcome(const FaultCase& fault) {
+  switch (fault.expect.ending) {
     case Ending::kSuccess:
       return "\"Upgrade success\" (info box)";
+    case Ending::kWarned:
+      return "\"Upgrade success\" + \"The saved configuration could not be restored.\" (warn box)";
     case Ending::kFailure:
       return "\"Upgrade failed!\" (error box)";
+    case Ending::kRefused:
+      return fault.sequence == Sequence::kInitialize ? "Initialize enabled again"
+                                                     : "\"Power switch unavailable!\" (error box)";
     case Ending::kForceUpdateReady:
       return "Force update enabled";
     case Ending::kWaitTimedOut:
@@ -107,12 +113,12 @@ std::string Outcome(Ending ending) {
 
 std::string Kept(const FaultCase& fault) {
   const Expectation& e = fault.expect;
+  if (e.ending == Ending::kRefused) {
+    return "untouched: nothing sent";
+  }
   if (fault.sequence == Sequence::kInitialize) {
-    std::string buttons =
-        e.buttonBlocksBackedUp == 33
-            ? "buttons"
-            : "buttons: none (" + std::to_string(e.buttonBlocksBackedUp) + " blocks read)";
-    return "backed up: " + buttons + (e.globalBackedUp ? ", global" : ", global: none");
+    return std::string("backed up: ") + (e.buttonsBackedUp ? "buttons" : "buttons: none") +
+           (e.globalBackedUp ? ", global" : ", global: none");
   }
   if (e.ending == Ending::kFailure) {
     return "not restarted; its configuration untouched";
@@ -135,18 +141,27 @@ std::string Seconds(uint32_t ms) {
 }
 
 std::string Summary(const std::vector<FaultCase>& cases) {
-  size_t counts[4] = {};
+  size_t counts[6] = {};
+  size_t initializeRefused = 0;
   uint32_t longest = 0;
   for (const FaultCase& fault : cases) {
-    ++counts[static_cast<size_t>(fault.expect.ending)];
+    if (fault.sequence == Sequence::kInitialize && fault.expect.ending == Ending::kRefused) {
+      ++initializeRefused;
+    } else {
+      ++counts[static_cast<size_t>(fault.expect.ending)];
+    }
     longest = std::max(longest, fault.expect.extraWaitMs);
   }
-  return "- " + std::to_string(cases.size()) + " cases: " + std::to_string(counts[0]) +
-         " upgrades end in \"Upgrade success\" (the image was across), " +
-         std::to_string(counts[1]) + " in \"Upgrade failed!\"; " + std::to_string(counts[2]) +
-         " Initialize runs still enable Force update, " + std::to_string(counts[3]) +
-         " time out.\n- No fault costs more than " + Seconds(longest) +
-         " over the same run without it.\n";
+  auto count = [&](Ending ending) { return std::to_string(counts[static_cast<size_t>(ending)]); };
+  return "- " + std::to_string(cases.size()) + " cases. Upgrades: " + count(Ending::kSuccess) +
+         " end in \"Upgrade success\" with everything restored, " + count(Ending::kWarned) +
+         " in \"Upgrade success\" with the warning that the saved configuration could not be "
+         "restored (the image was across in both), " +
+         count(Ending::kFailure) + " in \"Upgrade failed!\", " + count(Ending::kRefused) +
+         " are refused before anything is sent. Initialize: " + count(Ending::kForceUpdateReady) +
+         " runs still enable Force update, " + count(Ending::kWaitTimedOut) + " time out, " +
+         std::to_string(initializeRefused) + " refused.\n- No fault costs more than " +
+         Seconds(longest) + " over the same run without it.\n";
 }
 
 const char kIntro[] =
@@ -164,8 +179,10 @@ const char kIntro[] =
     "its row: the sequence ends; an upgrade shows exactly one outcome box and then frees the\n"
     "window (Select, Refresh and its button enabled, the version read again); no data packet\n"
     "follows a failed one and none is sent twice; every request is well formed; an upgrade\n"
-    "that ends in success delivered the whole image; one that fails never restarted the\n"
-    "controller and left its configuration untouched.\n"
+    "that ends in success delivered the whole image, and says so with a warning when not\n"
+    "everything it saved went back; one that fails never restarted the controller and left\n"
+    "its configuration untouched; a backup that fails keeps nothing of what it read, so the\n"
+    "copies hold only the user's complete blocks.\n"
     "\n"
     "Columns: *Status line* lists the texts from the last one shared with a run without the\n"
     "fault. *Requests taken* are the command codes the controller and its boot loader\n"
@@ -216,7 +233,7 @@ std::string FaultsMarkdown() {
         continue;
       }
       text += "| " + StepName(fault.step) + " | " + FaultName(fault.fault) + " | " +
-              StatusChange(fault) + " | " + Outcome(fault.expect.ending) + " | " +
+              StatusChange(fault) + " | " + Outcome(fault) + " | " +
               Requests(fault.expect.requests) + " | " + Kept(fault) + " | " +
               Seconds(fault.expect.extraWaitMs) + " |\n";
     }

@@ -11,6 +11,7 @@
 #include "tests/unit/faults/FaultMatrix.h"
 #include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
+#include "workflows/SequenceEnd.h"
 
 namespace {
 
@@ -35,16 +36,27 @@ uint32_t RunCase(FaultRig& rig, const FaultCase& fault, bool inject) {
   return 0;
 }
 
+std::wstring OutcomeBox(Ending ending) {
+  switch (ending) {
+    case Ending::kSuccess:
+      return L"Upgrade success|info|info";
+    case Ending::kWarned:
+      return std::wstring(kRestoreFailedOutcome) + L"|warn|warning";
+    case Ending::kRefused:
+      return L"Power switch unavailable!|error|error";
+    default:
+      return L"Upgrade failed!|error|error";
+  }
+}
+
 // The window after an upgrade: one outcome box, then the tail that frees it.
 void ExpectUpgradeEnding(FaultRig& rig, const FaultCase& fault) {
   const bool normal = fault.sequence == Sequence::kUpgrade;
-  const bool success = fault.expect.ending == Ending::kSuccess;
   const uint16_t start = normal ? IDC_UPDATE : IDC_FORCE_UPDATE;
-  EXPECT_EQ(rig.CallsOf(L"box"),
-            Lines{success ? L"Upgrade success|info|info" : L"Upgrade failed!|error|error"});
+  EXPECT_EQ(rig.CallsOf(L"box"), Lines{OutcomeBox(fault.expect.ending)});
   EXPECT_EQ(Tail(rig.Calls(), 7), FreedWindowCalls(start));
   // Only a failed normal upgrade shows the recovery group and offers Initialize.
-  const size_t recovery = normal && !success ? 1 : 0;
+  const size_t recovery = normal && fault.expect.ending == Ending::kFailure ? 1 : 0;
   const Lines calls = rig.Calls();
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"grow"), static_cast<long>(recovery));
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"enable 1025"), static_cast<long>(recovery));
@@ -57,7 +69,7 @@ void ExpectInitializeEnding(FaultRig& rig, const FaultCase& fault) {
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"enable 1025"), found ? 0 : 1);
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"idle"), 1);
   EXPECT_TRUE(rig.CallsOf(L"box").empty());
-  EXPECT_EQ(rig.view.buttonBackedUp, fault.expect.buttonBlocksBackedUp == 33);
+  EXPECT_EQ(rig.view.buttonBackedUp, fault.expect.buttonsBackedUp);
   EXPECT_EQ(rig.view.globalBackedUp, fault.expect.globalBackedUp);
 }
 
@@ -65,11 +77,14 @@ void ExpectInitializeEnding(FaultRig& rig, const FaultCase& fault) {
 // after a failure, and the blocks that the row says went back.
 void ExpectController(FaultRig& rig, const FaultCase& fault, unsigned powerOnsBefore) {
   const Expectation& e = fault.expect;
-  if (e.ending == Ending::kSuccess) {
+  if (e.ending == Ending::kSuccess || e.ending == Ending::kWarned) {
     EXPECT_TRUE(rig.sim.ImageComplete());
     EXPECT_EQ(rig.sim.ReceivedImage(), std::vector<uint8_t>(rig.image.begin(), rig.image.end()));
   }
-  if (e.ending == Ending::kFailure) {
+  if (e.ending == Ending::kRefused) {
+    EXPECT_TRUE(rig.sim.Transcript().empty());
+  }
+  if (e.ending == Ending::kFailure || e.ending == Ending::kRefused) {
     EXPECT_EQ(rig.sim.PowerOnCount(), powerOnsBefore);
     EXPECT_EQ(rig.sim.GetGlobalConfig(), rig.userGlobal);
     EXPECT_EQ(rig.sim.GetButtonConfig(), rig.userButtons);
@@ -121,7 +136,7 @@ TEST_P(FaultMatrixTest, EndsAsListed) {
     ExpectUpgradeEnding(rig, fault);
   }
   ExpectController(rig, fault, powerOnsBefore);
-  EXPECT_EQ(rig.ButtonBlocksBackedUp(), fault.expect.buttonBlocksBackedUp);
+  EXPECT_EQ(savedButtonConfig, fault.expect.buttonsBackedUp ? rig.userButtons : ButtonConfig{});
   EXPECT_EQ(savedGlobalConfig, fault.expect.globalBackedUp ? rig.userGlobal : GlobalConfig{});
   EXPECT_LE(tookMs, plainMs + fault.expect.extraWaitMs)
       << "took " << tookMs << " ms, " << plainMs << " ms without the fault";
@@ -145,6 +160,9 @@ TEST(FaultMatrixCoverage, EveryRequestOfEverySequenceMeetsEveryFault) {
       DeviceStep::kEndPacket,    DeviceStep::kGlobalRestore, DeviceStep::kButtonRestore,
       DeviceStep::kVersionRead,  DeviceStep::kSave,          DeviceStep::kMode};
   for (Sequence sequence : {Sequence::kUpgrade, Sequence::kForcedUpgrade}) {
+    EXPECT_EQ(
+        ids.count(CaseId({sequence, DeviceStep::kPowerCheck, Injected::kSwitchUnavailable, {}})),
+        1u);
     for (DeviceStep step : upgradeSteps) {
       const bool forcedSkips = step == DeviceStep::kButtonBackup ||
                                step == DeviceStep::kGlobalBackup ||

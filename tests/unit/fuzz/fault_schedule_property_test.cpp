@@ -13,6 +13,7 @@
 #include "tests/unit/fuzz/PropertyRun.h"
 #include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
+#include "workflows/SequenceEnd.h"
 
 namespace {
 
@@ -28,7 +29,11 @@ void Arrange(FaultRig& rig, Schedule& schedule) {
   rig.sim.SetBootDelayMs(schedule.Below(schedule.Chance(80) ? 2000 : 12000));
   rig.sim.SetPowerOnDelayMs(schedule.Below(schedule.Chance(80) ? 1000 : 5000));
   rig.sim.SetEnterAnswered(schedule.Chance(80));
-  rig.memory.SetUnavailable(schedule.Chance(5));
+  if (schedule.Chance(5)) {
+    rig.memory.SetUnavailable(true);
+  } else if (schedule.Chance(5)) {
+    rig.memory.SetUnavailableAfter(1 + schedule.Below(3));  // fails after the check
+  }
   const unsigned faults = schedule.Below(4);
   for (unsigned i = 0; i < faults; ++i) {
     const Step step = static_cast<Step>(schedule.Below(kStepCount));
@@ -50,14 +55,25 @@ void ExpectTruthfulUpgrade(FaultRig& rig, unsigned powerOnsBefore, uint16_t star
   const Lines calls = rig.Calls();
   ASSERT_GE(calls.size(), 7u);
   EXPECT_EQ(Tail(calls, 7), FreedWindowCalls(start));
-  if (boxes[0] == L"Upgrade success|info|info") {
+  const bool clean = boxes[0] == L"Upgrade success|info|info";
+  if (clean || boxes[0] == std::wstring(kRestoreFailedOutcome) + L"|warn|warning") {
     EXPECT_TRUE(rig.sim.ImageComplete()) << "success without the whole image acknowledged";
     EXPECT_EQ(rig.sim.ReceivedImage(), std::vector<uint8_t>(rig.image.begin(), rig.image.end()));
+  } else if (boxes[0] == L"Power switch unavailable!|error|error") {
+    EXPECT_TRUE(rig.sim.Transcript().empty()) << "refused, yet the controller was touched";
   } else {
     EXPECT_EQ(boxes[0], L"Upgrade failed!|error|error");
     EXPECT_EQ(rig.sim.PowerOnCount(), powerOnsBefore) << "a failed upgrade restarted it";
     EXPECT_TRUE(rig.RequestsOf(SimDevice::Controller, CommandCode::WriteGlobalConfig).empty());
     EXPECT_TRUE(rig.RequestsOf(SimDevice::Controller, CommandCode::WriteButtonBlock).empty());
+  }
+  // A success without a warning means every copy this run holds is on the controller.
+  if (clean && rig.view.globalBackedUp) {
+    const GlobalConfig now = rig.sim.GetGlobalConfig();
+    EXPECT_TRUE(std::equal(now.begin() + 1, now.end(), rig.userGlobal.begin() + 1));
+  }
+  if (clean && rig.view.buttonBackedUp) {
+    EXPECT_EQ(rig.sim.GetButtonConfig(), rig.userButtons);
   }
   // Whatever went back is the user's configuration, block for block.
   for (const CommandReport& report :

@@ -21,6 +21,7 @@
 #include "workflows/BackupBuffers.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
+#include "workflows/SequenceEnd.h"
 #include "workflows/UpgradeSequence.h"
 
 namespace {
@@ -54,11 +55,13 @@ struct Walk {
   }
 };
 
-// Walks the device calls of an upgrade in their required order; whether it must succeed.
-bool ExpectUpgradeOrder(const std::vector<DeviceCall>& calls, bool normal, bool global,
-                        bool buttons) {
+// Walks the device calls of an upgrade in their required order; the outcome box it must end
+// in: a failure until the image is across, then a success, warned unless everything saved
+// went back.
+std::wstring ExpectUpgradeOrder(const std::vector<DeviceCall>& calls, bool normal, bool global,
+                                bool buttons) {
   Walk walk{calls};
-  bool success = false;
+  std::wstring outcome = L"Upgrade failed!|error|error";
   [&] {
     const DeviceCall* call = nullptr;
     if (normal && (!(call = walk.Next("read buttons")) || !call->ok ||
@@ -68,8 +71,11 @@ bool ExpectUpgradeOrder(const std::vector<DeviceCall>& calls, bool normal, bool 
     if (!(call = walk.Next("upgrade")) || !call->ok) {
       return;
     }
-    success = true;  // the image is across: nothing later can undo that
+    // The image is across: nothing later can undo that, only warn about the restore.
+    outcome = std::wstring(kRestoreFailedOutcome) + L"|warn|warning";
+    const std::wstring clean = L"Upgrade success|info|info";
     if (!global && !buttons) {
+      outcome = clean;
       return;
     }
     if ((global && (!(call = walk.Next("write global")) || !call->ok)) ||
@@ -80,12 +86,16 @@ bool ExpectUpgradeOrder(const std::vector<DeviceCall>& calls, bool normal, bool 
     if (version == nullptr || !version->ok || walk.Next("save") == nullptr) {
       return;
     }
-    if (version->versionByte >= 3 && (call = walk.Next("set mode")) != nullptr) {
+    // Only a global copy read in this run holds a mode to give back.
+    if (version->versionByte < 3 || !global) {
+      outcome = clean;
+    } else if ((call = walk.Next("set mode")) != nullptr) {
       EXPECT_EQ(call->mode, savedGlobalConfig[kModeByte]) << "the mode saved before";
+      outcome = call->ok ? clean : outcome;
     }
   }();
   EXPECT_EQ(walk.at, calls.size()) << "device calls after the sequence should have ended";
-  return success;
+  return outcome;
 }
 
 // One outcome box that tells the truth, then the tail that frees the window; the progress
@@ -151,8 +161,7 @@ void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
   if (rig.image.empty()) {
     EXPECT_TRUE(rig.device.calls.empty()) << "an empty image reached the controller";
   } else {
-    const bool success = ExpectUpgradeOrder(rig.device.calls, normal, global, buttons);
-    outcome = success ? L"Upgrade success|info|info" : L"Upgrade failed!|error|error";
+    outcome = ExpectUpgradeOrder(rig.device.calls, normal, global, buttons);
   }
   ExpectUpgradeEnd(rig.view, start, outcome, rig.image.size());
 }

@@ -9,6 +9,7 @@
 #include "tests/unit/workflows/WorkflowFixture.h"
 #include "workflows/BackupBuffers.h"
 #include "workflows/ForceUpgradeSequence.h"
+#include "ui/resource.h"
 
 namespace {
 
@@ -80,7 +81,8 @@ TEST_F(ForceUpgradeSequenceTest, OnlyTheGlobalBlockBackedUpSkipsTheButtonRestore
   EXPECT_EQ(sim.GetButtonConfig(), factoryButtons);
 }
 
-TEST_F(ForceUpgradeSequenceTest, OnlyTheButtonsBackedUpSkipsTheGlobalRestore) {
+TEST_F(ForceUpgradeSequenceTest, OnlyTheButtonsBackedUpSkipsTheGlobalRestoreAndTheMode) {
+  SetFirmwareVersions(3, 5);  // a version that would take a mode back
   InitializeWith(true, false);
   RunForcedUpgrade();
   Lines steps = StepStatuses();
@@ -91,6 +93,38 @@ TEST_F(ForceUpgradeSequenceTest, OnlyTheButtonsBackedUpSkipsTheGlobalRestore) {
                    L"Get current version...", L"Save config...", L"Upgrade success"}));
   EXPECT_TRUE(GlobalWritten().empty());
   EXPECT_EQ(ButtonsWritten(), std::vector<uint8_t>(userButtons.begin(), userButtons.end()));
+  // No global block was read, so there is no mode of the user's to give back.
+  EXPECT_TRUE(sim.ModesSet().empty());
+  EXPECT_EQ(Tail(Calls(), kForcedSuccessEnd.size()), kForcedSuccessEnd);
+}
+
+TEST_F(ForceUpgradeSequenceTest, AnUpdateCutOffHalfwayIsRecoveredWithTheCopyItMade) {
+  SetFirmwareVersions(3, 5);
+  WriteImage(58 * 20);
+  sim.SetTransferErases(true);
+  sim.Inject(Step::DataPacket, 10, Fault::DeviceGone);
+  RunUpgrade();
+  ASSERT_EQ(view.CallsOf(L"box"), Lines{L"Upgrade failed!|error|error"});
+  // Half a firmware: the controller lost its configuration and comes back as its boot loader.
+  ASSERT_EQ(sim.GetButtonConfig(), ButtonConfig{});
+  sim.ClearFaults();  // the next transfer goes through
+
+  RunInitialize();
+  EXPECT_EQ(view.Count(L"status Backup button config failed!"), 1u);
+  EXPECT_EQ(view.Count(L"status Backup global config failed!"), 1u);
+  ASSERT_TRUE(view.enabled[IDC_FORCE_UPDATE]);
+  EXPECT_TRUE(view.buttonBackedUp && view.globalBackedUp);
+
+  const size_t before = view.Calls().size();
+  RunForcedUpgrade();
+  const Lines calls = view.Calls();
+  ASSERT_GT(calls.size(), before);
+  EXPECT_EQ(Tail(calls, kForcedSuccessEnd.size()), kForcedSuccessEnd);
+  GlobalConfig expected = userGlobal;
+  expected[kFirmwareVersionByte] = 5;
+  EXPECT_EQ(sim.GetGlobalConfig(), expected);
+  EXPECT_EQ(sim.GetButtonConfig(), userButtons);
+  EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
 }
 
 TEST_F(ForceUpgradeSequenceTest, NothingBackedUpSucceedsRightAfterThePowerCycle) {

@@ -21,10 +21,10 @@ TEST_F(InitializeSequenceTest, BootLoaderAtTheFirstScanEnablesForceUpdateOneSeco
   sim.SetHomeHeld(true);
   RunInitialize();
 
-  EXPECT_EQ(view.Calls(), (Lines{L"awake on", L"set button 0", L"set global 0",
-                                 L"status Backup config.....", L"set button 1", L"set global 1",
-                                 L"status Power off.....", L"status Power on.....", L"idle",
-                                 kPrompt, L"closing?", L"enable 1361", kFound, L"awake off"}));
+  EXPECT_EQ(view.Calls(),
+            (Lines{L"awake on", L"status Backup config.....", L"set button 1", L"set global 1",
+                   L"status Power off.....", L"status Power on.....", L"idle", kPrompt, L"closing?",
+                   L"enable 1361", kFound, L"awake off"}));
   EXPECT_EQ(view.TimeOf(L"enable 1361") - view.TimeOf(kPrompt), 1000u);
   // The window is free again once the controller is back on, before the wait.
   EXPECT_EQ(view.TimeOf(L"idle") - view.TimeOf(L"status Power on....."), 2000u);
@@ -96,12 +96,27 @@ TEST_F(InitializeSequenceTest, EachBackupSetsOnlyItsOwnFlag) {
   EXPECT_EQ(savedGlobalConfig, GlobalConfig{});
 }
 
-TEST_F(InitializeSequenceTest, EarlierFlagsAreClearedBeforeTheBackup) {
+TEST_F(InitializeSequenceTest, AFailedBackupKeepsTheEarlierCopyAndAFullOneReplacesIt) {
+  // A complete copy from earlier in the run, other than what the controller holds now.
+  const ButtonConfig earlier = FactoryButtons();
+  savedButtonConfig = earlier;
   view.buttonBackedUp = true;
-  view.globalBackedUp = true;
-  sim.Inject(Step::ButtonRead, 0, Fault::NoReply);
-  sim.Inject(Step::GlobalRead, 0, Fault::NoReply);
+  sim.Inject(Step::ButtonRead, 20, Fault::NoReply);
   RunInitialize();
-  EXPECT_FALSE(view.buttonBackedUp);
-  EXPECT_FALSE(view.globalBackedUp);
+  EXPECT_EQ(view.CallsOf(L"status")[1], L"Backup button config failed!");
+  EXPECT_EQ(savedButtonConfig, earlier);
+  EXPECT_TRUE(view.buttonBackedUp);
+  EXPECT_EQ(view.Count(L"set button 0") + view.Count(L"set button 1"), 0u);
+
+  RunInitialize();
+  EXPECT_EQ(savedButtonConfig, userButtons);
+  EXPECT_TRUE(view.buttonBackedUp);
+}
+
+TEST_F(InitializeSequenceTest, UnusablePowerSwitchEndsBeforeTheControllerIsTouched) {
+  memory.SetUnavailable(true);
+  RunInitialize();
+  EXPECT_EQ(view.Calls(), (Lines{L"awake on", L"status Power switch unavailable!", L"enable 1025",
+                                 L"idle", L"awake off"}));
+  EXPECT_TRUE(sim.Transcript().empty());
 }

@@ -25,6 +25,13 @@ const Lines kSuccessEnd =
 const Lines kFailureEnd =
     Join({{L"grow", L"enable 1025", L"status Upgrade failed!", L"box Upgrade failed!|error|error"},
           FreedWindowCalls(1039)});
+const Lines kWarnedEnd = Join({{L"status Upgrade success",
+                                L"box Upgrade success\n\nThe saved configuration could not be "
+                                L"restored.|warn|warning"},
+                               FreedWindowCalls(1039)});
+const Lines kRefusedEnd =
+    Join({{L"status Power switch unavailable!", L"box Power switch unavailable!|error|error"},
+          FreedWindowCalls(1039)});
 
 }  // namespace
 
@@ -132,8 +139,8 @@ TEST_F(UpgradeSequenceTest, ControllerThatCannotBeOpenedEndsInFailureWithoutTran
 struct FailureRow {
   const char* name;
   std::function<void(WorkflowTest&)> arrange;
-  Lines statuses;  // step texts, progress texts left out
-  bool success;
+  Lines statuses;    // step texts, progress texts left out
+  const Lines& end;  // the calls from the outcome on
 };
 
 void PrintTo(const FailureRow& row, std::ostream* out) {
@@ -147,14 +154,12 @@ TEST_P(UpgradeFailureTable, EndsWithItsTextsAndOutcome) {
   GetParam().arrange(*this);
   RunUpgrade();
   EXPECT_EQ(StepStatuses(), GetParam().statuses);
-  Lines calls = view.Calls();
-  if (GetParam().success) {
-    EXPECT_EQ(Tail(calls, kSuccessEnd.size()), kSuccessEnd);
-    EXPECT_EQ(view.Count(L"grow"), 0u);
-    EXPECT_EQ(view.Count(L"enable 1025"), 0u);
-  } else {
-    EXPECT_EQ(Tail(calls, kFailureEnd.size()), kFailureEnd);
-  }
+  EXPECT_EQ(Tail(view.Calls(), GetParam().end.size()), GetParam().end);
+  // Only a failure offers the recovery path; only a refusal leaves the controller untouched.
+  const bool failed = &GetParam().end == &kFailureEnd;
+  EXPECT_EQ(view.Count(L"grow"), failed ? 1u : 0u);
+  EXPECT_EQ(view.Count(L"enable 1025"), failed ? 1u : 0u);
+  EXPECT_EQ(sim.Transcript().empty(), &GetParam().end == &kRefusedEnd);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -163,48 +168,52 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"ButtonBackup",
                    [](WorkflowTest& t) { t.sim.Inject(Step::ButtonRead, 7, Fault::NoReply); },
                    {L"Backup config.....", L"Backup button config failed!", L"Upgrade failed!"},
-                   false},
+                   kFailureEnd},
         FailureRow{"GlobalBackup",
                    [](WorkflowTest& t) { t.sim.Inject(Step::GlobalRead, 0, Fault::NoReply); },
                    {L"Backup config.....", L"Backup global config failed!", L"Upgrade failed!"},
-                   false},
+                   kFailureEnd},
         FailureRow{"NoBootLoader",
                    [](WorkflowTest& t) { t.sim.Inject(Step::Enter, 0, Fault::NoBootLoader); },
-                   Join({kBackupAndTransfer, Lines{L"Upgrade failed!"}}), false},
+                   Join({kBackupAndTransfer, Lines{L"Upgrade failed!"}}), kFailureEnd},
         FailureRow{"GlobalRestore",
                    [](WorkflowTest& t) { t.sim.Inject(Step::GlobalWrite, 0, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle,
                          Lines{L"Recovery config.....", L"Recovery global config...",
                                L"Recovery global failed", L"Upgrade success"}}),
-                   true},
+                   kWarnedEnd},
         FailureRow{"ButtonRestore",
                    [](WorkflowTest& t) { t.sim.Inject(Step::ButtonWrite, 4, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle,
                          Lines{L"Recovery config.....", L"Recovery global config...",
                                L"Recovery global ok", L"Recovery button config...",
                                L"Recovery config failed", L"Upgrade success"}}),
-                   true},
+                   kWarnedEnd},
         FailureRow{"VersionRead",
                    [](WorkflowTest& t) { t.sim.Inject(Step::GlobalRead, 1, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle,
                          Lines(kRestore.begin(), kRestore.end() - 1), Lines{L"Upgrade success"}}),
-                   true},
+                   kWarnedEnd},
         FailureRow{"Save", [](WorkflowTest& t) { t.sim.Inject(Step::Save, 0, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle, kRestore,
                          Lines{L"Recovery mode: 7", L"Recovery mode ok", L"Upgrade success"}}),
-                   true},
+                   kSuccessEnd},
         FailureRow{"ModeRestore",
                    [](WorkflowTest& t) { t.sim.Inject(Step::SetMode, 0, Fault::NoReply); },
                    Join({kBackupAndTransfer, kPowerCycle, kRestore,
                          Lines{L"Recovery mode: 7", L"Recovery mode failed!", L"Upgrade success"}}),
-                   true},
-        FailureRow{"PowerSwitch",
-                   // The controller stays in its boot loader, so the restore finds nothing.
+                   kWarnedEnd},
+        FailureRow{"PowerSwitchUnavailable",
                    [](WorkflowTest& t) { t.memory.SetUnavailable(true); },
+                   {L"Power switch unavailable!"},
+                   kRefusedEnd},
+        FailureRow{"PowerSwitchFailsAfterTheCheck",
+                   // The controller stays in its boot loader, so the restore finds nothing.
+                   [](WorkflowTest& t) { t.memory.SetUnavailableAfter(1); },
                    Join({kBackupAndTransfer, kPowerCycle,
                          Lines{L"Recovery config.....", L"Recovery global config...",
                                L"Recovery global failed", L"Upgrade success"}}),
-                   true}),
+                   kWarnedEnd}),
     [](const testing::TestParamInfo<FailureRow>& info) { return std::string(info.param.name); });
 
 TEST_F(UpgradeSequenceTest, FailedRestoreSkipsEveryLaterRequest) {
