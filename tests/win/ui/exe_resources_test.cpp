@@ -1,6 +1,6 @@
 // The resources built into padwright.exe, read from the file itself: the main dialog's
 // template field by field (ids, classes, texts, styles, places, tab order), its font drawing
-// Chinese as well as Latin text, the icon, and the manifest's requests.
+// Chinese as well as Latin text, the icon, the manifest's requests and the version block.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,8 +8,9 @@
 
 #include <string>
 
-#include "tests/win/ui/DialogTemplate.h"
+#include "padwright/Version.h"
 #include "platform/win/FileSystem.h"
+#include "tests/win/ui/DialogTemplate.h"
 #include "ui/resource.h"
 
 namespace {
@@ -173,6 +174,23 @@ TEST_F(ExeResources, IconAndManifestAskForAdministratorAndCommonControls6) {
   // Ours is the only one: a linker's default manifest beside it (another language of id 1,
   // or another id) would leave the loader to choose, maybe one without administrator rights.
   EXPECT_EQ(ManifestCount(), 1);
+}
+
+TEST_F(ExeResources, VersionBlockCarriesTheBuildsVersion) {
+  std::wstring exe = GetModuleDirectory() + L"\\padwright.exe";
+  DWORD size = GetFileVersionInfoSizeW(exe.c_str(), nullptr);
+  ASSERT_GT(size, 0u);
+  std::string block(size, '\0');
+  ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, block.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(PADWRIGHT_VERSION_MINOR, PADWRIGHT_VERSION_MAJOR));
+  EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, PADWRIGHT_VERSION_PATCH));
+  wchar_t* text = nullptr;
+  ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\FileVersion",
+                             reinterpret_cast<void**>(&text), &length));
+  EXPECT_EQ(std::wstring(text), std::wstring(L"" PADWRIGHT_VERSION_TEXT));
 }
 
 }  // namespace
