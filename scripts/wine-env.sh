@@ -63,6 +63,11 @@ start() {
   if [ ! -f "$prefix/system.reg" ]; then
     "$wine_bin/wine64" wineboot -i </dev/null >"$state/wineboot.log" 2>&1
   fi
+  # Wine draws the caption buttons with Marlett, from Debian's fonts-wine; this Wine build
+  # does not look in that package's folder, so the prefix gets its own copies.
+  if compgen -G "/usr/share/wine/fonts/*.ttf" >/dev/null; then
+    cp -n /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
   # A persistent server, started here so that no test's output pipe is inherited by it.
   "$wine_bin/wineserver" -p </dev/null >"$state/wineserver.log" 2>&1 || true
   # Test-only system DLLs (the simulated HID stack) and their registry settings.
