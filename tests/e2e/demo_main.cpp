@@ -1,18 +1,21 @@
 // A demonstration of padwright.exe against the simulated controller (scripts/run.sh):
 //   padwright_demo --interactive   runs the tool until the user closes it
 //   padwright_demo --demonstrate   presses Update itself, saves screenshots and closes it
+//   padwright_demo --guide         the pictures of the user guide (scripts/guide-images.sh):
+//                                  an update, an update cut off half-way and its recovery,
+//                                  and a restore that fails, as "guide-*.png" screenshots
 // The tool, the stand-in physical-memory library and a generated "firmware.vxf" go into the
-// folder "demo" beside this program's folder.
+// folder "demo" beside this program's folder (for the guide: C:\Padwright).
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "platform/PathText.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/WindowsClock.h"
 #include "sim/ControllerSimulator.h"
+#include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/WindowProbe.h"
 #include "ui/resource.h"
@@ -58,16 +61,109 @@ int Demonstrate(ProductSession& session) {
   return session.Close() == 0u && outcome == L"Upgrade success" ? 0 : 1;
 }
 
+// The user's controller of the guide: firmware 3 with its own configuration in mode 7; the
+// image installs firmware 4 from factory settings.
+void SetUpGuideController(ControllerSimulator& sim) {
+  SetUpUserController(sim, 3, 4);
+  sim.SetReplyLatencyMs(3);
+}
+
+const wchar_t kGuideFolder[] = L"C:\\Padwright";
+constexpr size_t kGuideImageBytes = 58 * 1200 + 40;
+constexpr DWORD kSequenceMs = 90000;
+
+// Waits for the outcome box and saves it over the window; false when none came.
+bool ShootOutcome(ProductSession& session, const wchar_t* name) {
+  HWND box = session.WaitForBox(kSequenceMs);
+  if (box == nullptr) {
+    std::printf("no outcome box for %ls; status: %ls\n", name, session.Text(IDC_STATUS).c_str());
+    return false;
+  }
+  session.Screenshot(name, box);
+  return session.Dismiss(box);
+}
+
+bool GuideUpdate() {
+  ControllerSimulator sim;
+  SetUpGuideController(sim);
+  ProductSession session(sim, kGuideImageBytes, kGuideFolder);
+  if (!session.Start() ||
+      !session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000)) {
+    return false;
+  }
+  session.Screenshot(L"guide-start.png");
+  session.Click(IDC_UPDATE);
+  probe::WaitFor([&] { return session.ProgressPosition() >= 400; }, kSequenceMs);
+  session.ScreenshotMoving(L"guide-progress.png");
+  return ShootOutcome(session, L"guide-success.png") && session.Close() == 0u;
+}
+
+// The transfer stops half-way and takes the firmware and configuration with it; the
+// recovery path brings both back.
+bool GuideRecovery() {
+  ControllerSimulator sim;
+  SetUpGuideController(sim);
+  sim.SetTransferErases(true);
+  sim.Inject(Step::DataPacket, 500, Fault::DeviceGone);
+  ProductSession session(sim, kGuideImageBytes, kGuideFolder);
+  if (!session.Start() ||
+      !session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000)) {
+    return false;
+  }
+  session.Click(IDC_UPDATE);
+  if (!ShootOutcome(session, L"guide-failed.png")) {
+    return false;
+  }
+  sim.ClearFaults();
+  session.Click(IDC_INITIALIZE);
+  if (!session.WaitForText(IDC_STATUS, L"Please release the HOME button", kSequenceMs)) {
+    return false;
+  }
+  session.Screenshot(L"guide-initialize.png");
+  if (!session.WaitForText(IDC_STATUS, L"Initialize ok\uFF0CYou can force an upgrade now\uFF01",
+                           kSequenceMs)) {
+    return false;
+  }
+  session.Screenshot(L"guide-initialize-ok.png");
+  session.Click(IDC_FORCE_UPDATE);
+  return ShootOutcome(session, L"guide-force-update.png") && session.Close() == 0u;
+}
+
+// The image goes across, but the controller vanishes as its configuration is written back.
+bool GuideRestoreWarning() {
+  ControllerSimulator sim;
+  SetUpGuideController(sim);
+  sim.Inject(Step::GlobalWrite, 0, Fault::DeviceGone);
+  ProductSession session(sim, kGuideImageBytes, kGuideFolder);
+  if (!session.Start() ||
+      !session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000)) {
+    return false;
+  }
+  session.Click(IDC_UPDATE);
+  return ShootOutcome(session, L"guide-restore-warning.png") && session.Close() == 0u;
+}
+
+int Guide() {
+  CreateDirectoryW(kGuideFolder, nullptr);
+  bool ok = GuideUpdate() && GuideRecovery() && GuideRestoreWarning();
+  std::printf(ok ? "guide pictures written\n" : "guide pictures incomplete\n");
+  return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool demonstrate = argc >= 2 && std::strcmp(argv[1], "--demonstrate") == 0;
-  bool interactive = argc >= 2 && std::strcmp(argv[1], "--interactive") == 0;
-  if (!demonstrate && !interactive) {
-    std::printf("usage: padwright_demo --interactive | --demonstrate\n");
+  std::string mode = argc >= 2 ? argv[1] : "";
+  bool demonstrate = mode == "--demonstrate";
+  bool interactive = mode == "--interactive";
+  if (!demonstrate && !interactive && mode != "--guide") {
+    std::printf("usage: padwright_demo --interactive | --demonstrate | --guide\n");
     return 2;
   }
   BindWindowsClock();
+  if (mode == "--guide") {
+    return Guide();
+  }
   ControllerSimulator sim;
   SetUpController(sim);
   ProductSession session(sim, 58 * 1200 + 40, DemoFolder());
