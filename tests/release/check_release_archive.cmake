@@ -1,0 +1,48 @@
+# Builds the release archive of a build tree with CPack and checks what it holds: every file
+# that must ship is there, and nothing else is (no test stand-in, simulator or driver).
+#   cmake -DBUILD_DIR=<build tree> -DCPACK=<cpack> -DARCHIVE=<file name>
+#         -DREQUIRED=<a;b;...> -DALLOWED=<regex> -P check_release_archive.cmake
+cmake_minimum_required(VERSION 3.25)
+
+foreach(var BUILD_DIR CPACK ARCHIVE REQUIRED ALLOWED)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} is not set")
+  endif()
+endforeach()
+
+file(REMOVE ${BUILD_DIR}/release/${ARCHIVE})
+execute_process(COMMAND ${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake
+                WORKING_DIRECTORY ${BUILD_DIR} RESULT_VARIABLE built OUTPUT_VARIABLE out
+                ERROR_VARIABLE out)
+if(NOT built EQUAL 0 OR NOT EXISTS ${BUILD_DIR}/release/${ARCHIVE})
+  message(FATAL_ERROR "cpack did not make ${ARCHIVE}:\n${out}")
+endif()
+
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${BUILD_DIR}/release/${ARCHIVE}
+                RESULT_VARIABLE listed OUTPUT_VARIABLE listing)
+if(NOT listed EQUAL 0)
+  message(FATAL_ERROR "cannot list ${ARCHIVE}")
+endif()
+string(REGEX REPLACE "\n$" "" listing "${listing}")
+string(REPLACE "\n" ";" entries "${listing}")
+string(REGEX REPLACE "\\.(zip|tar\\.gz)$" "" top ${ARCHIVE})
+message(STATUS "${ARCHIVE}:\n${listing}")
+
+set(problems "")
+foreach(name ${REQUIRED})
+  if(NOT "${top}/${name}" IN_LIST entries)
+    string(APPEND problems "missing: ${name}\n")
+  endif()
+endforeach()
+foreach(entry ${entries})
+  string(REGEX REPLACE "^${top}/" "" inside "${entry}")
+  if(entry MATCHES "/$" OR inside STREQUAL "")
+    continue()  # a folder
+  endif()
+  if(NOT inside MATCHES "^(${ALLOWED})$")
+    string(APPEND problems "must not ship: ${inside}\n")
+  endif()
+endforeach()
+if(problems)
+  message(FATAL_ERROR "${ARCHIVE}:\n${problems}")
+endif()
