@@ -25,6 +25,10 @@ std::string DescribeFailure(const DevMemPhysicalMemory& memory) {
       return "/dev/mem cannot be opened even as root (" + cause +
              "): the kernel is locked down (Secure Boot or lockdown=), which closes /dev/mem.";
     }
+    if (error == EACCES) {
+      return "/dev/mem cannot be opened even as root (" + cause +
+             "): a security module (SELinux, AppArmor) forbids it.";
+    }
     return "/dev/mem cannot be opened (" + cause + ").";
   }
   if (error == EPERM || error == EACCES) {
