@@ -37,7 +37,9 @@ void ShowVersionAfterSequence(CommandSetting& setting) {
 int ExitStatusOf(UpgradeResult result) {
   switch (result) {
     case UpgradeResult::kSucceeded:
+    case UpgradeResult::kRestoreFailed:  // the firmware is in; the outcome said what was not
       return kExitSuccess;
+    case UpgradeResult::kPowerSwitchUnavailable:
     case UpgradeResult::kImageUnreadable:
       return kExitRefused;
     case UpgradeResult::kFailed:
@@ -75,15 +77,6 @@ void PrintRecoveryProcedure(TerminalView& view) {
       "     configuration saved before the update is restored.");
 }
 
-// The sequences' result as their outcome showed it.
-UpgradeResult ShownResult(TerminalView& view) {
-  MessageIcon icon;
-  if (!view.OutcomeShown(&icon)) {
-    return UpgradeResult::kFailed;
-  }
-  return icon == MessageIcon::kInformation ? UpgradeResult::kSucceeded : UpgradeResult::kFailed;
-}
-
 }  // namespace
 
 int RunStatus(CommandSetting& setting) {
@@ -94,8 +87,7 @@ int RunStatus(CommandSetting& setting) {
 }
 
 int RunUpdate(CommandSetting& setting, const std::wstring& path, const std::string& shownPath) {
-  UpgradeSequence(setting.link, setting.view, path, IDC_UPDATE);
-  const UpgradeResult result = ShownResult(setting.view);
+  const UpgradeResult result = UpgradeSequence(setting.link, setting.view, path, IDC_UPDATE);
   setting.view.FinishLine();
   if (interrupt_guard::PendingSignal() != 0) {
     return ExitStatusOf(result);  // put off during the flash: stop now, ask nothing more
@@ -126,9 +118,12 @@ int RunRecover(CommandSetting& setting, const std::wstring& path) {
   } else {
     setting.view.PrintLine("Hold the controller's HOME button down now.");
   }
-  InitializeSequence(setting.link, setting.view, [] { return CHidrawDevice(); });
-  const bool found = setting.view.ForceUpdateEnabled();
-  if (!found) {
+  const InitializeResult found =
+      InitializeSequence(setting.link, setting.view, [] { return CHidrawDevice(); });
+  if (found == InitializeResult::kPowerSwitchUnavailable) {
+    return kExitRefused;  // checked before, but lost since: still nothing was touched
+  }
+  if (found != InitializeResult::kBootLoaderFound) {
     if (interrupt_guard::PendingSignal() != 0) {
       return interrupt_guard::ExitStatusFor(interrupt_guard::PendingSignal());
     }
@@ -136,8 +131,8 @@ int RunRecover(CommandSetting& setting, const std::wstring& path) {
         "The boot loader did not appear. Hold HOME down from the start and try again.");
     return kExitFailed;
   }
-  ForceUpgradeSequence(setting.link, setting.view, path, IDC_FORCE_UPDATE);
-  const UpgradeResult result = ShownResult(setting.view);
+  const UpgradeResult result =
+      ForceUpgradeSequence(setting.link, setting.view, path, IDC_FORCE_UPDATE);
   setting.view.FinishLine();
   if (interrupt_guard::PendingSignal() == 0) {
     ShowVersionAfterSequence(setting);

@@ -42,8 +42,7 @@ std::string DescribeFailure(const DevMemPhysicalMemory& memory) {
 }  // namespace
 
 bool CheckPowerSwitch(const DevMemPhysicalMemory& memory, std::string* reason) {
-  unsigned char byte = 0;
-  if (ReadPhysical(kControllerPowerAddress, &byte, 1)) {
+  if (PowerSwitchUsable()) {
     return true;
   }
   *reason = "Power switch unavailable: " + DescribeFailure(memory);

@@ -162,6 +162,15 @@ TEST_F(PadwrightCommand, FailedUpdateWithoutATerminalNamesTheRecoveryCommand) {
   InOrder(text, {"Upgrade failed!\n", "padwright recover firmware.vxf"});
 }
 
+TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyButTheUpdateSucceeded) {
+  sim.Inject(Step::GlobalWrite, 0, Fault::ShortReply);
+  std::string text;
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 0);
+  InOrder(text, {"Recovery global failed\n", "Upgrade success\n",
+                 "The saved configuration could not be restored.\n"});
+  ExpectImageWritten();
+}
+
 TEST_F(PadwrightCommand, RecoverOnAControllerAlreadyInItsBootLoader) {
   sim.SetHomeHeld(true);
   sim.SetPower(false);

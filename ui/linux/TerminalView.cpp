@@ -9,7 +9,6 @@
 #include "platform/Clock.h"
 #include "platform/linux/Utf8Text.h"
 #include "ui/linux/ProgressLine.h"
-#include "ui/resource.h"
 
 namespace {
 
@@ -79,15 +78,7 @@ void TerminalView::ShowProgressText(const std::string& text) {
   PrintLine(text);
 }
 
-void TerminalView::EnableControl(uint16_t id, bool enabled) {
-  if (id == IDC_FORCE_UPDATE) {
-    forceUpdateEnabled_ = enabled;
-  }
-}
-
-void TerminalView::ShowOutcome(const std::wstring& text, const std::wstring&, MessageIcon icon) {
-  outcomeShown_ = true;
-  lastOutcome_ = icon;
+void TerminalView::ShowOutcome(const std::wstring& text, const std::wstring&, MessageIcon) {
   std::string outcome = ToUtf8(text);
   // The status line already said the first part ("Upgrade success"); print what it adds.
   if (!lastStatus_.empty() && outcome.rfind(lastStatus_, 0) == 0) {

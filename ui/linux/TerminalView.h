@@ -31,7 +31,7 @@ class TerminalView final : public SequenceView {
   TerminalView(FILE* out, bool terminal, TerminalViewHooks hooks);
 
   void SetStatus(const std::wstring& text) override;
-  void EnableControl(uint16_t id, bool enabled) override;
+  void EnableControl(uint16_t, bool) override {}
   void SetProgress(uint64_t position) override;
   void GrowToFullAndCenter() override {}
   void ShowOutcome(const std::wstring& text, const std::wstring& caption,
@@ -58,13 +58,6 @@ class TerminalView final : public SequenceView {
 
   // Whether the last sequence asked for the version line to be read again.
   bool TakeRefreshRequest();
-  // The icon of the last outcome shown, if any.
-  bool OutcomeShown(MessageIcon* icon) const {
-    *icon = lastOutcome_;
-    return outcomeShown_;
-  }
-  // Whether Initialize made Force update available (it found the boot loader).
-  bool ForceUpdateEnabled() const { return forceUpdateEnabled_; }
 
  private:
   void ShowProgressText(const std::string& text);
@@ -78,9 +71,6 @@ class TerminalView final : public SequenceView {
   uint32_t lastProgressLineMs_ = 0;  // when, for the once-a-second limit
   std::string lastStatus_;
   bool refreshRequested_ = false;
-  bool outcomeShown_ = false;
-  MessageIcon lastOutcome_ = MessageIcon::kInformation;
-  bool forceUpdateEnabled_ = false;
   bool buttonBackedUp_ = false;
   bool globalBackedUp_ = false;
 };
