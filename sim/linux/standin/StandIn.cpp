@@ -49,37 +49,20 @@ Function Real(const char* name) {
   return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
-using OpenFn = int (*)(const char*, int, ...);
-using OpenAtFn = int (*)(int, const char*, int, ...);
-using OpenDirFn = DIR* (*)(const char*);
-using ReadFn = ssize_t (*)(int, void*, size_t);
-using WriteFn = ssize_t (*)(int, const void*, size_t);
-using CloseFn = int (*)(int);
-using MmapFn = void* (*)(void*, size_t, int, int, int, off_t);
+// The C library's own calls, looked up once.
+struct LibcCalls {
+  int (*open)(const char*, int, ...) = Real<decltype(open)>("open");
+  int (*openat)(int, const char*, int, ...) = Real<decltype(openat)>("openat");
+  DIR* (*opendir)(const char*) = Real<decltype(opendir)>("opendir");
+  ssize_t (*read)(int, void*, size_t) = Real<decltype(read)>("read");
+  ssize_t (*write)(int, const void*, size_t) = Real<decltype(write)>("write");
+  int (*close)(int) = Real<decltype(close)>("close");
+  void* (*mmap)(void*, size_t, int, int, int, off_t) = Real<decltype(mmap)>("mmap");
+};
 
-OpenFn RealOpen() {
-  static OpenFn fn = Real<OpenFn>("open");
-  return fn;
-}
-OpenAtFn RealOpenAt() {
-  static OpenAtFn fn = Real<OpenAtFn>("openat");
-  return fn;
-}
-ReadFn RealRead() {
-  static ReadFn fn = Real<ReadFn>("read");
-  return fn;
-}
-WriteFn RealWrite() {
-  static WriteFn fn = Real<WriteFn>("write");
-  return fn;
-}
-CloseFn RealClose() {
-  static CloseFn fn = Real<CloseFn>("close");
-  return fn;
-}
-MmapFn RealMmap() {
-  static MmapFn fn = Real<MmapFn>("mmap");
-  return fn;
+const LibcCalls& Libc() {
+  static const LibcCalls calls;
+  return calls;
 }
 
 const char* Root() {
@@ -148,7 +131,7 @@ int OpenHidraw(uint32_t node, int flags) {
     }
   }
   if (reply.error != 0) {
-    RealClose()(fd);
+    Libc().close(fd);
     return Fail(reply.error);
   }
   if (flags & O_NONBLOCK) {
@@ -163,12 +146,12 @@ void MemoryRefusal(char* word, size_t size) {
   word[0] = '\0';
   char path[4096];
   std::snprintf(path, sizeof(path), "%s%s", Root(), standin::kMemoryRefusalFile);
-  int fd = RealOpen()(path, O_RDONLY | O_CLOEXEC);
+  int fd = Libc().open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     return;
   }
-  ssize_t n = RealRead()(fd, word, size - 1);
-  RealClose()(fd);
+  ssize_t n = Libc().read(fd, word, size - 1);
+  Libc().close(fd);
   word[n > 0 ? n : 0] = '\0';
   word[std::strcspn(word, "\n")] = '\0';
 }
@@ -187,7 +170,7 @@ int OpenMemory(int flags) {
   }
   char path[4096];
   std::snprintf(path, sizeof(path), "%s%s", Root(), standin::kMemoryFile);
-  int fd = RealOpen()(path, (flags & ~(O_CREAT | O_TRUNC | O_SYNC)) | O_CLOEXEC);
+  int fd = Libc().open(path, (flags & ~(O_CREAT | O_TRUNC | O_SYNC)) | O_CLOEXEC);
   Track(fd, FdKind::kMemory);
   return fd;
 }
@@ -213,9 +196,9 @@ int OpenPath(const char* path, int flags, mode_t mode) {
   }
   char redirected[4096];
   if (Redirect(path, redirected, sizeof(redirected))) {
-    return RealOpen()(redirected, flags, mode);
+    return Libc().open(redirected, flags, mode);
   }
-  return RealOpen()(path, flags, mode);
+  return Libc().open(path, flags, mode);
 }
 
 // Not folded into the callers: their `path` is declared never null, ours may be.
@@ -239,21 +222,13 @@ int open(const char* path, int flags, ...) {
   return OpenPath(path, flags, mode);
 }
 
-int open64(const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  mode_t mode = ModeArgument(flags, args);
-  va_end(args);
-  return OpenPath(path, flags, mode);
-}
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
 
 int __open_2(const char* path, int flags) {
   return OpenPath(path, flags, 0);
 }
 
-int __open64_2(const char* path, int flags) {
-  return OpenPath(path, flags, 0);
-}
+int __open64_2(const char* path, int flags) __attribute__((alias("__open_2")));
 
 int openat(int dirfd, const char* path, int flags, ...) {
   va_list args;
@@ -263,28 +238,18 @@ int openat(int dirfd, const char* path, int flags, ...) {
   if (IsAbsolute(path)) {
     return OpenPath(path, flags, mode);
   }
-  return RealOpenAt()(dirfd, path, flags, mode);
+  return Libc().openat(dirfd, path, flags, mode);
 }
 
-int openat64(int dirfd, const char* path, int flags, ...) {
-  va_list args;
-  va_start(args, flags);
-  mode_t mode = ModeArgument(flags, args);
-  va_end(args);
-  if (IsAbsolute(path)) {
-    return OpenPath(path, flags, mode);
-  }
-  return RealOpenAt()(dirfd, path, flags, mode);
-}
+int openat64(int dirfd, const char* path, int flags, ...) __attribute__((alias("openat")));
 
 DIR* opendir(const char* path) {
-  static OpenDirFn realOpenDir = Real<OpenDirFn>("opendir");
   char redirected[4096];
-  return realOpenDir(Redirect(path, redirected, sizeof(redirected)) ? redirected : path);
+  return Libc().opendir(Redirect(path, redirected, sizeof(redirected)) ? redirected : path);
 }
 
 ssize_t read(int fd, void* buffer, size_t count) {
-  ssize_t n = RealRead()(fd, buffer, count);
+  ssize_t n = Libc().read(fd, buffer, count);
   if (n == 0 && count > 0 && KindOf(fd) == FdKind::kHidraw) {
     return Fail(EIO);  // the host hung up: the device has gone
   }
@@ -297,7 +262,7 @@ ssize_t __read_chk(int fd, void* buffer, size_t count, size_t) {
 
 ssize_t write(int fd, const void* buffer, size_t count) {
   if (KindOf(fd) != FdKind::kHidraw) {
-    return RealWrite()(fd, buffer, count);
+    return Libc().write(fd, buffer, count);
   }
   ssize_t n = send(fd, buffer, count, MSG_NOSIGNAL);
   if (n < 0 && (errno == EPIPE || errno == ECONNRESET || errno == ENOTCONN)) {
@@ -308,12 +273,12 @@ ssize_t write(int fd, const void* buffer, size_t count) {
 
 int close(int fd) {
   Track(fd, FdKind::kNone);
-  return RealClose()(fd);
+  return Libc().close(fd);
 }
 
 void* mmap(void* address, size_t length, int protection, int flags, int fd, off_t offset) {
   if (KindOf(fd) != FdKind::kMemory) {
-    return RealMmap()(address, length, protection, flags, fd, offset);
+    return Libc().mmap(address, length, protection, flags, fd, offset);
   }
   char refusal[32];
   MemoryRefusal(refusal, sizeof(refusal));
@@ -327,12 +292,11 @@ void* mmap(void* address, size_t length, int protection, int flags, int fd, off_
     errno = EINVAL;  // only the page of the power byte is stood in for
     return MAP_FAILED;
   }
-  return RealMmap()(address, length, protection, flags, fd,
+  return Libc().mmap(address, length, protection, flags, fd,
                     static_cast<off_t>(start - standin::kMemoryWindowBase));
 }
 
-void* mmap64(void* address, size_t length, int protection, int flags, int fd, off_t offset) {
-  return mmap(address, length, protection, flags, fd, offset);
-}
+void* mmap64(void* address, size_t length, int protection, int flags, int fd, off_t offset)
+    __attribute__((alias("mmap")));
 
 }  // extern "C"
