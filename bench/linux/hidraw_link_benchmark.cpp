@@ -56,12 +56,13 @@ Cost LinkRound(std::vector<uint8_t>& image) {
   CVexapad link;
   double cpuFirst = 0, wallFirst = 0, cpuLast = 0, wallLast = 0;
   size_t calls = 0;
-  link.Upgrade(image.data(), image.size(),
-               [&](size_t, size_t) {
-                 (calls++ == 0 ? cpuFirst : cpuLast) = ThreadCpuUs();
-                 (calls == 1 ? wallFirst : wallLast) = WallUs();
-               },
-               2000);
+  link.Upgrade(
+      image.data(), image.size(),
+      [&](size_t, size_t) {
+        (calls++ == 0 ? cpuFirst : cpuLast) = ThreadCpuUs();
+        (calls == 1 ? wallFirst : wallLast) = WallUs();
+      },
+      2000);
   const double packets = static_cast<double>(calls > 1 ? calls - 1 : 1);
   return {(cpuLast - cpuFirst) / packets, (wallLast - wallFirst) / packets};
 }
@@ -142,7 +143,7 @@ int main() {
               linkCost.cpuUs, linkCost.wallUs);
   std::printf("  %-34s %8.2f us CPU  %8.2f us wall\n", "write/poll/read loop", loopCost.cpuUs,
               loopCost.wallUs);
-  std::printf("  %-34s %8.2f x CPU   %8.2f x wall\n", "link / loop", linkCost.cpuUs / loopCost.cpuUs,
-              linkCost.wallUs / loopCost.wallUs);
+  std::printf("  %-34s %8.2f x CPU   %8.2f x wall\n", "link / loop",
+              linkCost.cpuUs / loopCost.cpuUs, linkCost.wallUs / loopCost.wallUs);
   return 0;
 }
