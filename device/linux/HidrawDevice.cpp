@@ -153,11 +153,16 @@ bool CHidrawDevice::WriteReport(const uint8_t* src, uint16_t len, uint32_t timeo
   }
   const uint64_t deadline = MonotonicMs() + timeoutMs;
   for (;;) {
-    if (!WaitReady(POLLOUT, deadline)) {
-      return false;
-    }
+    // Written at once: hidraw takes a report synchronously, and older kernels never report a
+    // hidraw node writable to poll. Only a node that says "not now" is waited for.
     const ssize_t n = write(fd_, buffer, len + 1u);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0 && errno == EAGAIN) {
+      if (!WaitReady(POLLOUT, deadline)) {
+        return false;
+      }
       continue;
     }
     return n >= 0;  // ENODEV once unplugged
