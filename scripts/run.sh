@@ -7,10 +7,43 @@
 #  - Without one: on a virtual display a demonstration presses Update itself, saves
 #    screenshots in <build>/screenshots/ and ends.
 #   bash scripts/run.sh [build dir]      (default: build/windows, the "windows" preset)
+#
+# With --linux it builds the Linux padwright command instead and runs it, in the terminal,
+# against the same simulator through the stand-in for hidraw, sysfs and /dev/mem (no root):
+#   bash scripts/run.sh --linux [update|recover|status] [--cut-transfer]
+# --cut-transfer drops the controller half-way through the transfer, so that the failed
+# update offers the recovery (answer y, then Enter).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
+
+if [ "${1:-}" = "--linux" ]; then
+  shift
+  command=update
+  options=()
+  for arg in "$@"; do
+    case "$arg" in
+      --cut-transfer) options+=("$arg") ;;
+      *) command=$arg ;;
+    esac
+  done
+  mkdir -p build/logs
+  log=$PWD/build/logs/run-linux-build.log
+  cmake --preset native >"$log" 2>&1 || { tail -n 30 "$log"; exit 1; }
+  echo "Building padwright and the simulator's stand-in in build/native ..."
+  cmake --build --preset native -j "$(nproc)" --target padwright padwright-sim >>"$log" 2>&1 ||
+    { grep -E 'error' "$log" | head -n 30; exit 1; }
+  demo=$PWD/build/native/demo
+  mkdir -p "$demo"
+  # A made-up image of 40000 bytes: what the simulator receives is compared with it.
+  head -c 40000 /dev/urandom >"$demo/firmware.vxf"
+  cd "$demo"
+  if [ "$command" = recover ]; then
+    options+=(--hold-home)
+  fi
+  exec ../bin/padwright-sim "${options[@]}" -- ../bin/padwright "$command"
+fi
 mkdir -p build/logs
 log=$PWD/build/logs/run-build.log
 if [ $# -ge 1 ]; then

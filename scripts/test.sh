@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test of Padwright on a Debian 12 machine:
-#   native core (plain, then AddressSanitizer + UndefinedBehaviorSanitizer, then the
-#   concurrency cases under ThreadSanitizer), then the Windows x64 cross build with its tests
-#   under Wine. Installs what it needs first. Ends with one line "Summary: N passed, N failed"
-#   counting CTest's tests over all stages.
+#   native core and the Linux padwright command (plain, then the core under AddressSanitizer
+#   + UndefinedBehaviorSanitizer, then the concurrency cases under ThreadSanitizer), then the
+#   Windows x64 cross build with its tests under Wine; the release archive of each platform
+#   is built and checked on the way. Installs what it needs first. Ends with one line
+#   "Summary: N passed, N failed" counting CTest's tests over all stages.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,0 +1,21 @@
+// The padwright command's arguments: one command (status, update, recover), an optional
+// firmware file, and the options --help, --version and --verbose.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class CommandKind { kHelp, kVersion, kStatus, kUpdate, kRecover };
+
+struct CommandRequest {
+  CommandKind kind = CommandKind::kHelp;
+  std::string firmwarePath;  // empty: the single *.vxf of the current folder
+  bool verbose = false;
+};
+
+// False with `error` set for arguments that make no command.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* request,
+                      std::string* error);
+
+// The text of --help.
+std::string UsageText();

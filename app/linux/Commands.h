@@ -1,0 +1,30 @@
+// The three commands of padwright over the controller link and the terminal view: status,
+// update (with the offer of the recovery after a failure) and recover.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "device/linux/ProductVexapad.h"
+#include "ui/linux/TerminalView.h"
+
+// Exit statuses of the command.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitRefused = 2;
+inline constexpr int kExitAnotherInstance = 3;
+
+struct CommandSetting {
+  CVexapad& link;
+  TerminalView& view;
+  // stdin and stdout are a terminal: the command may ask and wait for answers.
+  bool interactive = false;
+  FILE* in = stdin;
+};
+
+// Prints the version line; 1 when it cannot be read.
+int RunStatus(CommandSetting& setting);
+// The normal upgrade of `path` (shown to the user as `shownPath`).
+int RunUpdate(CommandSetting& setting, const std::wstring& path, const std::string& shownPath);
+// Initialize with HOME held, then, once the boot loader is seen, the forced upgrade.
+int RunRecover(CommandSetting& setting, const std::wstring& path);

@@ -1,0 +1,11 @@
+// The check before update and recover touch anything: can the power switch be reached? A
+// transfer without the power cycle after it would leave the controller in its boot loader.
+#pragma once
+
+#include <string>
+
+#include "platform/linux/DevMemPhysicalMemory.h"
+
+// Maps the power byte once, reading only. False with `reason` naming the cause (not root,
+// kernel lockdown, CONFIG_STRICT_DEVMEM, no /dev/mem) and what to do about it.
+bool CheckPowerSwitch(const DevMemPhysicalMemory& memory, std::string* reason);

@@ -1,0 +1,144 @@
+// The padwright command: updates the controller's firmware from a Linux shell. Checks what it
+// can before the controller is touched (arguments, the firmware file, another instance, the
+// power switch), then runs the same sequences as the Windows window over hidraw, /dev/mem
+// and a terminal view.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/linux/CommandLine.h"
+#include "app/linux/Commands.h"
+#include "app/linux/FirmwareFile.h"
+#include "app/linux/InstanceLock.h"
+#include "app/linux/InterruptGuard.h"
+#include "app/linux/PowerPreflight.h"
+#include "app/linux/SleepInhibitor.h"
+#include "device/linux/HidrawScan.h"
+#include "padwright/Version.h"
+#include "platform/linux/DevMemPhysicalMemory.h"
+#include "platform/linux/MonotonicClock.h"
+
+
+namespace {
+
+int Refuse(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  return kExitRefused;
+}
+
+// The firmware file named, or the single *.vxf of the current folder.
+bool ChooseFirmware(const CommandRequest& request, std::string* path, std::string* error) {
+  if (!request.firmwarePath.empty()) {
+    *path = request.firmwarePath;
+    return true;
+  }
+  const std::vector<std::string> files = ListFirmwareFiles(".");
+  if (files.size() == 1) {
+    *path = files[0];
+    return true;
+  }
+  *error = files.empty() ? "padwright: no *.vxf file in the current folder; name the file: "
+                           "padwright update FILE"
+                         : "padwright: several *.vxf files in the current folder; name one:";
+  for (const std::string& file : files) {
+    *error += "\n  " + file;
+  }
+  return false;
+}
+
+int RunCommand(const CommandRequest& request) {
+  MonotonicClock clock;
+  BindClock(&clock);
+  DevMemPhysicalMemory memory;
+  BindPhysicalMemory(&memory);
+  FILE* log = request.verbose ? stderr : nullptr;
+  SetHidrawScanLog(log);
+
+  const bool flashes =
+      request.kind == CommandKind::kUpdate || request.kind == CommandKind::kRecover;
+  std::string shownPath;
+  std::wstring path;
+  if (flashes) {
+    std::string error;
+    if (!ChooseFirmware(request, &shownPath, &error)) {
+      return Refuse(error);
+    }
+    switch (CheckFirmwareFile(shownPath, &path)) {
+      case FirmwareCheck::kReady:
+        break;
+      case FirmwareCheck::kInvalidPath:
+        return Refuse("Invalid file path: " + shownPath);
+      case FirmwareCheck::kUnreadable:
+        return Refuse("Read firmware file failed! (" + shownPath + ")");
+    }
+  }
+
+  InstanceLock lock;
+  switch (lock.Acquire()) {
+    case InstanceLock::Result::kAcquired:
+      break;
+    case InstanceLock::Result::kHeldElsewhere:
+      std::fprintf(stderr, "An instance is already running!\n");
+      return kExitAnotherInstance;
+    case InstanceLock::Result::kUnavailable:
+      std::fprintf(stderr,
+                   "padwright: cannot use the lock file %s (%s); not guarded against a "
+                   "second instance\n",
+                   InstanceLock::Path(), std::strerror(errno));
+      break;
+  }
+
+  if (flashes) {
+    std::string reason;
+    if (!CheckPowerSwitch(memory, &reason)) {
+      return Refuse(reason);
+    }
+  }
+
+  static CVexapad link;
+  TerminalViewHooks hooks;
+  hooks.flashBegins = interrupt_guard::BeginFlash;
+  hooks.flashEnds = interrupt_guard::EndFlash;
+  hooks.keepAwake = [log] { return InhibitSleep(log); };
+  hooks.stopRequested = [] { return interrupt_guard::PendingSignal() != 0; };
+  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks));
+  CommandSetting setting{link, view, isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1};
+
+  switch (request.kind) {
+    case CommandKind::kStatus:
+      return RunStatus(setting);
+    case CommandKind::kUpdate:
+      return RunUpdate(setting, path, shownPath);
+    case CommandKind::kRecover:
+      return RunRecover(setting, path);
+    default:
+      return kExitRefused;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Before anything: a Ctrl+C from here on either stops cleanly or is put off.
+  interrupt_guard::Install();
+  CommandRequest request;
+  std::string error;
+  if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &request, &error)) {
+    std::fprintf(stderr, "padwright: %s\n%s", error.c_str(), UsageText().c_str());
+    return kExitRefused;
+  }
+  switch (request.kind) {
+    case CommandKind::kHelp:
+      std::fputs(UsageText().c_str(), stdout);
+      return kExitSuccess;
+    case CommandKind::kVersion:
+      std::printf("padwright %s\n", PADWRIGHT_VERSION_TEXT);
+      return kExitSuccess;
+    default:
+      return RunCommand(request);
+  }
+}

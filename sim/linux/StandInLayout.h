@@ -1,0 +1,42 @@
+// What the stand-in for the kernel's hidraw nodes, sysfs and /dev/mem (standin/, loaded into
+// a program with LD_PRELOAD) and the host that serves the controller simulator behind it
+// (host/) agree on: the folder they share, the files in it and the messages on its socket.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace standin {
+
+// The environment variable that names the shared folder. Without it the stand-in passes
+// every call through untouched.
+inline constexpr char kRootVariable[] = "PADWRIGHT_STANDIN_ROOT";
+
+// Paths the stand-in serves from the folder: sysfs's hidraw class as a plain tree, the lock
+// folder, /dev/mem as a one-page file, and the hidraw nodes through the host's socket.
+inline constexpr char kSysfsClass[] = "/sys/class/hidraw";
+inline constexpr char kLockFolder[] = "/run/lock";
+inline constexpr char kDevMem[] = "/dev/mem";
+inline constexpr char kHidrawPrefix[] = "/dev/hidraw";
+
+// Files of the folder.
+inline constexpr char kSocketFile[] = "/hidraw.sock";
+inline constexpr char kMemoryFile[] = "/mem";
+// One word saying how /dev/mem refuses (absent: it does not): "open-eacces", "open-eperm",
+// "map-eperm" or "missing".
+inline constexpr char kMemoryRefusalFile[] = "/mem-refusal";
+
+// The physical page that the memory file stands for: the one holding the power byte.
+inline constexpr uint64_t kMemoryWindowBase = 0xFE800000;
+inline constexpr size_t kMemoryWindowSize = 4096;
+
+// The first message on a new connection to the socket asks for a node; the host answers 0
+// (the connection is now that node) or an errno value.
+struct OpenRequest {
+  uint32_t node = 0;
+};
+struct OpenReply {
+  int32_t error = 0;
+};
+
+}  // namespace standin

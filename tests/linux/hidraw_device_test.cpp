@@ -1,0 +1,145 @@
+// The hidraw transport against the controller simulator behind the stand-in for the
+// kernel's nodes (linked into this test): which node it takes, and each way a transfer
+// fails: report length, time-out, short read, device gone, signals during the wait, a node
+// it may not open.
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
+
+#include <array>
+#include <atomic>
+#include <thread>
+
+#include "device/CommandReport.h"
+#include "device/linux/HidrawDevice.h"
+#include "platform/linux/MonotonicClock.h"
+#include "sim/ControllerSimulator.h"
+#include "sim/linux/host/StandInHost.h"
+
+namespace {
+
+class HidrawDeviceTest : public ::testing::Test {
+ protected:
+  // Serves the simulator as it has been set up; opens the controller's node.
+  bool OpenController() {
+    if (host.Root().empty() && host.Start()) {
+      host.ExportRoot();
+    }
+    return device.OpenDevice(kControllerVid, kControllerPid, L"");
+  }
+
+  // One SaveConfig request written to the open device.
+  bool WriteSave() {
+    CommandReport request = CommandReport::Request(CommandCode::SaveConfig);
+    return device.WriteReport(request.data(), kReportSize, 1000);
+  }
+
+  ControllerSimulator sim;
+  StandInHost host{sim};
+  CHidrawDevice device;
+  std::array<uint8_t, kReportSize> reply{};
+};
+
+TEST_F(HidrawDeviceTest, TakesTheInterfaceWithTheProtocolsReportLength) {
+  ASSERT_TRUE(OpenController());
+  // hidraw1 is the controller's keyboard function with the same ids; hidraw0 another device.
+  EXPECT_EQ(device.DevicePath(), "/dev/hidraw2");
+  EXPECT_TRUE(WriteSave());
+  EXPECT_TRUE(device.ReadReport(reply.data(), kReportSize, 1000));
+  ASSERT_EQ(sim.Requests(SimDevice::Controller).size(), 1u);
+  EXPECT_EQ(sim.SaveCount(), 1u);
+
+  EXPECT_FALSE(device.OpenDevice(kControllerVid, kControllerPid, L"hidraw9"));
+  EXPECT_FALSE(device.IsOpen());
+  const unsigned opens = host.OpenCount();
+  EXPECT_TRUE(device.IsPresent(kControllerVid, kControllerPid));
+  EXPECT_FALSE(device.IsPresent(kBootLoaderVid, kBootLoaderPid));
+  EXPECT_EQ(host.OpenCount(), opens);  // presence is read from sysfs, nothing is opened
+}
+
+TEST_F(HidrawDeviceTest, ReportLengthThatDoesNotFitFailsWithoutIo) {
+  sim.SetReportLength(SimDevice::Controller, 33);
+  ASSERT_TRUE(OpenController());
+  EXPECT_FALSE(WriteSave());
+  EXPECT_FALSE(device.ReadReport(reply.data(), kReportSize, 1000));
+  EXPECT_TRUE(sim.Requests(SimDevice::Controller).empty());
+}
+
+TEST_F(HidrawDeviceTest, ReplyThatNeverComesFailsAfterTheWholeTimeOut) {
+  sim.Inject(Step::Save, 0, Fault::NoReply);
+  reply.fill(0x5A);
+  ASSERT_TRUE(OpenController());
+  ASSERT_TRUE(WriteSave());
+  const uint64_t start = MonotonicMs();
+  EXPECT_FALSE(device.ReadReport(reply.data(), kReportSize, 300));
+  EXPECT_GE(MonotonicMs() - start, 300u);
+  EXPECT_EQ(reply[0], 0x5A);
+  EXPECT_TRUE(device.IsOpen());
+}
+
+TEST_F(HidrawDeviceTest, ShortReplyIsAFailedRead) {
+  sim.Inject(Step::Save, 0, Fault::ShortReply, 32);
+  reply.fill(0x5A);
+  ASSERT_TRUE(OpenController());
+  ASSERT_TRUE(WriteSave());
+  EXPECT_FALSE(device.ReadReport(reply.data(), kReportSize, 1000));
+  EXPECT_EQ(reply[0], 0x5A);
+}
+
+TEST_F(HidrawDeviceTest, DeviceThatGoesAwayFailsAtOnceNotAfterTheTimeOut) {
+  sim.Inject(Step::Save, 0, Fault::DeviceGone);
+  ASSERT_TRUE(OpenController());
+  WriteSave();  // taken by the socket before the device vanished
+  const uint64_t start = MonotonicMs();
+  EXPECT_FALSE(device.ReadReport(reply.data(), kReportSize, 10000));
+  EXPECT_FALSE(WriteSave());
+  EXPECT_LT(MonotonicMs() - start, 2000u);
+}
+
+void IgnoreSignal(int) {}
+
+TEST_F(HidrawDeviceTest, SignalsDuringTheWaitNeitherEndNorStretchIt) {
+  struct sigaction action {};
+  action.sa_handler = IgnoreSignal;  // no SA_RESTART: poll returns EINTR
+  sigaction(SIGUSR1, &action, nullptr);
+  std::atomic<bool> reading{true};
+  const pthread_t reader = pthread_self();
+  std::thread interrupter([&] {
+    while (reading) {
+      pthread_kill(reader, SIGUSR1);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  sim.SetReplyLatencyMs(200);
+  ASSERT_TRUE(OpenController());
+  ASSERT_TRUE(WriteSave());
+  EXPECT_TRUE(device.ReadReport(reply.data(), kReportSize, 1000));
+  sim.Inject(Step::Save, 0, Fault::NoReply);
+  ASSERT_TRUE(WriteSave());
+  const uint64_t start = MonotonicMs();
+  EXPECT_FALSE(device.ReadReport(reply.data(), kReportSize, 300));
+  const uint64_t waited = MonotonicMs() - start;
+  reading = false;
+  interrupter.join();
+  signal(SIGUSR1, SIG_DFL);
+  EXPECT_GE(waited, 300u);
+  EXPECT_LT(waited, 3000u);  // the deadline holds: each signal does not start it again
+}
+
+TEST_F(HidrawDeviceTest, NodeItMayNotOpenIsReportedOnceWithTheFix) {
+  host.SetNodesDenied(true);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(OpenController());
+  EXPECT_FALSE(OpenController());
+  const std::string said = testing::internal::GetCapturedStderr();
+  size_t mentions = 0;
+  for (size_t at = said.find("/dev/hidraw2"); at != std::string::npos;
+       at = said.find("/dev/hidraw2", at + 1)) {
+    ++mentions;
+  }
+  EXPECT_EQ(mentions, 1u);
+  EXPECT_NE(said.find("udev rule"), std::string::npos);
+  EXPECT_NE(said.find("root"), std::string::npos);
+}
+
+}  // namespace

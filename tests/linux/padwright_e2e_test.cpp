@@ -1,0 +1,296 @@
+// The shipped padwright binary, unchanged, end to end against the controller simulator
+// behind the stand-in for hidraw, sysfs and /dev/mem: update, recover and status as a user
+// runs them, on a terminal and to a pipe, with the refusals before anything reaches the
+// controller, Ctrl+C during a flash, and a second instance. No root needed.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "padwright/Version.h"
+#include "sim/ControllerSimulator.h"
+#include "sim/linux/host/StandInHost.h"
+#include "tests/linux/support/CommandRun.h"
+#include "tests/support/TestImages.h"
+#include "tests/support/UserController.h"
+
+namespace {
+
+using Output = CommandRun::Output;
+
+constexpr int kRunMs = 60000;
+constexpr size_t kImageSize = 58 * 300 + 17;  // 301 data packets
+
+// Whether `text` holds each of `parts`, in this order.
+bool InOrder(const std::string& text, std::initializer_list<std::string> parts) {
+  size_t at = 0;
+  for (const std::string& part : parts) {
+    at = text.find(part, at);
+    if (at == std::string::npos) {
+      ADD_FAILURE() << "missing or out of order: " << part << "\n--- output:\n" << text;
+      return false;
+    }
+    at += part.size();
+  }
+  return true;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+class PadwrightCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetUpUserController(sim, 2, 3);
+    char name[] = "/tmp/padwright-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    folder = name;
+    image = SomeImage(kImageSize, 11);
+    WriteFile("firmware.vxf", image);
+  }
+
+  void TearDown() override {
+    host.Stop();
+    std::error_code ignored;
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(folder, ignored);
+  }
+
+  void WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(folder + "/" + name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+  }
+
+  // Starts padwright with `args` in the test's folder, serving the simulator as set up.
+  void Start(CommandRun& run, const std::vector<std::string>& args, Output output) {
+    if (host.Root().empty()) {
+      ASSERT_TRUE(host.Start());
+    }
+    ASSERT_TRUE(run.Start(PADWRIGHT_BINARY, args, folder, host.Root(), output));
+  }
+
+  int Run(const std::vector<std::string>& args, std::string* text = nullptr) {
+    CommandRun run;
+    Start(run, args, Output::kPipe);
+    const int status = run.Wait(kRunMs);
+    if (text != nullptr) {
+      *text = run.Text();
+    }
+    return status;
+  }
+
+  // The user's configuration is back on the new firmware, and its mode.
+  void ExpectRestored() {
+    EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
+    GlobalConfig global = sim.GetGlobalConfig();
+    global[kFirmwareVersionByte] = 2;  // the running firmware's version stays in byte 0
+    EXPECT_EQ(global, UserGlobal(2));
+    EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
+  }
+
+  void ExpectImageWritten() {
+    EXPECT_TRUE(sim.ImageComplete());
+    EXPECT_EQ(sim.ReceivedImage(), image);
+    EXPECT_TRUE(sim.Violations().empty());
+  }
+
+  ControllerSimulator sim;
+  StandInHost host{sim};
+  std::string folder;
+  std::vector<uint8_t> image;
+};
+
+TEST_F(PadwrightCommand, UpdateToAPipeWritesTheImageAndRestoresTheConfiguration) {
+  std::string text;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Run({"update"}, &text), 0) << text;  // the single *.vxf of the folder
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+  ExpectImageWritten();
+  ExpectRestored();
+  InOrder(text, {"Backup config.....\n", "Ready, please wait...\n",
+                 "Upgrading, progress: ", "/17417 100% elapsed time: ", "Power off.....\n",
+                 "Power on.....\n", "Recovery global ok\n", "Recovery config ok!\n",
+                 "Get current version...\n", "Save config...\n", "Recovery mode: 7\n",
+                 "Recovery mode ok\n", "Upgrade success\n", "Firmware Version: 3 Mode: 7\n"});
+  EXPECT_EQ(text.find('\r'), std::string::npos);  // plain lines, nothing redrawn
+  // At most one progress line a second, and the final one.
+  EXPECT_LE(Count(text, "Upgrading, progress: "), static_cast<size_t>(seconds.count()) + 2);
+  EXPECT_EQ(host.PowerByte() & 0xFE, 0xA4);  // the other bits of the byte left alone
+}
+
+TEST_F(PadwrightCommand, CutOffTransferThenRecoveryInTheSameRunRestoresTheUpdatesCopy) {
+  sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
+  CommandRun run;
+  Start(run, {"update", "firmware.vxf"}, Output::kTerminal);
+  ASSERT_TRUE(run.WaitFor("Start the recovery now? [y/N]", kRunMs)) << run.Text();
+  sim.ClearFaults();  // the fault would hit the same packet of the next transfer again
+  InOrder(run.Text(), {"\r\033[2K[", "Upgrading, progress: ", "Upgrade failed!",
+                       "Hold the controller's HOME button down"});
+  run.Type("y\n");
+  ASSERT_TRUE(run.WaitFor("then press Enter", kRunMs)) << run.Text();
+  sim.SetHomeHeld(true);
+  run.Type("\n");
+  ASSERT_TRUE(run.WaitFor("Please release the HOME button", kRunMs)) << run.Text();
+  sim.SetHomeHeld(false);
+  ASSERT_EQ(run.Wait(kRunMs), 0) << run.Text();
+  InOrder(run.Text(), {"Backup button config failed!", "Power on.....",
+                       "Initialize ok\xEF\xBC\x8CYou can force an upgrade now\xEF\xBC\x81",
+                       "Ready, please wait...", "Recovery config ok!", "Upgrade success"});
+  ExpectImageWritten();
+  ExpectRestored();  // what the failed update backed up, not the factory blocks
+}
+
+TEST_F(PadwrightCommand, FailedUpdateWithoutATerminalNamesTheRecoveryCommand) {
+  sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
+  std::string text;
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);
+  InOrder(text, {"Upgrade failed!\n", "padwright recover firmware.vxf"});
+}
+
+TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyButTheUpdateSucceeded) {
+  sim.Inject(Step::GlobalWrite, 0, Fault::ShortReply);
+  std::string text;
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 0);
+  InOrder(text, {"Recovery global failed\n", "Upgrade success\n",
+                 "The saved configuration could not be restored.\n"});
+  ExpectImageWritten();
+}
+
+TEST_F(PadwrightCommand, RecoverOnAControllerAlreadyInItsBootLoader) {
+  sim.SetHomeHeld(true);
+  sim.SetPower(false);
+  sim.SetPower(true);
+  CommandRun run;
+  Start(run, {"recover", "firmware.vxf"}, Output::kPipe);
+  ASSERT_TRUE(run.WaitFor("Please release the HOME button", kRunMs)) << run.Text();
+  sim.SetHomeHeld(false);
+  ASSERT_EQ(run.Wait(kRunMs), 0) << run.Text();
+  InOrder(run.Text(), {"Backup button config failed!", "Backup global config failed!",
+                       "Initialize ok", "Upgrade success\n", "Firmware Version: 3 Mode: "});
+  ExpectImageWritten();
+  EXPECT_EQ(sim.State(), SimState::Normal);
+}
+
+TEST_F(PadwrightCommand, RefusesWithoutThePowerSwitchAndTouchesNothing) {
+  // A kernel refuses root and other users differently; the tests may run as either.
+  const bool root = geteuid() == 0;
+  const std::pair<StandInHost::MemoryAccess, std::string> cases[] = {
+      {StandInHost::MemoryAccess::kNotRoot, root ? "even as root" : "needs root"},
+      {StandInHost::MemoryAccess::kLockedDown, root ? "locked down" : "needs root"},
+      {StandInHost::MemoryAccess::kStrictDevMem, "CONFIG_STRICT_DEVMEM"},
+      {StandInHost::MemoryAccess::kMissing, "CONFIG_DEVMEM"},
+  };
+  ASSERT_TRUE(host.Start());
+  for (const auto& [access, cause] : cases) {
+    host.SetMemoryAccess(access);
+    for (const char* command : {"update", "recover"}) {
+      std::string text;
+      EXPECT_EQ(Run({command, "firmware.vxf"}, &text), 2) << text;
+      EXPECT_NE(text.find("Power switch unavailable"), std::string::npos) << text;
+      EXPECT_NE(text.find(cause), std::string::npos) << text;
+    }
+  }
+  EXPECT_EQ(host.OpenCount(), 0u);
+  EXPECT_TRUE(sim.Transcript().empty());
+  // Reading the version needs no power switch: a user with the udev rule can run it.
+  std::string text;
+  EXPECT_EQ(Run({"status"}, &text), 0);
+  EXPECT_EQ(text, "Firmware Version: 2 Mode: 7\n");
+}
+
+TEST_F(PadwrightCommand, BadFilesNeverReachTheController) {
+  WriteFile("empty.bin", {});
+  mkdir((folder + "/folder.vxf").c_str(), 0755);
+  mkfifo((folder + "/pipe.vxf").c_str(), 0644);
+  {
+    int fd = open((folder + "/huge.bin").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(ftruncate(fd, 0x100000000LL), 0);  // 4 GiB, sparse
+    close(fd);
+  }
+  const std::pair<std::string, std::string> cases[] = {
+      {"missing.vxf", "Invalid file path"},       {"folder.vxf", "Invalid file path"},
+      {"pipe.vxf", "Invalid file path"},          {"empty.bin", "Read firmware file failed!"},
+      {"huge.bin", "Read firmware file failed!"},
+  };
+  for (const auto& [file, message] : cases) {
+    std::string text;
+    EXPECT_EQ(Run({"update", file}, &text), 2) << file;
+    EXPECT_NE(text.find(message), std::string::npos) << file << ": " << text;
+  }
+  if (geteuid() != 0) {  // root reads whatever the mode says
+    WriteFile("locked.vxf", image);
+    chmod((folder + "/locked.vxf").c_str(), 0);
+    std::string text;
+    EXPECT_EQ(Run({"update", "locked.vxf"}, &text), 2);
+    EXPECT_NE(text.find("Read firmware file failed!"), std::string::npos) << text;
+  }
+  // Without FILE: several *.vxf are listed, none is taken.
+  WriteFile("second.VXF", image);
+  std::string text;
+  EXPECT_EQ(Run({"update"}, &text), 2);
+  InOrder(text, {"several *.vxf", "firmware.vxf", "second.VXF"});
+  EXPECT_EQ(Run({"update", "--bogus"}, &text), 2);
+  EXPECT_EQ(host.OpenCount(), 0u);
+  EXPECT_TRUE(sim.Transcript().empty());
+}
+
+TEST_F(PadwrightCommand, CtrlCDuringTheTransferIsPutOffUntilTheConfigurationIsBack) {
+  sim.SetReplyLatencyMs(4);  // a transfer of over a second
+  CommandRun run;
+  Start(run, {"update", "firmware.vxf"}, Output::kPipe);
+  // Well into the transfer: the controller is in its boot loader.
+  for (int waited = 0; waited < kRunMs && sim.DataPacketsReceived() < 20; waited += 5) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_GE(sim.DataPacketsReceived(), 20u) << run.Text();
+  run.Signal(SIGINT);
+  run.Signal(SIGTERM);
+  ASSERT_EQ(run.Wait(kRunMs), 0) << run.Text();
+  EXPECT_EQ(Count(run.Text(), "padwright: not stopping now"), 1u) << run.Text();
+  InOrder(run.Text(), {"not stopping now", "Recovery mode ok", "Upgrade success"});
+  ExpectImageWritten();
+  ExpectRestored();
+}
+
+TEST_F(PadwrightCommand, SecondInstanceIsRefusedAndCtrlCBeforeTheFlashStopsCleanly) {
+  CommandRun first;
+  Start(first, {"recover", "firmware.vxf"}, Output::kTerminal);
+  ASSERT_TRUE(first.WaitFor("then press Enter", kRunMs)) << first.Text();
+  std::string text;
+  EXPECT_EQ(Run({"status"}, &text), 3);
+  EXPECT_EQ(text, "An instance is already running!\n");
+  first.Signal(SIGINT);
+  EXPECT_EQ(first.Wait(kRunMs), 128 + SIGINT);
+  EXPECT_NE(first.Text().find("padwright: stopped"), std::string::npos);
+  EXPECT_TRUE(sim.Transcript().empty());
+  EXPECT_EQ(Run({"status"}, &text), 0);  // the lock went with the first instance
+}
+
+TEST_F(PadwrightCommand, StatusShowsTheVersionLineOrTheError) {
+  std::string text;
+  EXPECT_EQ(Run({"--version"}, &text), 0);
+  EXPECT_EQ(text, "padwright " PADWRIGHT_VERSION_TEXT "\n");  // the exe's version block too
+  EXPECT_EQ(Run({"status"}, &text), 0);
+  EXPECT_EQ(text, "Firmware Version: 2 Mode: 7\n");
+  sim.SetPower(false);
+  EXPECT_EQ(Run({"--verbose", "status"}, &text), 1);
+  InOrder(text, {"Vid: 46d Pid: c31c /dev/hidraw0\n", "Firmware Version: Error\n"});
+}
+
+}  // namespace
