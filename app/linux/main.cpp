@@ -22,7 +22,6 @@
 #include "platform/linux/DevMemPhysicalMemory.h"
 #include "platform/linux/MonotonicClock.h"
 
-
 namespace {
 
 int Refuse(const std::string& message) {
