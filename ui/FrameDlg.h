@@ -68,6 +68,8 @@ class CFrameDlg : public CDialogBase {
   bool StartWorker(std::function<void()> body);
   // True once the window has closed (or is about to); long waits of workers give up then.
   bool CloseRequested() const;
+  // The Select worker's thread while it shows the file dialog, else 0.
+  DWORD SelectThread() const { return selectThread; }
   // After the window has closed: asks the workers to stop, cancels an open file dialog and
   // returns once no worker is left, serving the thread's messages meanwhile.
   void WaitForWorkers();

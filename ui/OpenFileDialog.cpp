@@ -79,7 +79,9 @@ bool ShowCreatedDialog(IFileOpenDialog* dialog, HWND owner, std::wstring& path,
 
 bool ShowOpenFileDialog(HWND owner, std::wstring& path, unsigned* fileTypeIndex,
                         const COMDLG_FILTERSPEC* fileTypes, unsigned fileTypeCount) {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+  // A single-threaded apartment: on Windows the shell's dialog, shown with an owner from a
+  // thread of the multithreaded apartment, can hang and never return.
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
     return false;
   }
   bool accepted = false;

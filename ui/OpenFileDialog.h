@@ -1,4 +1,6 @@
-// The system's file-open dialog (the COM item dialog), shown on the calling thread.
+// The system's file-open dialog (the COM item dialog), shown on the calling thread, which
+// it makes a single-threaded COM apartment for the dialog's time (so the thread must not be
+// in the multithreaded one already).
 #pragma once
 
 #include <windows.h>

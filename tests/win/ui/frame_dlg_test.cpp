@@ -1,6 +1,8 @@
 // The main window run in this process: the close rules while workers run, and Select with
-// the system's file-open dialog handing its result to the window thread.
+// the system's file-open dialog, in a single-threaded apartment, handing its result to the
+// window thread.
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 #include <atomic>
 #include <functional>
@@ -57,6 +59,31 @@ HWND WaitForFileDialog(HWND mainWindow) {
   return found;
 }
 
+// The COM apartment of the thread that runs `window`, asked on that very thread by a
+// call-window hook while it serves a message; -1 when it could not be asked.
+std::atomic<int> hookedApartment{-1};
+
+LRESULT CALLBACK RecordApartment(int code, WPARAM wParam, LPARAM lParam) {
+  APTTYPE type;
+  APTTYPEQUALIFIER qualifier;
+  if (code == HC_ACTION && SUCCEEDED(CoGetApartmentType(&type, &qualifier))) {
+    hookedApartment = static_cast<int>(type);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+int ApartmentOfWindowThread(HWND window) {
+  hookedApartment = -1;
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordApartment, nullptr,
+                                 GetWindowThreadProcessId(window, nullptr));
+  if (hook == nullptr) {
+    return -1;
+  }
+  SendMessageW(window, WM_NULL, 0, 0);
+  UnhookWindowsHookEx(hook);
+  return hookedApartment;
+}
+
 size_t CountFileDialogs(HWND mainWindow) {
   size_t n = 0;
   for (HWND w : probe::TopLevelWindows(0, GetCurrentProcessId(), L"#32770", L"")) {
@@ -92,6 +119,8 @@ TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
   frame.firmwarePath = dir + L"\\a.vxf";
   std::wstring prefilled, editAfterCancel;
   bool busyWhileOpen = false;
+  int apartment = -1;
+  bool dialogOnWorker = false;
   size_t dialogsAfterSecondPress = 0;
   RunWithDriver(frame, [&](HWND window) {
     ASSERT_NE(window, nullptr);
@@ -101,6 +130,8 @@ TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
     HWND dialog = WaitForFileDialog(window);
     ASSERT_NE(dialog, nullptr);
     busyWhileOpen = frame.busy;
+    apartment = ApartmentOfWindowThread(dialog);
+    dialogOnWorker = GetWindowThreadProcessId(dialog, nullptr) == frame.SelectThread();
     // A second press while the dialog is up starts nothing.
     SendMessageW(window, WM_COMMAND, IDC_SELECT, 0);
     Sleep(300);
@@ -113,6 +144,11 @@ TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
     editAfterCancel = probe::TextOf(edit);
   });
   EXPECT_TRUE(busyWhileOpen);
+  // The worker itself shows the dialog, in its own single-threaded apartment. (From the
+  // multithreaded apartment COM would run this apartment-threaded dialog on a thread of its
+  // own, and on Windows such a dialog with an owner window can hang.)
+  EXPECT_TRUE(dialogOnWorker);
+  EXPECT_EQ(apartment, APTTYPE_STA);
   EXPECT_EQ(dialogsAfterSecondPress, 1u);
   EXPECT_EQ(prefilled, L"a.vxf");
   EXPECT_EQ(frame.firmwarePath, dir + L"\\a.vxf");
