@@ -96,12 +96,13 @@ BOOL CDialogBase::CenterWindow(HWND reference) {
 }
 
 LRESULT CDialogBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  LRESULT result = DispatchMessageMaps(*this, GetMessageMap(), message, wParam, lParam);
+  DialogReply reply =
+      DialogReplyFor(DispatchMessageMaps(*this, GetMessageMap(), message, wParam, lParam));
   HWND window = hwnd;
-  if (result != 0 && window != nullptr) {
-    SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+  if (reply.store && window != nullptr) {
+    SetWindowLongPtrW(window, DWLP_MSGRESULT, reply.messageResult);
   }
-  return result;
+  return reply.procResult;
 }
 
 INT_PTR CALLBACK CDialogBase::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

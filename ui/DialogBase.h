@@ -28,8 +28,10 @@ class CDialogBase {
   // Centres the dialog on `reference` (the desktop when null), kept inside the work area.
   BOOL CenterWindow(HWND reference);
 
-  // The message-map lookup: walks the maps from this class's to the base's. A nonzero result
-  // is also stored as the dialog's message result.
+  // The message-map lookup: walks the maps from this class's to the base's and returns what
+  // the dialog procedure answers, having stored the message's result (DialogReplyFor in
+  // MessageDispatch.h): a handler's nonzero result r gives r; kResultFalse gives TRUE with
+  // FALSE as the message's result; 0 everywhere gives 0, not handled.
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // The one dialog procedure of every CDialogBase window.
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

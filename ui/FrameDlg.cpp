@@ -28,7 +28,8 @@ CFrameDlg::CFrameDlg()
       upgradeRunning(false),
       selectThread(0),
       selectRunning(false),
-      closePending(false) {}
+      closePending(false),
+      shutdownBlocked(false) {}
 
 CFrameDlg::~CFrameDlg() {
   WaitForWorkers();
@@ -50,6 +51,8 @@ const MessageMap* CFrameDlg::ClassMessageMap() {
       MessageRow<CFrameDlg>(kFileChosenMessage, &CFrameDlg::OnFileChosen),
       MessageRow<CFrameDlg>(WM_CLOSE, &CFrameDlg::OnCloseRequest),
       MessageRow<CFrameDlg>(WM_TIMER, &CFrameDlg::OnCloseRetry),
+      MessageRow<CFrameDlg>(WM_QUERYENDSESSION, &CFrameDlg::OnQueryEndSession),
+      MessageRow<CFrameDlg>(kUpgradeEndedMessage, &CFrameDlg::OnUpgradeEnded),
       EndOfMap(),
   };
   static const MessageMap map = {&CDialogBase::ClassMessageMap, rows};

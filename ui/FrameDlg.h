@@ -11,7 +11,10 @@
 //    (StartWorker's wrapper then tells the window that the worker is gone);
 //  - the Update and Force update handlers set `upgradeRunning` together with `busy`, and
 //    their worker clears it together with `busy`: while it is set closing the window is
-//    refused, because an interrupted transfer can leave the controller without firmware;
+//    refused and so is the end of the session (a shutdown block reason is held and
+//    WM_QUERYENDSESSION is answered FALSE), because an interrupted transfer can leave the
+//    controller without firmware. Whoever changes the flag has the window thread follow it
+//    (FollowUpgradeRunning, or kUpgradeEndedMessage from a worker);
 //  - any other long wait polls CloseRequested() (at least once a second) and ends early,
 //    without touching the window, once it is true. Steps that must not be cut short (a power
 //    cycle) simply run to their end: the process waits for them.
@@ -33,6 +36,9 @@ class CFrameDlg : public CDialogBase {
   // Sent by the Select worker to the window thread: wParam nonzero when a file was chosen,
   // lParam the const std::wstring* of its path. The window thread takes it into firmwarePath.
   static constexpr UINT kFileChosenMessage = WM_APP + 1;
+  // Sent by an upgrade worker once it has cleared `upgradeRunning`: the window thread lets
+  // the session end again.
+  static constexpr UINT kUpgradeEndedMessage = WM_APP + 2;
 
   CFrameDlg();
   // Waits for the workers (WaitForWorkers) before anything of the object goes away.
@@ -59,6 +65,13 @@ class CFrameDlg : public CDialogBase {
   LRESULT OnCloseRequest(WPARAM wParam, LPARAM lParam);
   // WM_TIMER of the deferred close: asks again.
   LRESULT OnCloseRetry(WPARAM wParam, LPARAM lParam);
+  // WM_QUERYENDSESSION: FALSE while an upgrade runs (a shutdown or restart would cut the
+  // transfer off), TRUE otherwise.
+  LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
+  LRESULT OnUpgradeEnded(WPARAM wParam, LPARAM lParam);
+  // Window thread: holds the shutdown block reason while `upgradeRunning` is set and gives
+  // it up once the flag is clear (Windows accepts both calls only from the window's thread).
+  void FollowUpgradeRunning();
 
   // Centres `window` on the primary screen, keeping its size (no work-area clamping).
   BOOL CenterOnScreen(HWND window);
@@ -95,4 +108,6 @@ class CFrameDlg : public CDialogBase {
   // waits for that.
   bool selectRunning;
   bool closePending;
+  // Window thread only: the shutdown block reason is held.
+  bool shutdownBlocked;
 };

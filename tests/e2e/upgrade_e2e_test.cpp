@@ -1,6 +1,7 @@
-// The shipped padwright.exe end to end: a normal upgrade, a transfer cut off half-way and
-// the recovery through Initialize and Force update with the configuration that Update saved,
-// checked in the window and in what the simulated controller received.
+// The shipped padwright.exe end to end: a normal upgrade (during which the session may not
+// end), a transfer cut off half-way and the recovery through Initialize and Force update with
+// the configuration that Update saved, checked in the window and in what the simulated
+// controller received.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -42,6 +43,16 @@ void ExpectOutcomeBox(ProductSession& session, const std::wstring& text,
   EXPECT_TRUE(session.Dismiss(box));
 }
 
+// The product's answer when asked whether the session may end (as a shutdown asks every
+// top-level window), or -1 when it gave none.
+LRESULT AnswerToEndOfSession(HWND window) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer)) {
+    return -1;
+  }
+  return static_cast<LRESULT>(answer);
+}
+
 bool IsInside(const RECT& inner, const RECT& outer) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
          inner.bottom <= outer.bottom;
@@ -70,6 +81,8 @@ TEST(EndToEnd, UpdateInstallsTheImageAndRestoresConfigurationAndMode) {
   EXPECT_FALSE(session.Enabled(IDC_UPDATE));
   EXPECT_FALSE(session.Enabled(IDC_REFRESH));
   EXPECT_FALSE(session.Enabled(IDC_SELECT));
+  // A shutdown or restart would cut the transfer off: refused.
+  EXPECT_EQ(AnswerToEndOfSession(session.Window()), FALSE);
   session.ScreenshotMoving(L"e2e-transfer.png");
 
   ExpectOutcomeBox(session, L"Upgrade success", L"info", L"e2e-success.png");
@@ -78,6 +91,7 @@ TEST(EndToEnd, UpdateInstallsTheImageAndRestoresConfigurationAndMode) {
   EXPECT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 4 Mode: 7", 20000));
   EXPECT_TRUE(session.Enabled(IDC_UPDATE) && session.Enabled(IDC_REFRESH) &&
               session.Enabled(IDC_SELECT));
+  EXPECT_EQ(AnswerToEndOfSession(session.Window()), TRUE);
 
   EXPECT_EQ(sim.ReceivedImage(), session.Image());
   EXPECT_TRUE(sim.ImageComplete());

@@ -10,7 +10,7 @@
 class CFrameCommandHost final : public CommandHost {
  public:
   // `upgrade`: the command starts a normal or forced upgrade, whose busy mark also keeps the
-  // window from closing until the upgrade's end.
+  // window from closing and the session from ending until the upgrade's end.
   CFrameCommandHost(CFrameDlg& frame, bool upgrade) : frame_(frame), upgrade_(upgrade) {}
 
   std::wstring TakeFirmwarePath() override;

@@ -55,6 +55,10 @@ void CFrameSequenceView::ClearBusy() {
     frame_.upgradeRunning = false;
   }
   frame_.busy = false;
+  if (upgrade_) {
+    // The shutdown block belongs to the window thread, which gives it up.
+    SendMessageW(frame_.hwnd, CFrameDlg::kUpgradeEndedMessage, 0, 0);
+  }
 }
 
 void CFrameSequenceView::SetButtonConfigBackedUp(bool value) {

@@ -11,7 +11,7 @@
 class CFrameSequenceView final : public SequenceView {
  public:
   // `upgrade`: the sequence is a normal or forced upgrade, whose busy mark also keeps the
-  // window from closing.
+  // window from closing and the session from ending.
   CFrameSequenceView(CFrameDlg& frame, bool upgrade) : frame_(frame), upgrade_(upgrade) {}
 
   void SetStatus(const std::wstring& text) override;

@@ -1,5 +1,6 @@
 // The message-map lookup over rows, without a window: which row answers, in which map, with
-// which arguments, and when the search goes on to the base map.
+// which arguments, when the search goes on to the base map, and what the dialog procedure
+// answers for its result.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -52,6 +53,7 @@ class CProbeDialog : public CDialogBase {
   LRESULT OnApp(WPARAM, LPARAM) { return Log("app", 0, 0, 0, 0, appResult); }
   LRESULT OnAppShadowed(WPARAM, LPARAM) { return Log("appShadowed", 0, 0, 0, 0, 98); }
   LRESULT OnZero(WPARAM, LPARAM) { return Log("zero", 0, 0, 0, 0, 0); }
+  LRESULT OnRefuse(WPARAM, LPARAM) { return Log("refuse", 0, 0, 0, 0, kResultFalse); }
   LRESULT OnBaseApp(WPARAM wParam, LPARAM) {
     return Log("baseApp", 0, 0, 0, 0, static_cast<LRESULT>(wParam));
   }
@@ -84,6 +86,7 @@ class CProbeDialog : public CDialogBase {
 const MessageMap* BaseMap() {
   static const MessageMapEntry rows[] = {
       MessageRow<CProbeDialog>(WM_APP + 1, &CProbeDialog::OnBaseApp),
+      MessageRow<CProbeDialog>(WM_APP + 2, &CProbeDialog::OnBaseApp),
       CommandRow<CProbeDialog>(100, &CProbeDialog::OnBaseCommand),
       CommandRow<CProbeDialog>(120, &CProbeDialog::OnBaseCommand),
       EndOfMap(),
@@ -102,6 +105,7 @@ const MessageMap* DerivedMap() {
       MessageRow<CProbeDialog>(WM_APP, &CProbeDialog::OnApp),
       MessageRow<CProbeDialog>(WM_APP, &CProbeDialog::OnAppShadowed),
       MessageRow<CProbeDialog>(WM_APP + 1, &CProbeDialog::OnZero),
+      MessageRow<CProbeDialog>(WM_APP + 2, &CProbeDialog::OnRefuse),
       EndOfMap(),
   };
   static const MessageMap map = {&BaseMap, rows};
@@ -166,6 +170,25 @@ TEST_F(MessageDispatch, ZeroFromAHandlerGoesOnToTheBaseMap) {
   dialog.appResult = 0;
   EXPECT_EQ(DispatchMessageMaps(dialog, dialog.map, WM_APP, 0, 0), 0);
   EXPECT_EQ(dialog.Handlers(), (std::vector<std::string>{"app"}));
+}
+
+TEST_F(MessageDispatch, FalseResultIsHandledAndReachesTheDialogManagerAsFalse) {
+  // It ends the lookup: the base map's row for the same message is not asked.
+  EXPECT_EQ(DispatchMessageMaps(dialog, dialog.map, WM_APP + 2, 5, 0), kResultFalse);
+  EXPECT_EQ(dialog.Handlers(), (std::vector<std::string>{"refuse"}));
+  // The dialog procedure says "handled" and stores FALSE as the message's result.
+  DialogReply refused = DialogReplyFor(kResultFalse);
+  EXPECT_EQ(refused.procResult, TRUE);
+  EXPECT_TRUE(refused.store);
+  EXPECT_EQ(refused.messageResult, FALSE);
+  // 0 stays "not handled" (the dialog manager's default), any other result is stored as is.
+  DialogReply unhandled = DialogReplyFor(0);
+  EXPECT_EQ(unhandled.procResult, FALSE);
+  EXPECT_FALSE(unhandled.store);
+  DialogReply plain = DialogReplyFor(7);
+  EXPECT_EQ(plain.procResult, 7);
+  EXPECT_TRUE(plain.store);
+  EXPECT_EQ(plain.messageResult, 7);
 }
 
 TEST_F(MessageDispatch, UncoveredCommandsAndMessagesAreNotHandled) {
