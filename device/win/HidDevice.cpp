@@ -43,13 +43,13 @@ bool CHidDevice::OpenDevice(uint16_t vid, uint16_t pid, const wchar_t* pathFilte
     CloseDevice();
     return false;
   }
-  HidScanResult scan = ScanHidDevices(vid, pid, pathFilter, true);
+  HidScanResult scan = ScanHidDevices(vid, pid, pathFilter, true, kCommandReportLength);
   device = scan.kept;
   return IsOpen();
 }
 
 bool CHidDevice::IsPresent(uint16_t vid, uint16_t pid) {
-  return ScanHidDevices(vid, pid, nullptr, false).matched;
+  return ScanHidDevices(vid, pid, nullptr, false, 0).matched;
 }
 
 void CHidDevice::CloseDevice() {
@@ -70,14 +70,7 @@ bool CHidDevice::GetCaps(HIDP_CAPS* caps) {
   if (!IsOpen() || caps == nullptr) {
     return false;
   }
-  PHIDP_PREPARSED_DATA preparsed = nullptr;
-  if (!HidD_GetPreparsedData(device, &preparsed)) {
-    return false;
-  }
-  bool ok = HidP_GetCaps(preparsed, caps) == HIDP_STATUS_SUCCESS;
-  // Handed out afresh for every query; a transfer makes one, a firmware image thousands.
-  HidD_FreePreparsedData(preparsed);
-  return ok;
+  return QueryHidCaps(device, caps);
 }
 
 DWORD CHidDevice::UsableReportLength(bool input, uint16_t len) {

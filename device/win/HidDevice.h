@@ -15,6 +15,9 @@ class CHidDevice {
  public:
   // Bound on any report this object moves, report id included.
   static constexpr DWORD kBufferSize = 4096;
+  // The input and output report length of a device OpenDevice keeps: the controller's 64-byte
+  // commands and replies behind the report id.
+  static constexpr uint16_t kCommandReportLength = 65;
 
   CHidDevice() = default;
   ~CHidDevice();
@@ -22,7 +25,9 @@ class CHidDevice {
   CHidDevice& operator=(const CHidDevice&) = delete;
 
   // Closes whatever was open, then opens the first present HID device with this vendor and
-  // product id whose interface path contains `pathFilter` (null or empty: any path).
+  // product id whose interface path contains `pathFilter` (null or empty: any path) and whose
+  // input and output reports are kCommandReportLength bytes long. Interfaces of the same
+  // device with other reports (its gamepad collection) are passed over.
   bool OpenDevice(uint16_t vid, uint16_t pid, const wchar_t* pathFilter);
   bool IsOpen() const { return device != INVALID_HANDLE_VALUE; }
   void CloseDevice();

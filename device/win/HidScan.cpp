@@ -8,10 +8,6 @@
 #include <memory>
 #include <new>
 
-extern "C" {
-#include <hidsdi.h>
-}
-
 namespace {
 
 // Read and write access as a HID report pipe needs it (0x0012019F).
@@ -66,9 +62,29 @@ bool Matches(const HIDD_ATTRIBUTES& attributes, uint16_t vid, uint16_t pid, cons
          (pathFilter == nullptr || wcsstr(path, pathFilter) != nullptr);
 }
 
+// Both report lengths are `reportLength` (any when it is 0). A gamepad collection of the same
+// controller opens read-write just like its command interface, with other report lengths.
+bool CarriesReports(HANDLE handle, uint16_t reportLength) {
+  if (reportLength == 0) {
+    return true;
+  }
+  HIDP_CAPS caps;
+  ZeroMemory(&caps, sizeof(caps));
+  return QueryHidCaps(handle, &caps) && caps.InputReportByteLength == reportLength &&
+         caps.OutputReportByteLength == reportLength;
+}
+
+struct ScanRequest {
+  uint16_t vid;
+  uint16_t pid;
+  const wchar_t* pathFilter;
+  bool keepFirstMatch;
+  uint16_t reportLength;
+};
+
 // Looks at the interface with this index. Returns false once the list has no more entries.
-bool VisitInterface(HDEVINFO list, const GUID& guid, DWORD index, uint16_t vid, uint16_t pid,
-                    const wchar_t* pathFilter, bool keepFirstMatch, HidScanResult& result) {
+bool VisitInterface(HDEVINFO list, const GUID& guid, DWORD index, const ScanRequest& request,
+                    HidScanResult& result) {
   SP_DEVICE_INTERFACE_DATA data;
   ZeroMemory(&data, sizeof(data));
   data.cbSize = sizeof(data);
@@ -86,9 +102,10 @@ bool VisitInterface(HDEVINFO list, const GUID& guid, DWORD index, uint16_t vid, 
   if (handle == INVALID_HANDLE_VALUE) {
     return true;
   }
-  if (Matches(attributes, vid, pid, path, pathFilter)) {
+  if (Matches(attributes, request.vid, request.pid, path, request.pathFilter) &&
+      CarriesReports(handle, request.reportLength)) {
     result.matched = true;
-    if (keepFirstMatch) {
+    if (request.keepFirstMatch) {
       result.kept = handle;
       return false;
     }
@@ -99,8 +116,20 @@ bool VisitInterface(HDEVINFO list, const GUID& guid, DWORD index, uint16_t vid, 
 
 }  // namespace
 
+bool QueryHidCaps(HANDLE device, HIDP_CAPS* caps) {
+  PHIDP_PREPARSED_DATA preparsed = nullptr;
+  if (!HidD_GetPreparsedData(device, &preparsed)) {
+    return false;
+  }
+  bool ok = HidP_GetCaps(preparsed, caps) == HIDP_STATUS_SUCCESS;
+  // Handed out afresh for every query; a transfer makes one, a firmware image thousands.
+  HidD_FreePreparsedData(preparsed);
+  return ok;
+}
+
 HidScanResult ScanHidDevices(uint16_t vid, uint16_t pid, const wchar_t* pathFilter,
-                             bool keepFirstMatch) {
+                             bool keepFirstMatch, uint16_t reportLength) {
+  const ScanRequest request{vid, pid, pathFilter, keepFirstMatch, reportLength};
   HidScanResult result;
   GUID guid;
   HidD_GetHidGuid(&guid);
@@ -110,8 +139,7 @@ HidScanResult ScanHidDevices(uint16_t vid, uint16_t pid, const wchar_t* pathFilt
     return result;
   }
   result.listed = true;
-  for (DWORD index = 0;
-       VisitInterface(list, guid, index, vid, pid, pathFilter, keepFirstMatch, result); ++index) {
+  for (DWORD index = 0; VisitInterface(list, guid, index, request, result); ++index) {
   }
   SetupDiDestroyDeviceInfoList(list);
   return result;

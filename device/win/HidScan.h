@@ -6,6 +6,11 @@
 
 #include <cstdint>
 
+// The DDK headers carry no C++ linkage guards of their own.
+extern "C" {
+#include <hidsdi.h>
+}
+
 struct HidScanResult {
   bool listed = false;   // the list of present HID interfaces could be had
   bool matched = false;  // at least one device matched
@@ -14,7 +19,12 @@ struct HidScanResult {
 };
 
 // Scans the present HID interfaces for vendor `vid` and product `pid` whose path contains
-// `pathFilter` (null: any path). With `keepFirstMatch` the scan stops at the first match and
-// hands its handle over; otherwise every device is closed again and the scan runs to the end.
+// `pathFilter` (null: any path) and, unless `reportLength` is 0, whose input and output
+// reports are both `reportLength` bytes long: a composite device lists one interface per
+// collection, all with the same ids, and only one of them may carry the reports wanted. With
+// `keepFirstMatch` the scan stops at the first match and hands its handle over; otherwise
+// every device is closed again and the scan runs to the end.
 HidScanResult ScanHidDevices(uint16_t vid, uint16_t pid, const wchar_t* pathFilter,
-                             bool keepFirstMatch);
+                             bool keepFirstMatch, uint16_t reportLength);
+// The capabilities of the open HID device `device`; false when they cannot be read.
+bool QueryHidCaps(HANDLE device, HIDP_CAPS* caps);

@@ -59,7 +59,8 @@ class HidTransport : public ::testing::Test {
 TEST_F(HidTransport, ScanWritesDebugLineForEveryReadableDeviceOnly) {
   Add(0x046D, 0xC52B);
   Add(kVid, kPid).SetOpenable(false);
-  Add(kVid, kPid);
+  // The same ids with other reports: a composite device's gamepad collection.
+  Add(kVid, kPid).SetReportLengths(9, 9);
   Add(0x1234, 0x5678).SetFlags(sim_hid::kFailAttributes);
   Add(kVid, kPid);
   ASSERT_TRUE(host.Start());
@@ -68,11 +69,12 @@ TEST_F(HidTransport, ScanWritesDebugLineForEveryReadableDeviceOnly) {
   std::string out = RunSelfCapturingStdout(L"--scan-child", &exitCode);
 
   EXPECT_EQ(exitCode, 3);  // present, and opened
-  // The presence test reads every device to the end; the open stops at the first match.
-  // Neither writes a line for the device that cannot be opened or identified.
+  // The presence test reads every device to the end; the open passes over the interface
+  // whose reports are not 65 bytes long and stops at the first that carries them. Neither
+  // writes a line for the device that cannot be opened or identified.
   std::string expected = DebugLine("46d Pid: c52b", 0) + DebugLine("1c4f Pid: 2", 2) +
                          DebugLine("1c4f Pid: 2", 4) + DebugLine("46d Pid: c52b", 0) +
-                         DebugLine("1c4f Pid: 2", 2);
+                         DebugLine("1c4f Pid: 2", 2) + DebugLine("1c4f Pid: 2", 4);
   EXPECT_EQ(out, expected);
 }
 
@@ -175,24 +177,31 @@ TEST_F(HidTransport, ReportIdIsZeroOnTheWayOutAndDroppedOnTheWayIn) {
 
 TEST_F(HidTransport, ReportLengthThatDoesNotFitFailsWithoutIo) {
   ScriptedHidDevice& short64 = Add(kVid, kPid);
-  short64.SetReportLengths(64, 64);
   ScriptedHidDevice& huge = Add(0x0483, 0x5750);
-  huge.SetReportLengths(5000, 5000);
   ScriptedHidDevice& noCaps = Add(0x1111, 0x2222);
-  noCaps.SetFlags(sim_hid::kFailCaps);
   ASSERT_TRUE(host.Start());
 
+  // Each is opened with 65-byte reports, which then change under the open handle: the
+  // lengths are asked afresh before every transfer.
   std::vector<uint8_t> bytes = Pattern(3);
   std::vector<uint8_t> big(4999, 0x5A);
   const std::vector<uint8_t> before = bytes;
   ASSERT_TRUE(hid.OpenDevice(kVid, kPid, L""));
+  short64.SetReportLengths(64, 64);
+  host.Publish();
   EXPECT_FALSE(hid.WriteReport(bytes.data(), 64, 2000));
   EXPECT_FALSE(hid.ReadReport(bytes.data(), 64, 2000));
+  // Opening passes over it now, and finds no other interface with these ids.
+  EXPECT_FALSE(hid.OpenDevice(kVid, kPid, L""));
   // A device whose reports exceed the buffer is refused even when the length fits.
   ASSERT_TRUE(hid.OpenDevice(0x0483, 0x5750, L""));
+  huge.SetReportLengths(5000, 5000);
+  host.Publish();
   EXPECT_FALSE(hid.WriteReport(big.data(), 4999, 2000));
   EXPECT_FALSE(hid.ReadReport(big.data(), 4999, 2000));
   ASSERT_TRUE(hid.OpenDevice(0x1111, 0x2222, L""));
+  noCaps.SetFlags(sim_hid::kFailCaps);
+  host.Publish();
   EXPECT_FALSE(hid.WriteReport(bytes.data(), 64, 2000));
   HIDP_CAPS caps;
   EXPECT_FALSE(hid.GetCaps(&caps));
@@ -325,8 +334,9 @@ TEST_F(HidTransport, EveryCapabilityQueryAndDeviceListIsReleased) {
     EXPECT_TRUE(hid.IsPresent(kVid, kPid));
   }
   hid.CloseDevice();
-  EXPECT_EQ(counters->preparsedMade - made, 10);  // one per transfer
-  EXPECT_EQ(counters->preparsedFreed - freed, 10);
+  // One per transfer, and one per open for the matching device's report lengths.
+  EXPECT_EQ(counters->preparsedMade - made, 15);
+  EXPECT_EQ(counters->preparsedFreed - freed, 15);
   EXPECT_EQ(counters->listsCreated - created, 10);  // one per scan
   EXPECT_EQ(counters->listsDestroyed - destroyed, 10);
 }

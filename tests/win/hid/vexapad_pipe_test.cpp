@@ -1,6 +1,7 @@
 // The product's controller link (the protocol over the Win32 HID transport, through the
 // simulated HID stack) against the controller simulator hosted behind pipes: configuration
-// commands, a 64 KiB firmware transfer, and a power cycle through the power bit.
+// commands, a 64 KiB firmware transfer, a power cycle through the power bit, and the command
+// interface of a composite controller.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 
 #include "device/win/ProductVexapad.h"
 #include "sim/ControllerSimulator.h"
+#include "sim/win/host/ScriptedHidDevice.h"
 #include "sim/win/host/SimHost.h"
 #include "sim/win/inpout/SharedPhysicalMemory.h"
 #include "tests/win/support/WindowProbe.h"
@@ -139,6 +141,27 @@ TEST_F(VexapadOverPipes, BootLoaderThatNeverAppearsGetsNothing) {
   EXPECT_FALSE(vexapad.Upgrade(image.data(), image.size(), nullptr, 1000));
   EXPECT_EQ(sim.Requests(SimDevice::BootLoader).size(), 0u);
   EXPECT_EQ(sim.Requests(SimDevice::Controller).size(), 1u);  // the enter packet
+}
+
+TEST(VexapadCompositeController, CommandInterfaceIsFoundBehindAGamepadCollection) {
+  // Listed first, with the controller's own ids and 9-byte reports, opening read-write just
+  // like the command interface.
+  ScriptedHidDevice gamepad(kControllerVid, kControllerPid);
+  gamepad.SetReportLengths(9, 9);
+  ControllerSimulator sim;
+  SimHost host;
+  host.AddDevice(gamepad);
+  host.AddController(sim);
+  ASSERT_TRUE(host.Start());
+  const GlobalConfig global = Filled<GlobalConfig>(5);
+  sim.SetGlobalConfig(global);
+
+  GlobalConfig read{};
+  EXPECT_TRUE(vexapad.ReadGlobalConfig(read.data(), 33, 1000));
+  EXPECT_EQ(read, global);
+  EXPECT_TRUE(gamepad.Writes().empty());
+  EXPECT_TRUE(probe::WaitFor([&] { return gamepad.OpenConnections() == 0; }));
+  host.Stop();
 }
 
 }  // namespace
