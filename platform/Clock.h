@@ -1,6 +1,7 @@
 // The one clock behind every wait and elapsed time: milliseconds of wall time since the
-// process started, and sleeping in milliseconds. Windows binds the C runtime's clock() and
-// Sleep(); tests bind a virtual clock that advances when slept, so no test waits for real.
+// process started, and sleeping in milliseconds. Windows binds its monotonic tick count and
+// Sleep() (TickClock); tests bind a virtual clock that advances when slept, so no test waits
+// for real.
 #pragma once
 
 #include <cstdint>

@@ -1,13 +1,12 @@
-// The product's clock: the C runtime's clock() (wall time since the process started on
-// Windows) and the kernel's Sleep().
+// The product's clock: GetTickCount64() counted from the process's start (when the clock is
+// bound, first thing in every Windows entry) and the kernel's Sleep().
 #pragma once
 
-#include "platform/Clock.h"
+#include "platform/TickClock.h"
 
-class WindowsClock final : public Clock {
+class WindowsClock final : public TickClock {
  public:
-  uint32_t NowMs() override;
-  void SleepMs(uint32_t ms) override;
+  WindowsClock();
 };
 
 // Binds a WindowsClock for the whole process; called first thing by every Windows entry.
