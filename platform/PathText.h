@@ -1,4 +1,5 @@
-// Splitting a path into folder and file name: pure text work, backslash as the separator.
+// Splitting a path into folder and file name, and testing its extension: pure text work,
+// backslash as the separator.
 #pragma once
 
 #include <string>
@@ -10,3 +11,5 @@ std::wstring DirectoryOf(const std::wstring& path);
 std::wstring DirectoryOfAnySlash(const std::wstring& path);
 // The text after the last backslash, extension included; the whole path when there is none.
 std::wstring FileNameOf(const std::wstring& path);
+// The file name of `path` ends in `extension` (".vxf"), ASCII letters compared without case.
+bool HasExtension(const std::wstring& path, const std::wstring& extension);

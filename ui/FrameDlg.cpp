@@ -79,7 +79,7 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
     SendMessageW(progressBar, PBM_SETBKCOLOR, 0, RGB(255, 255, 255));
     SendMessageW(progressBar, PBM_SETBARCOLOR, 0, RGB(37, 176, 6));
   }
-  std::vector<std::wstring> found = FindFiles(GetModuleDirectory(), L"*.vxf", 0);
+  std::vector<std::wstring> found = FindFirmwareFiles(GetModuleDirectory());
   if (found.size() == 1) {
     firmwarePath = found.front();
     SetItemText(IDC_FILE_PATH, firmwarePath);

@@ -106,3 +106,9 @@ std::vector<std::wstring> FindFiles(const std::wstring& directory, const std::ws
   ListFiles(MakeAbsolute(directory), wildcard, depth, result);
   return result;
 }
+
+std::vector<std::wstring> FindFirmwareFiles(const std::wstring& directory) {
+  std::vector<std::wstring> found = FindFiles(directory, L"*.vxf", 0);
+  std::erase_if(found, [](const std::wstring& path) { return !HasExtension(path, L".vxf"); });
+  return found;
+}

@@ -22,3 +22,7 @@ std::wstring MakeAbsolute(const std::wstring& path);
 // first, in the order the file system lists them. A pattern with a folder part finds nothing.
 std::vector<std::wstring> FindFiles(const std::wstring& directory, const std::wstring& pattern,
                                     int depth);
+// The firmware files ("*.vxf") directly in `directory`, as the start-up discovery takes them:
+// only names whose long form ends in ".vxf". The wildcard alone also matches 8.3 short names,
+// so "fw.vxf2" (short name "FW~1.VXF") would count as well.
+std::vector<std::wstring> FindFirmwareFiles(const std::wstring& directory);

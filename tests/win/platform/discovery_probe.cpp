@@ -15,7 +15,7 @@ int main() {
     return -1;
   }
   std::wstring listing;
-  std::vector<std::wstring> found = FindFiles(GetModuleDirectory(), L"*.vxf", 0);
+  std::vector<std::wstring> found = FindFirmwareFiles(GetModuleDirectory());
   for (const std::wstring& path : found) {
     listing += path + L"\n";
   }

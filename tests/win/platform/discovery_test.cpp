@@ -49,7 +49,9 @@ Discovery RunProbeIn(const TestFolder& folder, const TestFolder& results) {
 TEST(Discovery, OneFirmwareFileBesideTheProgramIsFoundAlone) {
   TestFolder folder;
   TestFolder results;
-  std::wstring firmware = folder.MakeFile(L"controller.vxf", {1, 2, 3});
+  std::wstring firmware = folder.MakeFile(L"controller.VXF", {1, 2, 3});
+  // Its short name ends in ".VXF", which the wildcard matches: still no firmware file.
+  folder.MakeFile(L"fw.vxf2");
   folder.MakeFolder(L"old");
   folder.MakeFile(L"old\\previous.vxf");
   folder.MakeFolder(L"more");
