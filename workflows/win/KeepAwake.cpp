@@ -4,8 +4,10 @@
 #include <windows.h>
 
 CKeepAwake::CKeepAwake() {
-  // ES_CONTINUOUS keeps the request until this thread changes it again.
-  SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+  // ES_CONTINUOUS keeps the request until this thread changes it again. The display too: on
+  // a handheld with modern standby a screen that times out can take the whole system into
+  // standby, whatever ES_SYSTEM_REQUIRED asks.
+  SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
 }
 
 CKeepAwake::~CKeepAwake() {

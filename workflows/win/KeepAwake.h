@@ -1,5 +1,6 @@
-// CKeepAwake: while one is alive, the system does not go to sleep because of idleness. The
-// request belongs to the calling thread; make and destroy the object on the same thread.
+// CKeepAwake: while one is alive, neither the system nor the display goes to sleep because of
+// idleness. The request belongs to the calling thread; make and destroy the object on the
+// same thread.
 #pragma once
 
 class CKeepAwake {
