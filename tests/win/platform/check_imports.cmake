@@ -1,12 +1,15 @@
-# Checks what Windows binaries import, from objdump's listing (run with cmake -P).
-#   MODE=formatter OBJECTS=<padwright_core objects> EXE=<a test exe>
-#     FormatString's object calls MinGW's own C99 wide formatter (__mingw_vsnwprintf, linked
-#     in) and no other printf; the exe imports no wide string formatter from any DLL (msvcrt's
-#     is not C99, and Wine's is more lenient than Windows', so a run under Wine proves little).
-#   MODE=product EXE=<padwright.exe>
+# Checks what Windows binaries import (run with cmake -P).
+#   MODE=formatter OBJDUMP=<objdump> OBJECTS=<padwright_core objects> EXE=<a test exe>
+#     (MinGW) FormatString's object calls MinGW's own C99 wide formatter (__mingw_vsnwprintf,
+#     linked in) and no other printf; the exe imports no wide string formatter from any DLL
+#     (msvcrt's is not C99, and Wine's is more lenient than Windows', so a run under Wine
+#     proves little).
+#   MODE=product DUMPER=<objdump or dumpbin> EXE=<padwright.exe>
 #     the exe imports only Windows system DLLs and inpoutx64.dll, from the latter exactly
-#     ordinals 11 and 12 by ordinal, and no MinGW runtime DLL.
+#     ordinals 11 and 12 by ordinal, and no runtime DLL of its compiler (MinGW's, or Visual
+#     C++'s, which a handheld may not have).
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/../../../cmake/PeImports.cmake)
 
 function(objdump_text out)
   execute_process(COMMAND ${OBJDUMP} ${ARGN} OUTPUT_VARIABLE text RESULT_VARIABLE rc)
@@ -14,28 +17,6 @@ function(objdump_text out)
     message(FATAL_ERROR "objdump ${ARGN} failed (${rc})")
   endif()
   set(${out} "${text}" PARENT_SCOPE)
-endfunction()
-
-# Import entries of `dll` (lower case) in objdump -p's listing: one list item per entry line.
-function(imports_of listing dll out)
-  string(TOLOWER "${listing}" lowered)
-  string(REGEX REPLACE "\n" ";" lines "${lowered}")
-  set(inside FALSE)
-  set(entries)
-  foreach(line IN LISTS lines)
-    if(line MATCHES "dll name: (.*)$")
-      string(STRIP "${CMAKE_MATCH_1}" name)
-      set(inside FALSE)
-      if(name STREQUAL dll)
-        set(inside TRUE)
-      endif()
-    elseif(inside AND line MATCHES "^\t[0-9a-f]+\t")
-      list(APPEND entries "${line}")
-    elseif(inside AND line STREQUAL "")
-      set(inside FALSE)
-    endif()
-  endforeach()
-  set(${out} "${entries}" PARENT_SCOPE)
 endfunction()
 
 if(MODE STREQUAL "formatter")
@@ -65,38 +46,29 @@ if(MODE STREQUAL "formatter")
   endif()
   message(STATUS "FormatString uses MinGW's own __mingw_vsnwprintf, linked into the exe")
 elseif(MODE STREQUAL "product")
-  objdump_text(listing -p ${EXE})
-  string(TOLOWER "${listing}" lowered)
-  string(REGEX MATCHALL "dll name: [^\n]+" names "${lowered}")
+  pe_read_imports("${DUMPER}" "${EXE}" dlls delayed inpout)
+  # msvcrt.dll is Windows' own C runtime, which MinGW builds use. The Visual C++ runtime
+  # (vcruntime*, msvcp*) is not on every machine and would be looked for beside the exe
+  # first, so the Visual Studio build links it statically, and with it the universal C
+  # runtime (imported through api-ms-win-crt-* otherwise).
   set(system_dlls kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll
       shlwapi.dll ole32.dll oleaut32.dll advapi32.dll msvcrt.dll hid.dll setupapi.dll
       uxtheme.dll version.dll)
-  set(found_inpout FALSE)
-  foreach(entry IN LISTS names)
-    string(REPLACE "dll name: " "" name "${entry}")
-    string(STRIP "${name}" name)
-    if(name STREQUAL "inpoutx64.dll")
-      set(found_inpout TRUE)
-    elseif(NOT name IN_LIST system_dlls AND NOT name MATCHES "^api-ms-win-")
+  foreach(name IN LISTS dlls delayed)
+    if(name MATCHES "^api-ms-win-crt-")
+      message(FATAL_ERROR "${EXE} imports ${name}: the C runtime is not linked statically")
+    elseif(NOT name IN_LIST system_dlls AND NOT name STREQUAL "inpoutx64.dll" AND
+           NOT name MATCHES "^api-ms-win-")
       message(FATAL_ERROR "${EXE} imports ${name}, which is no Windows system DLL")
     endif()
   endforeach()
-  if(NOT found_inpout)
+  if(NOT "inpoutx64.dll" IN_LIST dlls)
     message(FATAL_ERROR "${EXE} does not import inpoutx64.dll")
   endif()
-  imports_of("${listing}" "inpoutx64.dll" entries)
-  # An import by ordinal has the top bit of its 64-bit thunk set: 0x8000000000000000 + ordinal.
-  set(expected "800000000000000b;800000000000000c")
-  set(thunks)
-  foreach(entry IN LISTS entries)
-    string(REGEX MATCH "^\t([0-9a-f]+)\t" ignored "${entry}")
-    list(APPEND thunks ${CMAKE_MATCH_1})
-  endforeach()
-  list(SORT thunks)
-  if(NOT thunks STREQUAL expected)
-    message(FATAL_ERROR "inpoutx64.dll imports should be ordinals 11 and 12 only, are: ${entries}")
+  if(NOT inpout STREQUAL "ordinal:11;ordinal:12")
+    message(FATAL_ERROR "inpoutx64.dll imports should be ordinals 11 and 12 only, are: ${inpout}")
   endif()
-  message(STATUS "${EXE}: system DLLs and inpoutx64.dll (ordinals 11, 12) only")
+  message(STATUS "${EXE}: system DLLs and inpoutx64.dll (ordinals 11, 12) only: ${dlls}")
 else()
   message(FATAL_ERROR "MODE must be formatter or product")
 endif()
