@@ -1,7 +1,7 @@
 // The shipped padwright.exe end to end: a normal upgrade (during which the session may not
 // end), a transfer cut off half-way and the recovery through Initialize and Force update with
-// the configuration that Update saved, checked in the window and in what the simulated
-// controller received.
+// the configuration that Update saved, and a power switch out of reach, checked in the window
+// and in what the simulated controller received.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/ControllerSimulator.h"
+#include "sim/win/inpout/SharedPhysicalMemory.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/WindowProbe.h"
@@ -51,6 +52,25 @@ LRESULT AnswerToEndOfSession(HWND window) {
     return -1;
   }
   return static_cast<LRESULT>(answer);
+}
+
+// Waits for the version read that an upgrade's tail asks for once its box has gone, so that
+// it does not count for what comes next.
+void WaitForTailRefresh(ProductSession& session) {
+  EXPECT_TRUE(probe::WaitFor([&] { return !session.Text(IDC_VERSION).empty(); }, 20000));
+}
+
+// Presses Update or Force update while the power byte cannot be mapped: the refusal's box
+// comes up before anything has reached the controller.
+void ExpectRefusedForPowerSwitch(ProductSession& session, ControllerSimulator& sim, int id) {
+  sim.ClearTranscript();
+  session.SetText(IDC_VERSION, L"");
+  session.Click(id);
+  HWND box = session.WaitForBox(kSequenceMs);
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(sim.Transcript().empty());
+  ExpectOutcomeBox(session, L"Power switch unavailable!", L"error", L"");
+  WaitForTailRefresh(session);
 }
 
 bool IsInside(const RECT& inner, const RECT& outer) {
@@ -181,5 +201,52 @@ TEST(EndToEnd, ForceUpdateRestoresWhatInitializeBackedUp) {
   EXPECT_EQ(PayloadsOf(sim, CommandCode::WriteButtonBlock), Bytes(UserButtons()));
   EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
   EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
+  EXPECT_EQ(session.Close(), 0u);
+}
+
+TEST(EndToEnd, PowerSwitchOutOfReachStopsEveryCommandBeforeTheController) {
+  ControllerSimulator sim;
+  SetUpUserController(sim, 3, 5);
+  ProductSession session(sim, 58 * 100);
+  ASSERT_TRUE(session.Start());
+  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+  // The physical-memory library's driver cannot load (a blocklist, memory integrity): every
+  // map fails.
+  SharedPhysicalMemory physical;
+  ASSERT_TRUE(physical.Open());
+  physical.SetMapFailure(true);
+
+  // Update ends there, like an unreadable image: no growing, no Initialize.
+  RECT collapsed = probe::RectOf(session.Window());
+  ExpectRefusedForPowerSwitch(session, sim, IDC_UPDATE);
+  RECT after = probe::RectOf(session.Window());
+  EXPECT_EQ(after.bottom - after.top, collapsed.bottom - collapsed.top);
+  EXPECT_FALSE(session.Enabled(IDC_INITIALIZE));
+
+  // A failed Update offers Initialize, which says so and is offered again.
+  physical.SetMapFailure(false);
+  sim.Inject(Step::GlobalRead, 0, Fault::ShortReply);
+  session.SetText(IDC_VERSION, L"");
+  session.Click(IDC_UPDATE);
+  ExpectOutcomeBox(session, L"Upgrade failed!", L"error", L"");
+  WaitForTailRefresh(session);
+  ASSERT_TRUE(session.Enabled(IDC_INITIALIZE));
+  physical.SetMapFailure(true);
+  sim.ClearTranscript();
+  session.Click(IDC_INITIALIZE);
+  EXPECT_TRUE(session.WaitForText(IDC_STATUS, L"Power switch unavailable!", kSequenceMs));
+  EXPECT_TRUE(probe::WaitFor([&] { return session.Enabled(IDC_INITIALIZE); }, 10000));
+  EXPECT_TRUE(sim.Transcript().empty());
+
+  // A found boot loader offers Force update, which ends there too.
+  physical.SetMapFailure(false);
+  sim.SetHomeHeld(true);
+  session.Click(IDC_INITIALIZE);
+  ASSERT_TRUE(session.WaitForText(IDC_STATUS, kInitializeOk, kSequenceMs));
+  sim.SetHomeHeld(false);
+  physical.SetMapFailure(true);
+  ExpectRefusedForPowerSwitch(session, sim, IDC_FORCE_UPDATE);
+  EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
+  EXPECT_TRUE(probe::WaitFor([&] { return session.Enabled(IDC_FORCE_UPDATE); }, 10000));
   EXPECT_EQ(session.Close(), 0u);
 }
