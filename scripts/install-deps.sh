@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make libgtest-dev libbenchmark-dev pkg-config libsystemd-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64 fonts-wine xvfb imagemagick fonts-wqy-microhei xauth
+  wine64 fonts-wine xvfb imagemagick fonts-wqy-microhei xauth tmux
 )
 
 missing=()
