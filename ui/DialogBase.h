@@ -30,7 +30,7 @@ class CDialogBase {
 
   // The message-map lookup: walks the maps from this class's to the base's and returns what
   // the dialog procedure answers, having stored the message's result (DialogReplyFor in
-  // MessageDispatch.h): a handler's nonzero result r gives r; kResultFalse gives TRUE with
+  // DialogReply.h): a handler's nonzero result r gives r; kResultFalse gives TRUE with
   // FALSE as the message's result; 0 everywhere gives 0, not handled.
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // The one dialog procedure of every CDialogBase window.

@@ -80,13 +80,3 @@ LRESULT DispatchMessageMaps(CDialogBase& target, const MessageMap* map, UINT mes
   }
   return 0;
 }
-
-DialogReply DialogReplyFor(LRESULT lookupResult) {
-  if (lookupResult == 0) {
-    return {FALSE, false, 0};
-  }
-  if (lookupResult == kResultFalse) {
-    return {TRUE, true, FALSE};
-  }
-  return {static_cast<INT_PTR>(lookupResult), true, lookupResult};
-}

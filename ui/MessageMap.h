@@ -5,9 +5,8 @@
 
 #include <windows.h>
 
-#include <limits>
-
 #include "ui/DialogBase.h"
+#include "ui/DialogReply.h"
 
 // Handler shapes by row kind. Rows of derived classes store their handlers converted to these
 // base-class member pointers; they are only ever called on an object of the owning class.
@@ -15,11 +14,6 @@ using CommandHandler = LRESULT (CDialogBase::*)(WORD code, WORD id, HWND control
                                                 WORD lastId);
 using NotifyHandler = LRESULT (CDialogBase::*)(WORD idCtrl, NMHDR* header);
 using MessageHandler = LRESULT (CDialogBase::*)(WPARAM wParam, LPARAM lParam);
-
-// A handler's result for "handled, and the message's result is FALSE". A plain 0 means "not
-// handled here" and lets the lookup go on to the base map, so a handler whose answer is FALSE
-// (WM_QUERYENDSESSION refusing the end of the session) returns this instead.
-inline constexpr LRESULT kResultFalse = std::numeric_limits<LRESULT>::min();
 
 struct MessageMapEntry {
   // Exactly one handler is set, the one of the row's kind; a row with none ends the table.

@@ -72,6 +72,11 @@ const wchar_t kGuideFolder[] = L"C:\\Padwright";
 constexpr size_t kGuideImageBytes = 58 * 1200 + 40;
 constexpr DWORD kSequenceMs = 90000;
 
+// Starts the guide's session and waits for its version line.
+bool StartGuideSession(ProductSession& session) {
+  return session.Start() && session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000);
+}
+
 // Waits for the outcome box and saves it over the window; false when none came.
 bool ShootOutcome(ProductSession& session, const wchar_t* name) {
   HWND box = session.WaitForBox(kSequenceMs);
@@ -87,8 +92,7 @@ bool GuideUpdate() {
   ControllerSimulator sim;
   SetUpGuideController(sim);
   ProductSession session(sim, kGuideImageBytes, kGuideFolder);
-  if (!session.Start() ||
-      !session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000)) {
+  if (!StartGuideSession(session)) {
     return false;
   }
   session.Screenshot(L"guide-start.png");
@@ -106,8 +110,7 @@ bool GuideRecovery() {
   sim.SetTransferErases(true);
   sim.Inject(Step::DataPacket, 500, Fault::DeviceGone);
   ProductSession session(sim, kGuideImageBytes, kGuideFolder);
-  if (!session.Start() ||
-      !session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000)) {
+  if (!StartGuideSession(session)) {
     return false;
   }
   session.Click(IDC_UPDATE);
@@ -135,8 +138,7 @@ bool GuideRestoreWarning() {
   SetUpGuideController(sim);
   sim.Inject(Step::GlobalWrite, 0, Fault::DeviceGone);
   ProductSession session(sim, kGuideImageBytes, kGuideFolder);
-  if (!session.Start() ||
-      !session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000)) {
+  if (!StartGuideSession(session)) {
     return false;
   }
   session.Click(IDC_UPDATE);
