@@ -293,7 +293,7 @@ void* mmap(void* address, size_t length, int protection, int flags, int fd, off_
     return MAP_FAILED;
   }
   return Libc().mmap(address, length, protection, flags, fd,
-                    static_cast<off_t>(start - standin::kMemoryWindowBase));
+                     static_cast<off_t>(start - standin::kMemoryWindowBase));
 }
 
 void* mmap64(void* address, size_t length, int protection, int flags, int fd, off_t offset)
