@@ -6,7 +6,7 @@
 #include <string>
 
 #include "device/linux/ProductVexapad.h"
-#include "ui/linux/TerminalView.h"
+#include "workflows/linux/TerminalView.h"
 
 // Exit statuses of the command.
 inline constexpr int kExitSuccess = 0;

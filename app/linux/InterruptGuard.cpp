@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "ui/linux/TerminalView.h"
+#include "workflows/linux/TerminalView.h"
 
 namespace interrupt_guard {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "device/linux/ReportDescriptor.h"
-#include "ui/linux/ProgressLine.h"
+#include "workflows/linux/ProgressLine.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Rendering of the terminal's progress line.
-#include "ui/linux/ProgressLine.h"
+#include "workflows/linux/ProgressLine.h"
 
 namespace {
 

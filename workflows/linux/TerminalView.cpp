@@ -1,5 +1,5 @@
 // The sequences' view on a terminal (see TerminalView.h).
-#include "ui/linux/TerminalView.h"
+#include "workflows/linux/TerminalView.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 
 #include "platform/Clock.h"
 #include "platform/linux/Utf8Text.h"
-#include "ui/linux/ProgressLine.h"
+#include "workflows/linux/ProgressLine.h"
 
 namespace {
 
