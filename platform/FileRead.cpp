@@ -1,4 +1,4 @@
-// ReadFileBytes over a binary file stream (wide paths through std::filesystem::path).
+// ReadFileBytes over a binary file stream.
 #include "platform/FileRead.h"
 
 #include <filesystem>
@@ -32,13 +32,11 @@ bool ReadStreamBytes(std::istream& in, std::vector<unsigned char>& out) {
 
 }  // namespace file_read_internal
 
-bool ReadFileBytes(std::vector<unsigned char>& out, const std::wstring& path) {
-  if (path.empty()) {
+bool ReadFileBytes(std::vector<unsigned char>& out, const std::filesystem::path& file) {
+  if (file.empty()) {
     return false;
   }
   try {
-    // Keeps the wide text on Windows; on Linux the conversion to bytes can fail (and throw).
-    std::filesystem::path file(path);
     // Linux opens a folder as a stream and reports a huge size for it; Windows refuses it.
     std::error_code error;
     if (std::filesystem::is_directory(file, error)) {

@@ -1,14 +1,16 @@
 // Reading a whole file into memory, letting others read and write it meanwhile.
 #pragma once
 
+#include <filesystem>
 #include <istream>
-#include <string>
 #include <vector>
 
 // True when the whole file was read; `out` then holds its bytes. False, with `out` left as
 // it was, for a file that cannot be opened, is empty, is 4 GiB or larger, or gives fewer
 // bytes than its size.
-bool ReadFileBytes(std::vector<unsigned char>& out, const std::wstring& path);
+// The path is taken as the platform names files: wide text on Windows, the bytes the user
+// gave on Linux (UTF-8 or not), never converted between the two.
+bool ReadFileBytes(std::vector<unsigned char>& out, const std::filesystem::path& path);
 
 namespace file_read_internal {
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
-#include <string>
 
 #include "workflows/UpgradeSteps.h"
 
@@ -13,7 +13,7 @@ namespace upgrade_steps {
 
 template <typename Device>
 UpgradeResult RunForcedUpgrade(Device& device, SequenceView& view,
-                               const std::wstring& firmwarePath) {
+                               const std::filesystem::path& firmwarePath) {
   FirmwareImage image;
   if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(image, firmwarePath)) {
     return *refusal;
@@ -30,7 +30,7 @@ UpgradeResult RunForcedUpgrade(Device& device, SequenceView& view,
 // where the upgrade ended.
 template <typename Device>
 UpgradeResult ForceUpgradeSequence(Device& device, SequenceView& view,
-                                   const std::wstring& firmwarePath, uint16_t startId) {
+                                   const std::filesystem::path& firmwarePath, uint16_t startId) {
   auto boxPlacement = view.PlaceMessageBoxes();
   auto awake = view.KeepAwake();
   DisableUpgradeControls(view, startId);

@@ -12,11 +12,12 @@ void DisableUpgradeControls(SequenceView& view, uint16_t startId) {
   view.EnableControl(startId, false);
 }
 
-bool LoadFirmwareImage(FirmwareImage& image, const std::wstring& path) {
+bool LoadFirmwareImage(FirmwareImage& image, const std::filesystem::path& path) {
   return ReadFileBytes(image, path) && !image.empty();
 }
 
-std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image, const std::wstring& path) {
+std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image,
+                                                  const std::filesystem::path& path) {
   if (!PowerSwitchUsable()) {
     return UpgradeResult::kPowerSwitchUnavailable;
   }

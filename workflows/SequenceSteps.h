@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
-#include <string>
 
 #include "platform/FirmwareImage.h"
 #include "workflows/SequenceEnd.h"
@@ -15,12 +15,13 @@
 void DisableUpgradeControls(SequenceView& view, uint16_t startId);
 
 // Reads the whole file into `image`; false when it cannot be read or holds no byte.
-bool LoadFirmwareImage(FirmwareImage& image, const std::wstring& path);
+bool LoadFirmwareImage(FirmwareImage& image, const std::filesystem::path& path);
 
 // The checks of an upgrade before anything is sent: the power switch must work (without the
 // power cycle a transfer would leave the controller in its boot loader), then the image at
 // `path` must read into `image`. The refusal when one fails, else nothing.
-std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image, const std::wstring& path);
+std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image,
+                                                  const std::filesystem::path& path);
 
 // Switches the controller off and on again, with the pauses it needs after each.
 void PowerCycleController(SequenceView& view);

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
-#include <string>
 
 #include "workflows/UpgradeSteps.h"
 
@@ -13,7 +13,8 @@ namespace upgrade_steps {
 // Everything from the checks before anything is sent to the end of the restore. The image is
 // released when this returns, before the outcome is shown.
 template <typename Device>
-UpgradeResult RunUpgrade(Device& device, SequenceView& view, const std::wstring& firmwarePath) {
+UpgradeResult RunUpgrade(Device& device, SequenceView& view,
+                         const std::filesystem::path& firmwarePath) {
   FirmwareImage image;
   if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(image, firmwarePath)) {
     return *refusal;
@@ -39,8 +40,8 @@ UpgradeResult RunUpgrade(Device& device, SequenceView& view, const std::wstring&
 // is the id of the button that started it. Returns where the upgrade ended, for a front-end
 // that reports it beyond the window.
 template <typename Device>
-UpgradeResult UpgradeSequence(Device& device, SequenceView& view, const std::wstring& firmwarePath,
-                              uint16_t startId) {
+UpgradeResult UpgradeSequence(Device& device, SequenceView& view,
+                              const std::filesystem::path& firmwarePath, uint16_t startId) {
   auto boxPlacement = view.PlaceMessageBoxes();
   auto awake = view.KeepAwake();
   DisableUpgradeControls(view, startId);

@@ -86,7 +86,8 @@ int RunStatus(CommandSetting& setting) {
   return read ? kExitSuccess : kExitFailed;
 }
 
-int RunUpdate(CommandSetting& setting, const std::wstring& path, const std::string& shownPath) {
+int RunUpdate(CommandSetting& setting, const std::filesystem::path& path,
+              const std::string& shownPath) {
   const UpgradeResult result = UpgradeSequence(setting.link, setting.view, path, IDC_UPDATE);
   setting.view.FinishLine();
   if (interrupt_guard::PendingSignal() != 0) {
@@ -109,7 +110,7 @@ int RunUpdate(CommandSetting& setting, const std::wstring& path, const std::stri
   return RunRecover(setting, path);
 }
 
-int RunRecover(CommandSetting& setting, const std::wstring& path) {
+int RunRecover(CommandSetting& setting, const std::filesystem::path& path) {
   if (setting.interactive) {
     setting.view.PrintLine("Hold the controller's HOME button down, then press Enter.");
     if (!WaitForEnter(setting)) {

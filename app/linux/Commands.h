@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "device/linux/ProductVexapad.h"
@@ -25,6 +26,7 @@ struct CommandSetting {
 // Prints the version line; 1 when it cannot be read.
 int RunStatus(CommandSetting& setting);
 // The normal upgrade of `path` (shown to the user as `shownPath`).
-int RunUpdate(CommandSetting& setting, const std::wstring& path, const std::string& shownPath);
+int RunUpdate(CommandSetting& setting, const std::filesystem::path& path,
+              const std::string& shownPath);
 // Initialize with HOME held, then, once the boot loader is seen, the forced upgrade.
-int RunRecover(CommandSetting& setting, const std::wstring& path);
+int RunRecover(CommandSetting& setting, const std::filesystem::path& path);

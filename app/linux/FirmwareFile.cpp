@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "platform/FileRead.h"
 #include "platform/FirmwareImage.h"
-#include "platform/linux/Utf8Text.h"
 
 namespace {
 
@@ -44,15 +44,14 @@ std::vector<std::string> ListFirmwareFiles(const std::string& folder) {
   return files;
 }
 
-FirmwareCheck CheckFirmwareFile(const std::string& path, std::wstring* widePath) {
+FirmwareCheck CheckFirmwareFile(const std::string& path) {
   struct stat info {};
   // Only a regular file: reading a pipe or a device node could block or never end.
-  if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-      !FromUtf8(path, *widePath)) {
+  if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
     return FirmwareCheck::kInvalidPath;
   }
   FirmwareImage image;
-  if (!ReadFileBytes(image, *widePath) || image.empty()) {
+  if (!ReadFileBytes(image, std::filesystem::path(path)) || image.empty()) {
     return FirmwareCheck::kUnreadable;
   }
   return FirmwareCheck::kReady;

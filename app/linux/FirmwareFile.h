@@ -9,9 +9,9 @@ std::vector<std::string> ListFirmwareFiles(const std::string& folder);
 
 enum class FirmwareCheck {
   kReady,        // a regular file that reads whole and is not empty
-  kInvalidPath,  // missing, a folder, a device or pipe, or a name that is not UTF-8
+  kInvalidPath,  // missing, a folder, a device or a pipe
   kUnreadable,   // a file that cannot be read, is empty, or is 4 GiB or larger
 };
 
-// Checks `path` as the sequences will read it; `widePath` gets the path as they take it.
-FirmwareCheck CheckFirmwareFile(const std::string& path, std::wstring* widePath);
+// Checks `path` (the bytes the user gave) as the sequences will read it.
+FirmwareCheck CheckFirmwareFile(const std::string& path);

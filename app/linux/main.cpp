@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -60,14 +61,15 @@ int RunCommand(const CommandRequest& request) {
   const bool flashes =
       request.kind == CommandKind::kUpdate || request.kind == CommandKind::kRecover;
   std::string shownPath;
-  std::wstring path;
+  std::filesystem::path path;  // the same bytes, as the sequences take a path
   if (flashes) {
     std::string error;
     if (!ChooseFirmware(request, &shownPath, &error)) {
       return Refuse(error);
     }
-    switch (CheckFirmwareFile(shownPath, &path)) {
+    switch (CheckFirmwareFile(shownPath)) {
       case FirmwareCheck::kReady:
+        path = std::filesystem::path(shownPath);
         break;
       case FirmwareCheck::kInvalidPath:
         return Refuse("Invalid file path: " + shownPath);

@@ -156,6 +156,24 @@ TEST_F(PadwrightCommand, CutOffTransferThenRecoveryInTheSameRunRestoresTheUpdate
   ExpectRestored();  // what the failed update backed up, not the factory blocks
 }
 
+TEST_F(PadwrightCommand, FileNamesAreTheBytesTheUserGave) {
+  // A UTF-8 name, and one in Latin-1 as an old archive may unpack it: neither is converted.
+  for (const std::string name : {"firmw\xC3\xA4re.vxf", "firmw\xE4re.vxf"}) {
+    sim.ClearTranscript();
+    std::rename((folder + "/firmware.vxf").c_str(), (folder + "/" + name).c_str());
+    std::string text;
+    ASSERT_EQ(Run({"update", name}, &text), 0) << text;
+    ExpectImageWritten();
+    std::rename((folder + "/" + name).c_str(), (folder + "/firmware.vxf").c_str());
+  }
+  // The single *.vxf of the folder, found by itself, is taken by the same bytes.
+  std::rename((folder + "/firmware.vxf").c_str(), (folder + "/\xE9.vxf").c_str());
+  sim.ClearTranscript();
+  std::string text;
+  EXPECT_EQ(Run({"update"}, &text), 0) << text;
+  ExpectImageWritten();
+}
+
 TEST_F(PadwrightCommand, FailedUpdateWithoutATerminalNamesTheRecoveryCommand) {
   sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
   std::string text;

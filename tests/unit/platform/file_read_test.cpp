@@ -90,29 +90,29 @@ TEST_F(FileReadTest, ReadsEveryByteOfAFile) {
   }
   fs::path file = Write("fw.vxf", bytes);
   Bytes out = kBefore;
-  ASSERT_TRUE(ReadFileBytes(out, file.wstring()));
+  ASSERT_TRUE(ReadFileBytes(out, file));
   EXPECT_EQ(out, bytes);
   // Reading replaces what `out` held, whatever its size.
   Bytes big(1000, 1);
-  ASSERT_TRUE(ReadFileBytes(big, file.wstring()));
+  ASSERT_TRUE(ReadFileBytes(big, file));
   EXPECT_EQ(big, bytes);
   // A file holding only zeros and 0x1A/0x0D/0x0A bytes comes back unchanged (binary mode).
   Bytes tricky{0x0D, 0x0A, 0x1A, 0x00, 0x0A, 0x0D, 0xFF};
   fs::path other = Write("tricky.vxf", tricky);
-  ASSERT_TRUE(ReadFileBytes(out, other.wstring()));
+  ASSERT_TRUE(ReadFileBytes(out, other));
   EXPECT_EQ(out, tricky);
 }
 
 TEST_F(FileReadTest, RefusesWhatIsNoUsableFile) {
   Bytes out = kBefore;
-  EXPECT_FALSE(ReadFileBytes(out, Write("empty.vxf", {}).wstring()));
-  EXPECT_FALSE(ReadFileBytes(out, (dir / "missing.vxf").wstring()));
-  EXPECT_FALSE(ReadFileBytes(out, dir.wstring()));
+  EXPECT_FALSE(ReadFileBytes(out, Write("empty.vxf", {})));
+  EXPECT_FALSE(ReadFileBytes(out, dir / "missing.vxf"));
+  EXPECT_FALSE(ReadFileBytes(out, dir));
   EXPECT_FALSE(ReadFileBytes(out, L""));
   fs::path noAccess = Write("noaccess.vxf", Bytes(10, 1));
   fs::permissions(noAccess, fs::perms::none);
   if (::geteuid() != 0) {  // root reads whatever the permissions say
-    EXPECT_FALSE(ReadFileBytes(out, noAccess.wstring()));
+    EXPECT_FALSE(ReadFileBytes(out, noAccess));
   }
   EXPECT_EQ(out, kBefore);
 }
@@ -124,7 +124,7 @@ TEST_F(FileReadTest, RefusesFilesOfFourGibibytesOrMore) {
   std::error_code error;
   fs::resize_file(huge, 0x100000000ull, error);  // sparse: no disk space used
   if (!error) {
-    EXPECT_FALSE(ReadFileBytes(out, huge.wstring()));
+    EXPECT_FALSE(ReadFileBytes(out, huge));
   }
   MisreportingBuffer fourGiB(0x100000000ll, 0);
   std::istream fourGiBStream(&fourGiB);
