@@ -21,6 +21,9 @@ class CVexapadT {
   // Called after each acknowledged data packet as (bytes done, image size), with the device
   // mutex held: it must not call back into this object.
   using ProgressCallback = std::function<void(size_t, size_t)>;
+  // Called once the boot loader is open, right before the first data packet (the packet
+  // that erases the controller's firmware and configuration), with the device mutex held.
+  using TransferStartCallback = std::function<void()>;
 
   // Both transports are constructed from the same arguments (none for the HID transport).
   template <typename... Args>
@@ -125,7 +128,8 @@ class CVexapadT {
   // waits up to `timeoutMs` for it to appear, streams 58-byte packets each acknowledged
   // before the next, then the end packet. True only when every data packet and the end
   // packet were acknowledged. An empty image is refused before anything is opened.
-  bool Upgrade(unsigned char* data, size_t size, ProgressCallback progress, int timeoutMs) {
+  bool Upgrade(unsigned char* data, size_t size, ProgressCallback progress, int timeoutMs,
+               const TransferStartCallback& transferStarts = nullptr) {
     if (data == nullptr || size == 0) {
       return false;
     }
@@ -134,6 +138,9 @@ class CVexapadT {
     if (!WaitForBootLoader(timeoutMs)) {
       bootTransport.CloseDevice();  // a failed open may have left its events behind
       return false;
+    }
+    if (transferStarts) {
+      transferStarts();
     }
     const bool allSent = SendImage(data, size, progress);
     // The end packet goes out even after a data packet failed, as the boot loader expects

@@ -29,6 +29,12 @@ std::atomic<Clock*> boundClock{nullptr};
 
 }  // namespace
 
+int64_t Clock::UtcMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 Clock& GetClock() {
   Clock* clock = boundClock.load(std::memory_order_acquire);
   return clock ? *clock : DefaultClock();

@@ -26,9 +26,11 @@ CFrameDlg::CFrameDlg()
       fullRect{},
       collapsedRect{},
       upgradeRunning(false),
+      shutdownHeld(false),
       selectThread(0),
       selectRunning(false),
       closePending(false),
+      firstRefreshDone(false),
       shutdownBlocked(false) {}
 
 CFrameDlg::~CFrameDlg() {
@@ -52,7 +54,8 @@ const MessageMap* CFrameDlg::ClassMessageMap() {
       MessageRow<CFrameDlg>(WM_CLOSE, &CFrameDlg::OnCloseRequest),
       MessageRow<CFrameDlg>(WM_TIMER, &CFrameDlg::OnCloseRetry),
       MessageRow<CFrameDlg>(WM_QUERYENDSESSION, &CFrameDlg::OnQueryEndSession),
-      MessageRow<CFrameDlg>(kUpgradeEndedMessage, &CFrameDlg::OnUpgradeEnded),
+      MessageRow<CFrameDlg>(kShutdownHoldMessage, &CFrameDlg::OnShutdownHold),
+      MessageRow<CFrameDlg>(kOfferRestoreMessage, &CFrameDlg::OnOfferRestore),
       EndOfMap(),
   };
   static const MessageMap map = {&CDialogBase::ClassMessageMap, rows};
@@ -101,10 +104,18 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
 LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
   uint8_t block[33] = {};
   std::wstring text = L"Firmware Version: Error";
-  if (vexapad.ReadGlobalConfig(block, 33, 100)) {
+  const bool read = vexapad.ReadGlobalConfig(block, 33, 100);
+  if (read) {
     text = FormatString(L"Firmware Version: %d Mode: %d", block[0], block[12]);
   }
   SetItemText(IDC_VERSION, text);
+  if (!firstRefreshDone) {
+    firstRefreshDone = true;
+    if (read) {
+      // Asked once the version shows, from the loop rather than inside this handler.
+      PostMessageW(hwnd, kOfferRestoreMessage, 0, 0);
+    }
+  }
   return 1;
 }
 

@@ -9,12 +9,14 @@
 //    if StartWorker returns false nothing runs and the handler undoes what it set;
 //  - `body` runs on a detached thread; once it returns the worker must not touch this object
 //    (StartWorker's wrapper then tells the window that the worker is gone);
-//  - the Update and Force update handlers set `upgradeRunning` together with `busy`, and
-//    their worker clears it together with `busy`: while it is set closing the window is
-//    refused and so is the end of the session (a shutdown block reason is held and
-//    WM_QUERYENDSESSION is answered FALSE), because an interrupted transfer can leave the
-//    controller without firmware. Whoever changes the flag has the window thread follow it
-//    (FollowUpgradeRunning, or kUpgradeEndedMessage from a worker);
+//  - the Update and Force update handlers (and the start-up restore) set `upgradeRunning`
+//    together with `busy`, and their worker clears it together with `busy`: while it is set
+//    closing the window is refused, because an interrupted transfer can leave the controller
+//    without firmware;
+//  - while such a worker works on the controller (not while its outcome box waits) it sets
+//    `shutdownHeld`: the end of the session is refused then (a shutdown block reason is held
+//    and WM_QUERYENDSESSION is answered FALSE). The worker has the window thread follow the
+//    flag with kShutdownHoldMessage;
 //  - any other long wait polls CloseRequested() (at least once a second) and ends early,
 //    without touching the window, once it is true. Steps that must not be cut short (a power
 //    cycle) simply run to their end: the process waits for them.
@@ -36,9 +38,12 @@ class CFrameDlg : public CDialogBase {
   // Sent by the Select worker to the window thread: wParam nonzero when a file was chosen,
   // lParam the const std::wstring* of its path. The window thread takes it into firmwarePath.
   static constexpr UINT kFileChosenMessage = WM_APP + 1;
-  // Sent by an upgrade worker once it has cleared `upgradeRunning`: the window thread lets
-  // the session end again.
-  static constexpr UINT kUpgradeEndedMessage = WM_APP + 2;
+  // Sent by an upgrade worker once it has changed `shutdownHeld`: the window thread takes or
+  // gives up the shutdown block reason.
+  static constexpr UINT kShutdownHoldMessage = WM_APP + 2;
+  // Posted after the first version read that found the controller in normal mode: the window
+  // thread offers to write back a saved backup that never went back.
+  static constexpr UINT kOfferRestoreMessage = WM_APP + 3;
 
   CFrameDlg();
   // Waits for the workers (WaitForWorkers) before anything of the object goes away.
@@ -65,13 +70,16 @@ class CFrameDlg : public CDialogBase {
   LRESULT OnCloseRequest(WPARAM wParam, LPARAM lParam);
   // WM_TIMER of the deferred close: asks again.
   LRESULT OnCloseRetry(WPARAM wParam, LPARAM lParam);
-  // WM_QUERYENDSESSION: FALSE while an upgrade runs (a shutdown or restart would cut the
-  // transfer off), TRUE otherwise.
+  // WM_QUERYENDSESSION: FALSE while an upgrade works on the controller (a shutdown or restart
+  // would cut the transfer off), TRUE otherwise.
   LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
-  LRESULT OnUpgradeEnded(WPARAM wParam, LPARAM lParam);
-  // Window thread: holds the shutdown block reason while `upgradeRunning` is set and gives
-  // it up once the flag is clear (Windows accepts both calls only from the window's thread).
-  void FollowUpgradeRunning();
+  LRESULT OnShutdownHold(WPARAM wParam, LPARAM lParam);
+  // Window thread: holds the shutdown block reason while `shutdownHeld` is set and gives it
+  // up once the flag is clear (Windows accepts both calls only from the window's thread).
+  void FollowShutdownHold();
+  // Asks once whether to write back the newest saved backup, when it never went back; Yes
+  // starts the restore on a worker (body with the update workflows).
+  LRESULT OnOfferRestore(WPARAM wParam, LPARAM lParam);
 
   // Centres `window` on the primary screen, keeping its size (no work-area clamping).
   BOOL CenterOnScreen(HWND window);
@@ -96,6 +104,8 @@ class CFrameDlg : public CDialogBase {
   RECT collapsedRect;
   // An upgrade or forced upgrade holds `busy`: closing is refused meanwhile.
   std::atomic<bool> upgradeRunning;
+  // An upgrade works on the controller: the session may not end meanwhile.
+  std::atomic<bool> shutdownHeld;
 
  private:
   void SelectWorker(std::wstring path);
@@ -108,6 +118,8 @@ class CFrameDlg : public CDialogBase {
   // waits for that.
   bool selectRunning;
   bool closePending;
+  // Window thread only: the version has been read once (the start-up offer follows it).
+  bool firstRefreshDone;
   // Window thread only: the shutdown block reason is held.
   bool shutdownBlocked;
 };

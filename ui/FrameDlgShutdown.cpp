@@ -13,22 +13,22 @@ constexpr wchar_t kShutdownBlockReason[] =
 
 LRESULT CFrameDlg::OnQueryEndSession(WPARAM, LPARAM) {
   // A plain 0 would mean "not handled" and let the dialog manager answer TRUE.
-  return upgradeRunning ? kResultFalse : TRUE;
+  return shutdownHeld ? kResultFalse : TRUE;
 }
 
-LRESULT CFrameDlg::OnUpgradeEnded(WPARAM, LPARAM) {
-  FollowUpgradeRunning();
+LRESULT CFrameDlg::OnShutdownHold(WPARAM, LPARAM) {
+  FollowShutdownHold();
   return 1;
 }
 
-void CFrameDlg::FollowUpgradeRunning() {
+void CFrameDlg::FollowShutdownHold() {
   HWND window = hwnd;
   if (window == nullptr) {
     return;
   }
   // Reads the flag as it is now, so a late notice from an ended upgrade cannot drop the
   // block that a next upgrade has just taken.
-  bool running = upgradeRunning;
+  bool running = shutdownHeld;
   if (running && !shutdownBlocked) {
     shutdownBlocked = ShutdownBlockReasonCreate(window, kShutdownBlockReason) != FALSE;
   } else if (!running && shutdownBlocked) {

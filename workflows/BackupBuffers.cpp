@@ -3,3 +3,5 @@
 
 ButtonConfig savedButtonConfig;
 GlobalConfig savedGlobalConfig;
+std::string savedButtonBackupName;
+std::string savedGlobalBackupName;

@@ -1,6 +1,7 @@
-// Backing up the controller's configuration into the process-wide copies. Each block is read
-// into a scratch copy first: only a complete read replaces the saved copy and marks it held,
-// so a read that fails part-way never spoils a good copy made earlier in the run.
+// Backing up the controller's configuration into the process-wide copies, and keeping those
+// copies on disk. Each block is read into a scratch copy first: only a complete read
+// replaces the saved copy and marks it held, so a read that fails part-way never spoils a
+// good copy made earlier in the run.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,9 @@ namespace backup_steps {
 // How long each backup waits for the controller to appear.
 inline constexpr uint32_t kBackupOpenMs = 1000;
 
+// What a backup that cannot be kept on disk shows.
+inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration backup!";
+
 template <typename Device>
 bool BackUpButtonConfig(Device& device, SequenceView& view) {
   ButtonConfig copy{};
@@ -21,6 +25,7 @@ bool BackUpButtonConfig(Device& device, SequenceView& view) {
     return false;
   }
   savedButtonConfig = copy;
+  savedButtonBackupName.clear();  // not on disk until saved
   view.SetButtonConfigBackedUp(true);
   return true;
 }
@@ -32,8 +37,13 @@ bool BackUpGlobalConfig(Device& device, SequenceView& view) {
     return false;
   }
   savedGlobalConfig = copy;
+  savedGlobalBackupName.clear();
   view.SetGlobalConfigBackedUp(true);
   return true;
 }
+
+// Saves the blocks just read (the global block, the button table, or both) as one new
+// backup on disk, and notes its name beside those copies. False when it could not be saved.
+bool SaveCopies(bool global, bool buttons);
 
 }  // namespace backup_steps

@@ -16,17 +16,23 @@ namespace initialize_steps {
 inline constexpr unsigned kBootLoaderPolls = 15;
 inline constexpr uint32_t kPollIntervalMs = 1000;
 
-// Backs up both blocks, each on its own. A block that cannot be read keeps the copy (and
-// flag) that an earlier backup of this run left, so a controller that has lost its
-// configuration never replaces the user's; the sequence goes on either way.
+// Backs up both blocks, each on its own, and keeps what it read on disk. A block that cannot
+// be read keeps the copy (and flag) that an earlier backup of this run left, so a controller
+// that has lost its configuration never replaces the user's; the sequence goes on either
+// way, also when the copy cannot be saved: it is the way back for a controller in trouble.
 template <typename Device>
 void BackUpWhatAnswers(Device& device, SequenceView& view) {
   view.SetStatus(L"Backup config.....");
-  if (!backup_steps::BackUpButtonConfig(device, view)) {
+  const bool buttons = backup_steps::BackUpButtonConfig(device, view);
+  if (!buttons) {
     view.SetStatus(L"Backup button config failed!");
   }
-  if (!backup_steps::BackUpGlobalConfig(device, view)) {
+  const bool global = backup_steps::BackUpGlobalConfig(device, view);
+  if (!global) {
     view.SetStatus(L"Backup global config failed!");
+  }
+  if ((buttons || global) && !backup_steps::SaveCopies(global, buttons)) {
+    view.SetStatus(backup_steps::kBackupNotSaved);
   }
 }
 

@@ -32,6 +32,8 @@ class SequenceView {
   // Shows a message box owned by the main window; returns once the user has dismissed it.
   virtual void ShowOutcome(const std::wstring& text, const std::wstring& caption,
                            MessageIcon icon) = 0;
+  // Shows a warning box with Retry and Cancel owned by the main window; true for Retry.
+  virtual bool OfferRetry(const std::wstring& text, const std::wstring& caption) = 0;
   // Posts the Refresh command to the window, so the version line is read again there.
   virtual void PostRefresh() = 0;
   // Lets the window start another sequence.
@@ -47,7 +49,9 @@ class SequenceView {
 
   // Centres the message boxes that this thread shows over the main window while held.
   virtual std::unique_ptr<SequenceScope> PlaceMessageBoxes() = 0;
-  // Keeps the system from sleeping while held.
+  // Keeps the system from sleeping while held, and for an upgrade also holds off the end of
+  // the session. Held only while the controller is being worked on: released before an
+  // outcome box waits for the user.
   virtual std::unique_ptr<SequenceScope> KeepAwake() = 0;
   // True once the window is closing; a long wait gives up then.
   virtual bool CloseRequested() = 0;

@@ -1,5 +1,6 @@
-// The normal firmware upgrade that the Update button starts on a worker thread: backup,
-// transfer, power cycle, restore, version, save and mode, then the outcome.
+// The normal firmware upgrade that the Update button starts on a worker thread: backup (kept
+// on disk before anything is sent), transfer, power cycle, restore, version, save and mode,
+// then the outcome.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +11,12 @@
 
 namespace upgrade_steps {
 
-// Everything from the checks before anything is sent to the end of the restore. The image is
-// released when this returns, before the outcome is shown.
+// Everything from the checks before anything is sent to the end of the restore; `plan` gets
+// what the restore writes back. The image is released when this returns, before the outcome
+// is shown.
 template <typename Device>
 UpgradeResult RunUpgrade(Device& device, SequenceView& view,
-                         const std::filesystem::path& firmwarePath) {
+                         const std::filesystem::path& firmwarePath, RestorePlan& plan) {
   FirmwareImage image;
   if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(image, firmwarePath)) {
     return *refusal;
@@ -30,8 +32,14 @@ UpgradeResult RunUpgrade(Device& device, SequenceView& view,
     view.SetStatus(L"Backup global config failed!");
     return UpgradeResult::kFailed;
   }
+  // The transfer erases the controller's own copy: without one on disk, a cut transfer or a
+  // closed program would lose the user's configuration for good.
+  if (!backup_steps::SaveCopies(true, true)) {
+    return UpgradeResult::kBackupNotSaved;
+  }
+  plan = PlanFromThisRun(view);
   view.SetStatus(L"Ready, please wait...");
-  return TransferAndRestore(device, view, image, startMs);
+  return TransferAndRestore(device, view, image, startMs, plan);
 }
 
 }  // namespace upgrade_steps
@@ -45,8 +53,13 @@ UpgradeResult UpgradeSequence(Device& device, SequenceView& view,
   auto boxPlacement = view.PlaceMessageBoxes();
   auto awake = view.KeepAwake();
   DisableUpgradeControls(view, startId);
-  UpgradeResult result = upgrade_steps::RunUpgrade(device, view, firmwarePath);
-  ShowUpgradeOutcome(view, result);
+  RestorePlan plan;
+  UpgradeResult result = upgrade_steps::RunUpgrade(device, view, firmwarePath, plan);
+  awake.reset();  // the device steps are over: nothing to hold while a box waits
+  result = ShowUpgradeOutcome(view, result, [&] {
+    auto again = view.KeepAwake();
+    return upgrade_steps::RestoreAndRecord(device, view, plan);
+  });
   // The hook goes before the window is free again: a next upgrade installs its own, and the
   // one variable that holds the installed hook must not be unhooked under it.
   boxPlacement.reset();

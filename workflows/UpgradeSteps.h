@@ -12,6 +12,7 @@
 #include "workflows/BackupBuffers.h"
 #include "workflows/BackupSteps.h"
 #include "workflows/ProgressDisplay.h"
+#include "workflows/RestorePlan.h"
 #include "workflows/SequenceEnd.h"
 #include "workflows/SequenceSteps.h"
 #include "workflows/SequenceView.h"
@@ -26,13 +27,26 @@ inline constexpr uint32_t kModeOpenMs = 1000;
 inline constexpr int kBootLoaderWaitMs = 10000;
 // The new firmware takes back the saved mode from this version on.
 inline constexpr uint8_t kFirstVersionWithMode = 3;
+// A restore write that is not answered is sent again (the controller opened afresh) before
+// the restore counts as failed: one lost reply must not cost the user's configuration.
+inline constexpr int kRestoreWriteTries = 3;
+
+template <typename Write>
+bool WriteWithRetries(Write write) {
+  for (int attempt = 0; attempt < kRestoreWriteTries; ++attempt) {
+    if (write()) {
+      return true;
+    }
+  }
+  return false;
+}
 
 // Reads the running firmware's version and has the controller store its configuration; from
-// version 3 on, gives it back the mode saved before the transfer, when a global copy holds
-// one. A failed version read ends the steps: without a version there is nothing to decide
-// the mode by. True when every step that ran succeeded (the save's answer is not needed).
+// version 3 on, gives it back the mode of the global copy restored, when there is one. A
+// failed version read ends the steps: without a version there is nothing to decide the mode
+// by. True when every step that ran succeeded (the save's answer is not needed).
 template <typename Device>
-bool RestoreMode(Device& device, SequenceView& view, bool modeSaved) {
+bool RestoreMode(Device& device, SequenceView& view, const RestorePlan& plan) {
   view.SetStatus(L"Get current version...");
   GlobalConfig running{};
   if (!device.ReadGlobalConfig(running.data(), kGlobalConfigSize, kVersionOpenMs)) {
@@ -40,14 +54,14 @@ bool RestoreMode(Device& device, SequenceView& view, bool modeSaved) {
   }
   view.SetStatus(L"Save config...");
   device.SaveConfig(kSaveOpenMs);  // a controller that did not answer still runs; go on
-  // Without a complete global copy the saved mode byte is nothing the user ever had.
-  if (FirmwareVersion(running) < kFirstVersionWithMode || !modeSaved) {
+  // Without a global copy there is no mode the user ever had.
+  if (FirmwareVersion(running) < kFirstVersionWithMode || !plan.global) {
     return true;
   }
-  uint8_t mode = ControllerMode(savedGlobalConfig);
+  uint8_t mode = ControllerMode(*plan.global);
   view.SetStatus(FormatString(L"Recovery mode: %d", static_cast<int>(mode)));
   SleepMs(1000);
-  if (!device.SetMode(mode, kModeOpenMs)) {
+  if (!WriteWithRetries([&] { return device.SetMode(mode, kModeOpenMs); })) {
     view.SetStatus(L"Recovery mode failed!");
     return false;
   }
@@ -55,49 +69,62 @@ bool RestoreMode(Device& device, SequenceView& view, bool modeSaved) {
   return true;
 }
 
-// Writes back the blocks chosen, global block first, then restores the mode. A block that
-// cannot be written ends the steps there. True when all of it went back.
+// Writes back the blocks of the plan, global block first, then restores the mode. A block
+// that cannot be written ends the steps there. True when all of it went back.
 template <typename Device>
-bool RestoreConfiguration(Device& device, SequenceView& view, bool global, bool buttons) {
+bool RestoreConfiguration(Device& device, SequenceView& view, const RestorePlan& plan) {
   view.SetStatus(L"Recovery config.....");
-  if (global) {
+  if (plan.global) {
     view.SetStatus(L"Recovery global config...");
-    if (!device.WriteGlobalConfig(savedGlobalConfig.data(), kGlobalConfigSize, kRestoreOpenMs)) {
+    if (!WriteWithRetries([&] {
+          return device.WriteGlobalConfig(plan.global->data(), kGlobalConfigSize, kRestoreOpenMs);
+        })) {
       view.SetStatus(L"Recovery global failed");
       return false;
     }
     view.SetStatus(L"Recovery global ok");
   }
-  if (buttons) {
+  if (plan.buttons) {
     view.SetStatus(L"Recovery button config...");
-    if (!device.WriteButtonConfig(savedButtonConfig.data(), kRestoreOpenMs)) {
+    if (!WriteWithRetries(
+            [&] { return device.WriteButtonConfig(plan.buttons->data(), kRestoreOpenMs); })) {
       view.SetStatus(L"Recovery config failed");
       return false;
     }
     view.SetStatus(L"Recovery config ok!");
   }
-  return RestoreMode(device, view, global);
+  return RestoreMode(device, view, plan);
 }
 
-// Sends the image, power-cycles the controller and writes back every block of which this
-// run holds a complete copy (the normal upgrade has just made both). Once the image is
-// across the upgrade has succeeded; a restore that fails only makes that success a warned one.
+// The restore, and what it means for the saved backups: once all of it went back, they no
+// longer need to go back. True when all of it went back.
+template <typename Device>
+bool RestoreAndRecord(Device& device, SequenceView& view, const RestorePlan& plan) {
+  if (!RestoreConfiguration(device, view, plan)) {
+    return false;
+  }
+  MarkBackups(plan, BackupState::kWrittenBack);
+  return true;
+}
+
+// Sends the image, power-cycles the controller and writes back the plan's copies. The first
+// data packet erases the controller's own copy, so from then on the plan's saved backups
+// are pending. Once the image is across the upgrade has succeeded; a restore that fails only
+// makes that success a warned one.
 template <typename Device>
 UpgradeResult TransferAndRestore(Device& device, SequenceView& view, FirmwareImage& image,
-                                 const uint32_t& startMs) {
+                                 const uint32_t& startMs, const RestorePlan& plan) {
   uint32_t lastUpdateMs = NowMs();
   if (!device.Upgrade(image.data(), image.size(), MakeProgressCallback(view, startMs, lastUpdateMs),
-                      kBootLoaderWaitMs)) {
+                      kBootLoaderWaitMs, [&plan] { MarkBackups(plan, BackupState::kPending); })) {
     return UpgradeResult::kFailed;
   }
   PowerCycleController(view);
-  const bool global = view.GlobalConfigBackedUp();
-  const bool buttons = view.ButtonConfigBackedUp();
-  if (!global && !buttons) {
+  if (plan.Empty()) {
     return UpgradeResult::kSucceeded;  // nothing was ever read, so nothing is missing
   }
-  return RestoreConfiguration(device, view, global, buttons) ? UpgradeResult::kSucceeded
-                                                             : UpgradeResult::kRestoreFailed;
+  return RestoreAndRecord(device, view, plan) ? UpgradeResult::kSucceeded
+                                              : UpgradeResult::kRestoreFailed;
 }
 
 }  // namespace upgrade_steps

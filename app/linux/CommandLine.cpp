@@ -34,9 +34,13 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
     return false;
   }
   const std::string& command = operands[0];
-  const size_t maxOperands = command == "status" ? 1 : 2;
+  const size_t maxOperands = command == "status" || command == "backups" ? 1 : 2;
   if (command == "status") {
     parsed.kind = CommandKind::kStatus;
+  } else if (command == "backups") {
+    parsed.kind = CommandKind::kBackups;
+  } else if (command == "restore") {
+    parsed.kind = CommandKind::kRestore;
   } else if (command == "update") {
     parsed.kind = CommandKind::kUpdate;
   } else if (command == "recover") {
@@ -50,7 +54,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
     return false;
   }
   if (operands.size() == 2) {
-    parsed.firmwarePath = operands[1];
+    (parsed.kind == CommandKind::kRestore ? parsed.backupPath : parsed.firmwarePath) = operands[1];
   }
   *request = parsed;
   return true;
@@ -66,7 +70,11 @@ std::string UsageText() {
          "                  (default: the single *.vxf file in the current folder),\n"
          "                  power-cycle the controller and restore the configuration\n"
          "  recover [FILE]  for a controller the update left unusable: hold HOME while it\n"
-         "                  is power-cycled into its boot loader, then write FILE again\n"
+         "                  is power-cycled into its boot loader, then write FILE again and\n"
+         "                  restore the configuration saved before (also by an earlier run)\n"
+         "  restore [BACKUP]  write the newest saved configuration backup (or the file\n"
+         "                  BACKUP) back to a controller in normal mode\n"
+         "  backups         list the saved configuration backups, newest first\n"
          "\n"
          "Options:\n"
          "  -h, --help      show this text\n"
@@ -74,10 +82,14 @@ std::string UsageText() {
          "  -v, --verbose   list every HID device examined, and say what was not available\n"
          "\n"
          "update and recover switch the controller's power through /dev/mem: run them as root.\n"
+         "Before anything is sent, update saves the configuration it read to\n"
+         "/var/lib/padwright/backups (as root; else ~/.local/state/padwright/backups).\n"
          "Ctrl+C stops the command until the controller is restarted into its boot loader;\n"
          "from then until its configuration is restored it is put off.\n"
          "\n"
-         "Exit status: 0 success, 1 the update or the read failed, 2 refused before the\n"
-         "controller was touched (usage, file, no access to the power switch), 3 another\n"
-         "instance is running, 128+N stopped by signal N.\n";
+         "Exit status: 0 success, 1 the update, the read or the restore failed, 2 refused\n"
+         "before anything was sent (usage, file, no access to the power switch, the\n"
+         "configuration backup could not be saved, no valid backup to restore), 3 another\n"
+         "instance is running, 4 the firmware went in but the configuration is not back\n"
+         "(padwright restore writes it later), 128+N stopped by signal N.\n";
 }

@@ -1,15 +1,17 @@
-// The padwright command's arguments: one command (status, update, recover), an optional
-// firmware file, and the options --help, --version and --verbose.
+// The padwright command's arguments: one command (status, update, recover, restore,
+// backups), an optional firmware file or backup, and the options --help, --version and
+// --verbose.
 #pragma once
 
 #include <string>
 #include <vector>
 
-enum class CommandKind { kHelp, kVersion, kStatus, kUpdate, kRecover };
+enum class CommandKind { kHelp, kVersion, kStatus, kUpdate, kRecover, kRestore, kBackups };
 
 struct CommandRequest {
   CommandKind kind = CommandKind::kHelp;
   std::string firmwarePath;  // empty: the single *.vxf of the current folder
+  std::string backupPath;    // restore: empty for the newest saved backup
   bool verbose = false;
 };
 

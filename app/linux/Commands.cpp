@@ -37,15 +37,29 @@ void ShowVersionAfterSequence(CommandSetting& setting) {
 int ExitStatusOf(UpgradeResult result) {
   switch (result) {
     case UpgradeResult::kSucceeded:
-    case UpgradeResult::kRestoreFailed:  // the firmware is in; the outcome said what was not
       return kExitSuccess;
+    case UpgradeResult::kRestoreFailed:  // the firmware is in, the configuration is not back
+      return kExitConfigurationNotRestored;
     case UpgradeResult::kPowerSwitchUnavailable:
     case UpgradeResult::kImageUnreadable:
+    case UpgradeResult::kBackupNotSaved:
       return kExitRefused;
     case UpgradeResult::kFailed:
       break;
   }
   return kExitFailed;
+}
+
+// What the sequence's outcome leaves unsaid on a terminal: why the backup could not be
+// saved, and how the configuration goes back later.
+void ExplainResult(CommandSetting& setting, UpgradeResult result) {
+  if (result == UpgradeResult::kBackupNotSaved) {
+    setting.view.PrintLine("padwright: " + setting.backups.LastError());
+  } else if (result == UpgradeResult::kRestoreFailed) {
+    setting.view.PrintLine(
+        "The configuration is kept in a saved backup; write it back later with: padwright "
+        "restore");
+  }
 }
 
 // Waits for Enter on the terminal; false at the end of input.
@@ -58,12 +72,16 @@ bool WaitForEnter(CommandSetting& setting) {
   return true;
 }
 
-bool AskYes(CommandSetting& setting, const std::string& question) {
-  std::fprintf(stdout, "%s [y/N] ", question.c_str());
+// The answer typed before Enter; `fallback` for an empty one or the end of input.
+bool Ask(CommandSetting& setting, const std::string& question, bool fallback) {
+  std::fprintf(stdout, "%s %s ", question.c_str(), fallback ? "[Y/n]" : "[y/N]");
   std::fflush(stdout);
   std::string answer;
   for (int c = std::fgetc(setting.in); c != '\n' && c != EOF; c = std::fgetc(setting.in)) {
     answer += static_cast<char>(c);
+  }
+  if (answer.empty()) {
+    return fallback;
   }
   return answer == "y" || answer == "Y" || answer == "yes";
 }
@@ -86,12 +104,24 @@ int RunStatus(CommandSetting& setting) {
   return read ? kExitSuccess : kExitFailed;
 }
 
+bool AskRestoreAgain(CommandSetting& setting) {
+  if (!setting.interactive || interrupt_guard::PendingSignal() != 0) {
+    return false;
+  }
+  return Ask(setting, "Write the saved configuration again?", true);
+}
+
 int RunUpdate(CommandSetting& setting, const std::filesystem::path& path,
               const std::string& shownPath) {
   const UpgradeResult result = UpgradeSequence(setting.link, setting.view, path, IDC_UPDATE);
   setting.view.FinishLine();
+  ExplainResult(setting, result);
   if (interrupt_guard::PendingSignal() != 0) {
-    return ExitStatusOf(result);  // put off during the flash: stop now, ask nothing more
+    // Put off during the flash: stop now, ask nothing more, but say how to go on.
+    if (result == UpgradeResult::kFailed) {
+      setting.view.PrintLine("To bring the controller back, run: padwright recover " + shownPath);
+    }
+    return ExitStatusOf(result);
   }
   ShowVersionAfterSequence(setting);
   if (result != UpgradeResult::kFailed) {
@@ -102,7 +132,7 @@ int RunUpdate(CommandSetting& setting, const std::filesystem::path& path,
     setting.view.PrintLine("Run: padwright recover " + shownPath);
     return kExitFailed;
   }
-  if (!AskYes(setting, "Start the recovery now?")) {
+  if (!Ask(setting, "Start the recovery now?", false)) {
     setting.view.PrintLine("Later, run: padwright recover " + shownPath);
     return kExitFailed;
   }
@@ -135,6 +165,7 @@ int RunRecover(CommandSetting& setting, const std::filesystem::path& path) {
   const UpgradeResult result =
       ForceUpgradeSequence(setting.link, setting.view, path, IDC_FORCE_UPDATE);
   setting.view.FinishLine();
+  ExplainResult(setting, result);
   if (interrupt_guard::PendingSignal() == 0) {
     ShowVersionAfterSequence(setting);
   }

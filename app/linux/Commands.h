@@ -1,5 +1,6 @@
-// The three commands of padwright over the controller link and the terminal view: status,
-// update (with the offer of the recovery after a failure) and recover.
+// The commands of padwright over the controller link and the terminal view: status, update
+// (with the offer of the recovery after a failure), recover, and the saved backups' restore
+// and list.
 #pragma once
 
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "device/linux/ProductVexapad.h"
+#include "platform/linux/PosixBackupFolder.h"
 #include "workflows/linux/TerminalView.h"
 
 // Exit statuses of the command.
@@ -14,10 +16,12 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitRefused = 2;
 inline constexpr int kExitAnotherInstance = 3;
+inline constexpr int kExitConfigurationNotRestored = 4;
 
 struct CommandSetting {
   CVexapad& link;
   TerminalView& view;
+  PosixBackupFolder& backups;  // bound as the process's backup folder
   // stdin and stdout are a terminal: the command may ask and wait for answers.
   bool interactive = false;
   FILE* in = stdin;
@@ -30,3 +34,13 @@ int RunUpdate(CommandSetting& setting, const std::filesystem::path& path,
               const std::string& shownPath);
 // Initialize with HOME held, then, once the boot loader is seen, the forced upgrade.
 int RunRecover(CommandSetting& setting, const std::filesystem::path& path);
+// Writes the newest saved backup, or the backup file `path`, to the controller.
+int RunRestore(CommandSetting& setting, const std::string& path);
+// Lists the saved backups, newest first.
+int RunBackups(CommandSetting& setting);
+
+// When the newest saved backup never went back and the controller answers in normal mode,
+// one line that names `padwright restore`.
+void NoticePendingBackup(CommandSetting& setting);
+// The terminal's question after a restore failed: try once more? (Y is the default.)
+bool AskRestoreAgain(CommandSetting& setting);

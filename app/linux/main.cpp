@@ -20,6 +20,7 @@
 #include "app/linux/SleepInhibitor.h"
 #include "device/linux/HidrawScan.h"
 #include "padwright/Version.h"
+#include "platform/BackupFolder.h"
 #include "platform/linux/DevMemPhysicalMemory.h"
 #include "platform/linux/MonotonicClock.h"
 
@@ -57,6 +58,8 @@ int RunCommand(const CommandRequest& request) {
   BindPhysicalMemory(&memory);
   FILE* log = request.verbose ? stderr : nullptr;
   SetHidrawScanLog(log);
+  PosixBackupFolder backups(PosixBackupFolder::DefaultPath());
+  BindBackupFolder(&backups);
 
   const bool flashes =
       request.kind == CommandKind::kUpdate || request.kind == CommandKind::kRecover;
@@ -76,6 +79,22 @@ int RunCommand(const CommandRequest& request) {
       case FirmwareCheck::kUnreadable:
         return Refuse("Read firmware file failed! (" + shownPath + ")");
     }
+  }
+
+  static CVexapad link;
+  TerminalViewHooks hooks;
+  hooks.flashBegins = interrupt_guard::BeginFlash;
+  hooks.flashEnds = interrupt_guard::EndFlash;
+  hooks.keepAwake = [log] { return InhibitSleep(log); };
+  hooks.stopRequested = [] { return interrupt_guard::PendingSignal() != 0; };
+  CommandSetting* asking = nullptr;
+  hooks.askRetry = [&asking] { return asking != nullptr && AskRestoreAgain(*asking); };
+  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks));
+  CommandSetting setting{link, view, backups,
+                         isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1};
+  asking = &setting;
+  if (request.kind == CommandKind::kBackups) {
+    return RunBackups(setting);  // only reads files: no lock, the controller untouched
   }
 
   InstanceLock lock;
@@ -100,22 +119,18 @@ int RunCommand(const CommandRequest& request) {
     }
   }
 
-  static CVexapad link;
-  TerminalViewHooks hooks;
-  hooks.flashBegins = interrupt_guard::BeginFlash;
-  hooks.flashEnds = interrupt_guard::EndFlash;
-  hooks.keepAwake = [log] { return InhibitSleep(log); };
-  hooks.stopRequested = [] { return interrupt_guard::PendingSignal() != 0; };
-  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks));
-  CommandSetting setting{link, view, isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1};
-
   switch (request.kind) {
     case CommandKind::kStatus:
+      NoticePendingBackup(setting);
       return RunStatus(setting);
     case CommandKind::kUpdate:
+      NoticePendingBackup(setting);
       return RunUpdate(setting, path, shownPath);
     case CommandKind::kRecover:
+      NoticePendingBackup(setting);
       return RunRecover(setting, path);
+    case CommandKind::kRestore:
+      return RunRestore(setting, request.backupPath);
     default:
       return kExitRefused;
   }

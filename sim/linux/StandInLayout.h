@@ -13,9 +13,13 @@ namespace standin {
 inline constexpr char kRootVariable[] = "PADWRIGHT_STANDIN_ROOT";
 
 // Paths the stand-in serves from the folder: sysfs's hidraw class as a plain tree, the lock
-// folder, /dev/mem as a one-page file, and the hidraw nodes through the host's socket.
+// folder, root's backup folder, /dev/mem as a one-page file, and the hidraw nodes through
+// the host's socket.
 inline constexpr char kSysfsClass[] = "/sys/class/hidraw";
 inline constexpr char kLockFolder[] = "/run/lock";
+// root's saved configuration backups: a run as root (as CI runs the tests) keeps them in the
+// folder instead of the machine's /var/lib.
+inline constexpr char kStateFolder[] = "/var/lib/padwright";
 inline constexpr char kDevMem[] = "/dev/mem";
 inline constexpr char kHidrawPrefix[] = "/dev/hidraw";
 

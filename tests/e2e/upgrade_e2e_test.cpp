@@ -11,38 +11,13 @@
 
 #include "sim/ControllerSimulator.h"
 #include "sim/win/inpout/SharedPhysicalMemory.h"
+#include "tests/e2e/E2eSteps.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/WindowProbe.h"
 #include "ui/resource.h"
 
 namespace {
-
-constexpr DWORD kSequenceMs = 90000;
-const std::wstring kInitializeOk = L"Initialize ok\uFF0CYou can force an upgrade now\uFF01";
-
-// A box starts centred over its owner, whatever the owner's place.
-void ExpectCentredOver(HWND box, HWND owner) {
-  RECT b = probe::RectOf(box);
-  RECT o = probe::RectOf(owner);
-  EXPECT_NEAR(b.left, o.left + ((o.right - o.left) - (b.right - b.left)) / 2, 1);
-  EXPECT_NEAR(b.top, o.top + ((o.bottom - o.top) - (b.bottom - b.top)) / 2, 1);
-}
-
-// Answers the outcome box, after checking its text, caption and place.
-void ExpectOutcomeBox(ProductSession& session, const std::wstring& text,
-                      const std::wstring& caption, const std::wstring& screenshot) {
-  HWND box = session.WaitForBox(kSequenceMs);
-  ASSERT_NE(box, nullptr) << "no box; status: " << testing::PrintToString(session.Text(IDC_STATUS));
-  EXPECT_EQ(probe::MessageBoxText(box), text);
-  EXPECT_EQ(probe::TextOf(box), caption);
-  EXPECT_EQ(session.Text(IDC_STATUS), text);
-  ExpectCentredOver(box, session.Window());
-  if (!screenshot.empty()) {
-    session.Screenshot(screenshot, box);
-  }
-  EXPECT_TRUE(session.Dismiss(box));
-}
 
 // The product's answer when asked whether the session may end (as a shutdown asks every
 // top-level window), or -1 when it gave none.
@@ -52,12 +27,6 @@ LRESULT AnswerToEndOfSession(HWND window) {
     return -1;
   }
   return static_cast<LRESULT>(answer);
-}
-
-// Waits for the version read that an upgrade's tail asks for once its box has gone, so that
-// it does not count for what comes next.
-void WaitForTailRefresh(ProductSession& session) {
-  EXPECT_TRUE(probe::WaitFor([&] { return !session.Text(IDC_VERSION).empty(); }, 20000));
 }
 
 // Presses Update or Force update while the power byte cannot be mapped: the refusal's box
@@ -105,7 +74,12 @@ TEST(EndToEnd, UpdateInstallsTheImageAndRestoresConfigurationAndMode) {
   EXPECT_EQ(AnswerToEndOfSession(session.Window()), FALSE);
   session.ScreenshotMoving(L"e2e-transfer.png");
 
-  ExpectOutcomeBox(session, L"Upgrade success", L"info", L"e2e-success.png");
+  HWND box = ExpectBox(session, L"Upgrade success", L"info");
+  ASSERT_NE(box, nullptr);
+  session.Screenshot(L"e2e-success.png", box);
+  // The work is done: while the box waits, nothing holds off a shutdown.
+  EXPECT_EQ(AnswerToEndOfSession(session.Window()), TRUE);
+  EXPECT_TRUE(session.Dismiss(box));
   EXPECT_EQ(session.ProgressPosition(), 1000);
   // The version line is read again once the buttons are back.
   EXPECT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 4 Mode: 7", 20000));

@@ -181,12 +181,14 @@ TEST_F(PadwrightCommand, FailedUpdateWithoutATerminalNamesTheRecoveryCommand) {
   InOrder(text, {"Upgrade failed!\n", "padwright recover firmware.vxf"});
 }
 
-TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyButTheUpdateSucceeded) {
-  sim.Inject(Step::GlobalWrite, 0, Fault::ShortReply);
+TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyAndEndsWithItsOwnStatus) {
+  for (uint32_t attempt = 0; attempt < 3; ++attempt) {
+    sim.Inject(Step::GlobalWrite, attempt, Fault::ShortReply);
+  }
   std::string text;
-  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 0);
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 4);
   InOrder(text, {"Recovery global failed\n", "Upgrade success\n",
-                 "The saved configuration could not be restored.\n"});
+                 "The saved configuration could not be restored.\n", "padwright restore"});
   ExpectImageWritten();
 }
 

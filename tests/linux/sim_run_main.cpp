@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
   host.ExportRoot();
   setenv("LD_PRELOAD", (OwnFolder() + "/libpadwright_standin.so").c_str(), 1);
   setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent", 1);  // no real sleep inhibitor
+  // The demonstration's backups stay in the build tree (root's go to the host's folder).
+  setenv("XDG_STATE_HOME", (OwnFolder() + "/../demo/state").c_str(), 1);
 
   const pid_t child = fork();
   if (child == 0) {

@@ -25,9 +25,8 @@ inline Lines Join(std::initializer_list<Lines> parts) {
 }
 
 // After its outcome box: the box hook ends, the window is idle, Select, Refresh and the
-// pressed button `start` come back, a refresh is posted and the keep-awake ends.
+// pressed button `start` come back and a refresh is posted.
 inline Lines FreedWindowCalls(uint16_t start) {
-  return {
-      L"hook off", L"idle",     L"enable 1352", L"enable 1356", L"enable " + std::to_wstring(start),
-      L"refresh",  L"awake off"};
+  return {L"hook off", L"idle", L"enable 1352", L"enable 1356", L"enable " + std::to_wstring(start),
+          L"refresh"};
 }

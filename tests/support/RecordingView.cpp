@@ -69,6 +69,19 @@ void RecordingView::ShowOutcome(const std::wstring& text, const std::wstring& ca
   }
 }
 
+bool RecordingView::OfferRetry(const std::wstring& text, const std::wstring& caption) {
+  Record(BoxLine(L"retry?", text, caption, MessageIcon::kWarning));
+  if (onBox) {
+    onBox();
+  }
+  if (retryAnswers.empty()) {
+    return false;
+  }
+  const bool retry = retryAnswers.front();
+  retryAnswers.erase(retryAnswers.begin());
+  return retry;
+}
+
 void RecordingView::PostRefresh() {
   Record(L"refresh");
 }

@@ -22,7 +22,8 @@ struct RecordedCall {
 class RecordingView final : public SequenceView, public CommandHost {
  public:
   // SequenceView. Lines: "status <text>", "enable <id>", "disable <id>", "progress <n>",
-  // "grow", "box <text>|<caption>|<info, warning or error>", "refresh", "idle",
+  // "grow", "box <text>|<caption>|<info, warning or error>", "retry? <text>|<caption>|warning",
+  // "refresh", "idle",
   // "set button <0/1>", "set global <0/1>", "ask button", "ask global", "hook on/off",
   // "awake on/off", "closing?".
   void SetStatus(const std::wstring& text) override;
@@ -31,6 +32,7 @@ class RecordingView final : public SequenceView, public CommandHost {
   void GrowToFullAndCenter() override;
   void ShowOutcome(const std::wstring& text, const std::wstring& caption,
                    MessageIcon icon) override;
+  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
   void PostRefresh() override;
   void ClearBusy() override;
   void SetButtonConfigBackedUp(bool value) override;
@@ -75,6 +77,8 @@ class RecordingView final : public SequenceView, public CommandHost {
   std::function<void(std::function<void()>)> runWorker = [](std::function<void()> body) { body(); };
   // Called while an outcome or message box is up, before it is dismissed.
   std::function<void()> onBox;
+  // The answers to the offers to retry a restore, in order (true: Retry); Cancel once used up.
+  std::vector<bool> retryAnswers;
 
  private:
   void Record(std::wstring line);

@@ -19,6 +19,8 @@ SequenceRig::SequenceRig(size_t imageBytes, uint32_t pace) : clock(pace) {
   BindPhysicalMemory(&memory);
   savedButtonConfig = {};
   savedGlobalConfig = {};
+  savedButtonBackupName.clear();
+  savedGlobalBackupName.clear();
   SetFirmwareVersions(3, 4);
   WriteImage(imageBytes);
 }

@@ -15,6 +15,7 @@
 #include "sim/SimTransport.h"
 #include "tests/support/ImageFile.h"
 #include "tests/support/Lines.h"
+#include "tests/support/MemoryBackupFolder.h"
 #include "tests/support/RecordingView.h"
 #include "tests/support/UserController.h"
 #include "tests/support/VirtualClock.h"
@@ -24,7 +25,7 @@ class SequenceRig {
  public:
   // The controller runs firmware 3 and a complete image installs firmware 4; the image file
   // holds `imageBytes` pseudo-random bytes. `pace`: see VirtualClock. The backup buffers
-  // start empty and the power switch works on the simulator.
+  // start empty, the backup folder too, and the power switch works on the simulator.
   explicit SequenceRig(size_t imageBytes = 1000, uint32_t pace = 0);
   ~SequenceRig();
   SequenceRig(const SequenceRig&) = delete;
@@ -60,6 +61,7 @@ class SequenceRig {
   std::vector<uint8_t> ButtonsWritten();
 
   ScopedVirtualClock clock;  // bound first: the simulator reads the time when built
+  MemoryBackupFolder backups;
   ControllerSimulator sim;
   SimPhysicalMemory memory{sim};
   CVexapadT<SimTransport> link{sim};

@@ -1,7 +1,8 @@
 // A clock for tests: time stands still until someone sleeps, and sleeping advances it at
-// once. A 10 s time-out therefore costs no real time. Paced, every sleep also lasts `pace`
-// real microseconds per virtual millisecond, so that a long wait (15 ms for 15 s at pace 1)
-// gives other threads time to act meanwhile, as the race tests need.
+// once; its time of day starts at 2026-03-01 10:00:00 UTC and moves with it. A 10 s time-out
+// therefore costs no real time. Paced, every sleep also lasts `pace` real microseconds per virtual
+// millisecond, so that a long wait (15 ms for 15 s at pace 1) gives other threads time to act
+// meanwhile, as the race tests need.
 #pragma once
 
 #include <atomic>
@@ -13,6 +14,8 @@
 
 class VirtualClock final : public Clock {
  public:
+  static constexpr int64_t kStartUtcMs = 1772359200000;  // 2026-03-01T10:00:00Z
+
   explicit VirtualClock(uint32_t pace = 0) : pace_(pace) {}
 
   uint32_t NowMs() override { return now_.load(); }
@@ -23,6 +26,7 @@ class VirtualClock final : public Clock {
       std::this_thread::sleep_for(std::chrono::microseconds(uint64_t{ms} * pace_));
     }
   }
+  int64_t UtcMs() override { return kStartUtcMs + now_.load(); }
   void Advance(uint32_t ms) { now_.fetch_add(ms); }
   void Set(uint32_t ms) { now_.store(ms); }
   unsigned Sleeps() const { return sleeps_.load(); }

@@ -18,9 +18,29 @@ constexpr char kProgressPrefix[] = "Upgrading, progress: ";
 // transfer (it restarts the controller into its boot loader) and the power cycle.
 constexpr wchar_t kTransferAhead[] = L"Ready, please wait...";
 constexpr wchar_t kPowerOff[] = L"Power off.....";
+// And right before the configuration is written to the controller (also when a restore is
+// tried again, or a saved backup is written back alone).
+constexpr wchar_t kRestoreAhead[] = L"Recovery config.....";
 constexpr uint32_t kPlainProgressIntervalMs = 1000;
 
 std::atomic<bool> progressLineOpen{false};
+
+// The span of the device steps: the machine kept awake, and whatever the flash put off
+// allowed again once it ends.
+class DeviceWorkScope final : public SequenceScope {
+ public:
+  DeviceWorkScope(std::unique_ptr<SequenceScope> awake, std::function<void()> ends)
+      : awake_(std::move(awake)), ends_(std::move(ends)) {}
+  ~DeviceWorkScope() override {
+    if (ends_) {
+      ends_();
+    }
+  }
+
+ private:
+  std::unique_ptr<SequenceScope> awake_;
+  std::function<void()> ends_;
+};
 
 size_t TerminalColumns(FILE* out) {
   winsize size{};
@@ -45,7 +65,8 @@ void TerminalView::SetStatus(const std::wstring& text) {
     ShowProgressText(line);
     return;
   }
-  if ((text == kTransferAhead || text == kPowerOff) && hooks_.flashBegins) {
+  if ((text == kTransferAhead || text == kPowerOff || text == kRestoreAhead) &&
+      hooks_.flashBegins) {
     hooks_.flashBegins();
   }
   PrintLine(line);
@@ -79,6 +100,15 @@ void TerminalView::ShowProgressText(const std::string& text) {
 }
 
 void TerminalView::ShowOutcome(const std::wstring& text, const std::wstring&, MessageIcon) {
+  PrintOutcome(text);
+}
+
+bool TerminalView::OfferRetry(const std::wstring& text, const std::wstring&) {
+  PrintOutcome(text);
+  return hooks_.askRetry && hooks_.askRetry();
+}
+
+void TerminalView::PrintOutcome(const std::wstring& text) {
   std::string outcome = ToUtf8(text);
   // The status line already said the first part ("Upgrade success"); print what it adds.
   if (!lastStatus_.empty() && outcome.rfind(lastStatus_, 0) == 0) {
@@ -98,7 +128,8 @@ void TerminalView::ClearBusy() {
 }
 
 std::unique_ptr<SequenceScope> TerminalView::KeepAwake() {
-  return hooks_.keepAwake ? hooks_.keepAwake() : nullptr;
+  return std::make_unique<DeviceWorkScope>(hooks_.keepAwake ? hooks_.keepAwake() : nullptr,
+                                           hooks_.flashEnds);
 }
 
 bool TerminalView::CloseRequested() {

@@ -19,6 +19,9 @@ struct TerminalViewHooks {
   std::function<void()> flashBegins;
   // The sequence has finished what must not be interrupted.
   std::function<void()> flashEnds;
+  // The restore failed: may the saved configuration be written once more? (A terminal asks
+  // the user; without one the answer is no.)
+  std::function<bool()> askRetry;
   // Keeps the machine awake while held; may return null.
   std::function<std::unique_ptr<SequenceScope>()> keepAwake;
   // True once the user has asked the command to stop.
@@ -36,6 +39,7 @@ class TerminalView final : public SequenceView {
   void GrowToFullAndCenter() override {}
   void ShowOutcome(const std::wstring& text, const std::wstring& caption,
                    MessageIcon icon) override;
+  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
   void PostRefresh() override { refreshRequested_ = true; }
   void ClearBusy() override;
 
@@ -61,6 +65,8 @@ class TerminalView final : public SequenceView {
 
  private:
   void ShowProgressText(const std::string& text);
+  // The part of an outcome that the status line has not said yet.
+  void PrintOutcome(const std::wstring& text);
 
   FILE* out_;
   bool terminal_;

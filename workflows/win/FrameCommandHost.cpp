@@ -26,17 +26,13 @@ bool CFrameCommandHost::IsBusy() {
 }
 
 void CFrameCommandHost::SetBusy(bool busy) {
-  // Closing and the end of the session are refused from before the worker exists until
-  // after its tail.
+  // Closing is refused from before the worker exists until after its tail.
   if (upgrade_ && busy) {
     frame_.upgradeRunning = true;
   }
   frame_.busy = busy;
   if (upgrade_ && !busy) {
     frame_.upgradeRunning = false;
-  }
-  if (upgrade_) {
-    frame_.FollowUpgradeRunning();
   }
 }
 

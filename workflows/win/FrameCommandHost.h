@@ -9,8 +9,8 @@
 
 class CFrameCommandHost final : public CommandHost {
  public:
-  // `upgrade`: the command starts a normal or forced upgrade, whose busy mark also keeps the
-  // window from closing and the session from ending until the upgrade's end.
+  // `upgrade`: the command starts a normal or forced upgrade (or a restore), whose busy mark
+  // also keeps the window from closing until its end.
   CFrameCommandHost(CFrameDlg& frame, bool upgrade) : frame_(frame), upgrade_(upgrade) {}
 
   std::wstring TakeFirmwarePath() override;

@@ -18,6 +18,23 @@ class KeepAwakeScope final : public SequenceScope {
   CKeepAwake awake_;
 };
 
+// For an upgrade, the end of the session is held off too while the controller is worked on.
+class DeviceWorkScope final : public SequenceScope {
+ public:
+  explicit DeviceWorkScope(CFrameDlg& frame) : frame_(frame) { Hold(true); }
+  ~DeviceWorkScope() override { Hold(false); }
+
+ private:
+  void Hold(bool held) {
+    frame_.shutdownHeld = held;
+    // The block belongs to the window thread, which takes or gives it up.
+    SendMessageW(frame_.hwnd, CFrameDlg::kShutdownHoldMessage, 0, 0);
+  }
+
+  CKeepAwake awake_;
+  CFrameDlg& frame_;
+};
+
 }  // namespace
 
 void CFrameSequenceView::SetStatus(const std::wstring& text) {
@@ -44,6 +61,11 @@ void CFrameSequenceView::ShowOutcome(const std::wstring& text, const std::wstrin
   MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), MessageIconStyle(icon));
 }
 
+bool CFrameSequenceView::OfferRetry(const std::wstring& text, const std::wstring& caption) {
+  return MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), MB_RETRYCANCEL | MB_ICONWARNING) ==
+         IDRETRY;
+}
+
 void CFrameSequenceView::PostRefresh() {
   frame_.PostCommand(IDC_REFRESH, 0, 0);
 }
@@ -55,10 +77,6 @@ void CFrameSequenceView::ClearBusy() {
     frame_.upgradeRunning = false;
   }
   frame_.busy = false;
-  if (upgrade_) {
-    // The shutdown block belongs to the window thread, which gives it up.
-    SendMessageW(frame_.hwnd, CFrameDlg::kUpgradeEndedMessage, 0, 0);
-  }
 }
 
 void CFrameSequenceView::SetButtonConfigBackedUp(bool value) {
@@ -82,6 +100,9 @@ std::unique_ptr<SequenceScope> CFrameSequenceView::PlaceMessageBoxes() {
 }
 
 std::unique_ptr<SequenceScope> CFrameSequenceView::KeepAwake() {
+  if (upgrade_) {
+    return std::make_unique<DeviceWorkScope>(frame_);
+  }
   return std::make_unique<KeepAwakeScope>();
 }
 

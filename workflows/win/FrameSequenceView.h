@@ -10,8 +10,8 @@
 
 class CFrameSequenceView final : public SequenceView {
  public:
-  // `upgrade`: the sequence is a normal or forced upgrade, whose busy mark also keeps the
-  // window from closing and the session from ending.
+  // `upgrade`: the sequence is a normal or forced upgrade (or a restore), whose busy mark also
+  // keeps the window from closing, and whose work on the controller the session from ending.
   CFrameSequenceView(CFrameDlg& frame, bool upgrade) : frame_(frame), upgrade_(upgrade) {}
 
   void SetStatus(const std::wstring& text) override;
@@ -20,6 +20,7 @@ class CFrameSequenceView final : public SequenceView {
   void GrowToFullAndCenter() override;
   void ShowOutcome(const std::wstring& text, const std::wstring& caption,
                    MessageIcon icon) override;
+  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
   void PostRefresh() override;
   void ClearBusy() override;
   void SetButtonConfigBackedUp(bool value) override;

@@ -69,8 +69,8 @@ bool StandInHost::Start() {
     return false;
   }
   root_ = folder;
-  for (const char* sub :
-       {"/sys", "/sys/class", standin::kSysfsClass, "/run", standin::kLockFolder}) {
+  for (const char* sub : {"/sys", "/sys/class", standin::kSysfsClass, "/run", standin::kLockFolder,
+                          "/var", "/var/lib"}) {
     mkdir((root_ + sub).c_str(), 0755);
   }
   const std::string memoryPath = root_ + standin::kMemoryFile;

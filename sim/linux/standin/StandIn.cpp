@@ -1,8 +1,9 @@
 // The stand-in for the kernel's hidraw nodes, sysfs and /dev/mem, loaded into an unchanged
 // program with LD_PRELOAD (or linked into a test). When the environment names a stand-in
 // folder (standin::kRootVariable) it serves:
-//  - /sys/class/hidraw/... and /run/lock/... from the same paths under the folder, where the
-//    host keeps a sysfs-like tree of the present nodes;
+//  - /sys/class/hidraw/..., /run/lock/... and /var/lib/padwright/... from the same paths
+//    under the folder, where the host keeps a sysfs-like tree of the present nodes (open,
+//    opendir, mkdir, rename and unlink);
 //  - /dev/hidrawN as a SOCK_SEQPACKET connection to the host, so that report boundaries,
 //    poll and non-blocking reads behave as on a hidraw node; a node whose device has gone
 //    reads as EIO and writes as ENODEV, as the kernel's do;
@@ -54,6 +55,9 @@ struct LibcCalls {
   int (*open)(const char*, int, ...) = Real<decltype(open)>("open");
   int (*openat)(int, const char*, int, ...) = Real<decltype(openat)>("openat");
   DIR* (*opendir)(const char*) = Real<decltype(opendir)>("opendir");
+  int (*mkdir)(const char*, mode_t) = Real<decltype(mkdir)>("mkdir");
+  int (*rename)(const char*, const char*) = Real<decltype(rename)>("rename");
+  int (*unlink)(const char*) = Real<decltype(unlink)>("unlink");
   ssize_t (*read)(int, void*, size_t) = Real<decltype(read)>("read");
   ssize_t (*write)(int, const void*, size_t) = Real<decltype(write)>("write");
   int (*close)(int) = Real<decltype(close)>("close");
@@ -80,7 +84,8 @@ bool Redirect(const char* path, char* out, size_t size) {
   const char* root = Root();
   if (root == nullptr || path == nullptr ||
       !(StartsWithFolder(path, standin::kSysfsClass) ||
-        StartsWithFolder(path, standin::kLockFolder))) {
+        StartsWithFolder(path, standin::kLockFolder) ||
+        StartsWithFolder(path, standin::kStateFolder))) {
     return false;
   }
   return std::snprintf(out, size, "%s%s", root, path) < static_cast<int>(size);
@@ -246,6 +251,24 @@ int openat64(int dirfd, const char* path, int flags, ...) __attribute__((alias("
 DIR* opendir(const char* path) {
   char redirected[4096];
   return Libc().opendir(Redirect(path, redirected, sizeof(redirected)) ? redirected : path);
+}
+
+int mkdir(const char* path, mode_t mode) {
+  char redirected[4096];
+  return Libc().mkdir(Redirect(path, redirected, sizeof(redirected)) ? redirected : path, mode);
+}
+
+int rename(const char* from, const char* to) {
+  char redirectedFrom[4096];
+  char redirectedTo[4096];
+  return Libc().rename(
+      Redirect(from, redirectedFrom, sizeof(redirectedFrom)) ? redirectedFrom : from,
+      Redirect(to, redirectedTo, sizeof(redirectedTo)) ? redirectedTo : to);
+}
+
+int unlink(const char* path) {
+  char redirected[4096];
+  return Libc().unlink(Redirect(path, redirected, sizeof(redirected)) ? redirected : path);
 }
 
 ssize_t read(int fd, void* buffer, size_t count) {

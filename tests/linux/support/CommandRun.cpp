@@ -24,7 +24,7 @@ std::vector<std::string> ChildEnvironment(const std::string& standInRoot) {
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text = *entry;
     if (text.rfind("LD_PRELOAD=", 0) != 0 && text.rfind(standin::kRootVariable, 0) != 0 &&
-        text.rfind("DBUS_SYSTEM_BUS_ADDRESS=", 0) != 0) {
+        text.rfind("DBUS_SYSTEM_BUS_ADDRESS=", 0) != 0 && text.rfind("XDG_STATE_HOME=", 0) != 0) {
       env.push_back(text);
     }
   }
@@ -32,6 +32,9 @@ std::vector<std::string> ChildEnvironment(const std::string& standInRoot) {
   env.push_back(std::string(standin::kRootVariable) + "=" + standInRoot);
   // No logind of the machine is asked for a sleep inhibitor during a test.
   env.push_back("DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent");
+  // A run without root keeps its backups in the test's folder too (root's go there through
+  // the stand-in).
+  env.push_back("XDG_STATE_HOME=" + standInRoot + "/state");
   return env;
 }
 

@@ -36,6 +36,10 @@ class ModelView final : public SequenceView {
                    MessageIcon icon) override {
     Call(L"box " + text + L"|" + caption, [] {});
   }
+  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override {
+    Call(L"retry? " + text + L"|" + caption, [] {});
+    return false;
+  }
   void PostRefresh() override {
     // Runs after this view is gone: it holds on to the window only.
     WindowModel* window = &window_;

@@ -70,7 +70,7 @@ TEST(WindowRaces, RefreshDuringInitializeBackupWaitsForTheLinkAndSpoilsNothing) 
     }
   });
   user.join();
-  ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"awake off") == 1; }));
+  ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"worker done") == 1; }));
   ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"command 1356") == kClicks; }));
   window.RequestClose();
   window.Join();
@@ -101,12 +101,12 @@ TEST(WindowRaces, RefreshClickedThroughoutAnUpgradeNeverLocksTheWindow) {
   WindowModel window(rig.link, rig.sim, rig.ImagePath());
   window.Click(IDC_UPDATE);
   std::thread user([&] {
-    while (window.Count(L"awake off") == 0) {
+    while (window.Count(L"worker done") == 0) {
       window.Click(IDC_REFRESH);
       std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
   });
-  ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"awake off") == 1; }));
+  ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"worker done") == 1; }));
   user.join();
   window.RequestClose();
   window.Join();
@@ -133,7 +133,7 @@ TEST(WindowRaces, UpdatePressedWhileInitializeWaitsRunsBesideIt) {
   ASSERT_TRUE(window.WaitUntil(
       [&] { return window.Count(L"status Please release the HOME button") == 1; }));
   window.Click(IDC_UPDATE);
-  ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"awake off") == 2; }));
+  ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"worker done") == 2; }));
   window.RequestClose();
   window.Join();
 
@@ -206,7 +206,7 @@ TEST_P(ClosingDuringUpgrade, IsRefusedUntilTheUpgradeHasEnded) {
     EnableRecoveryButtons(window);
     window.Click(IDC_INITIALIZE);
     ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"enable 1361") == 1; }));
-    ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"awake off") == 1; }));
+    ASSERT_TRUE(window.WaitUntil([&] { return window.Count(L"worker done") == 1; }));
     rig.sim.SetHomeHeld(false);
   }
   window.Click(button);

@@ -18,6 +18,9 @@ enum : unsigned {
   kSwitchBit = 1u << 7,
 };
 constexpr unsigned kUnanswered = kNoReplyBit | kLateBit | kShortBit;
+// The restore's search for a controller that is not there: its 10 s open time-out, ending at
+// the first attempt after it.
+constexpr uint32_t kSearchMs = 10220;
 constexpr unsigned kTaken = kUnanswered | kWrongBit;
 
 const Injected kEveryFault[] = {Injected::kNoReply,     Injected::kLateReply,
@@ -152,16 +155,24 @@ void AddTransferRows(Sequence s, std::vector<Row>& rows) {
 
 // The rows of the steps after the transfer, shared by both upgrades.
 void AddRestoreRows(Sequence s, std::vector<Row>& rows) {
-  // Once the image is across, a failing restore step ends the restore but not the success;
-  // the success then says that the configuration could not be restored.
-  rows.push_back({s, DeviceStep::kGlobalRestore, kTaken,
+  // A restore write whose answer is lost is sent again (the controller opened afresh): the
+  // second try brings everything back. A device that takes no more reports, or has gone,
+  // fails all three tries; once the image is across, a failing restore step ends the restore
+  // but not the success, which then says that the configuration could not be restored. A
+  // gone controller costs each later try its open's 10 s search.
+  rows.push_back({s, DeviceStep::kGlobalRestore, kUnanswered,
+                  Upgraded(s, kAllRestored, AfterTransfer(s, "09x2 07x33 08 05 0A"), kEverything)});
+  rows.push_back({s, DeviceStep::kGlobalRestore, kWrongBit,
                   Warned(s, kGlobalRestoreFails, AfterTransfer(s, "09"), kNothing)});
   rows.push_back({s, DeviceStep::kGlobalRestore, kGoneBit,
-                  Warned(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
-  rows.push_back({s, DeviceStep::kButtonRestore, kTaken,
+                  Warned(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing, 2 * kSearchMs)});
+  rows.push_back({s, DeviceStep::kButtonRestore, kUnanswered,
+                  Upgraded(s, kAllRestored, AfterTransfer(s, "09 07x50 08 05 0A"), kEverything)});
+  rows.push_back({s, DeviceStep::kButtonRestore, kWrongBit,
                   Warned(s, kButtonRestoreFails, AfterTransfer(s, "09 07x17"), kGlobalOnly)});
-  rows.push_back({s, DeviceStep::kButtonRestore, kGoneBit,
-                  Warned(s, kButtonRestoreFails, AfterTransfer(s, "09 07x16"), kGlobalOnly)});
+  rows.push_back(
+      {s, DeviceStep::kButtonRestore, kGoneBit,
+       Warned(s, kButtonRestoreFails, AfterTransfer(s, "09 07x16"), kGlobalOnly, 2 * kSearchMs)});
   rows.push_back({s, DeviceStep::kVersionRead, kTaken,
                   Warned(s, kVersionReadFails, AfterTransfer(s, "09 07x33 08"), kBlocks)});
   rows.push_back({s, DeviceStep::kVersionRead, kGoneBit,
@@ -171,14 +182,16 @@ void AddRestoreRows(Sequence s, std::vector<Row>& rows) {
                   Upgraded(s, kAllRestored, AfterTransfer(s, "09 07x33 08 05 0A"), kEverything)});
   rows.push_back({s, DeviceStep::kSave, kWrongBit,
                   Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08 05"), kBlocks)});
-  // The mode request then searches its 1 s for a controller that is not there (five tries,
-  // each pause ending at the first 20 ms step past its 200 ms).
+  // Each of the mode request's three tries then searches its 1 s for a controller that is
+  // not there (five tries, each pause ending at the first 20 ms step past its 200 ms).
   rows.push_back({s, DeviceStep::kSave, kGoneBit,
-                  Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08"), kBlocks, 1100)});
-  rows.push_back({s, DeviceStep::kMode, kTaken,
+                  Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08"), kBlocks, 3 * 1100)});
+  rows.push_back({s, DeviceStep::kMode, kUnanswered,
+                  Upgraded(s, kAllRestored, AfterTransfer(s, "09 07x33 08 05 0Ax2"), kEverything)});
+  rows.push_back({s, DeviceStep::kMode, kWrongBit,
                   Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08 05 0A"), kBlocks)});
   rows.push_back({s, DeviceStep::kMode, kGoneBit,
-                  Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08 05"), kBlocks)});
+                  Warned(s, kModeFails, AfterTransfer(s, "09 07x33 08 05"), kBlocks, 2 * 1100)});
 }
 
 void AddUpgradeRows(std::vector<Row>& rows) {
@@ -210,9 +223,10 @@ void AddUpgradeRows(std::vector<Row>& rows) {
   AddTransferRows(s, rows);
   AddRestoreRows(s, rows);
   // A switch that stops working after the check leaves the controller in its boot loader:
-  // the restore's 10 s search for it finds nothing, but the image is across.
+  // each of the global write's three 10 s searches for it finds nothing, but the image is
+  // across.
   rows.push_back({s, DeviceStep::kPowerCycle, kSwitchBit,
-                  Warned(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing)});
+                  Warned(s, kGlobalRestoreFails, AfterTransfer(s, ""), kNothing, 2 * kSearchMs)});
 }
 
 void AddInitializeRows(std::vector<Row>& rows) {

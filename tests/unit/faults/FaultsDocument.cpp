@@ -97,7 +97,8 @@ std::string Outcome(const FaultCase& fault) {
     case Ending::kSuccess:
       return "\"Upgrade success\" (info box)";
     case Ending::kWarned:
-      return "\"Upgrade success\" + \"The saved configuration could not be restored.\" (warn box)";
+      return "\"Upgrade success\" + \"The saved configuration could not be restored.\" (warn box, "
+             "Retry and Cancel)";
     case Ending::kFailure:
       return "\"Upgrade failed!\" (error box)";
     case Ending::kRefused:
@@ -182,7 +183,10 @@ const char kIntro[] =
     "that ends in success delivered the whole image, and says so with a warning when not\n"
     "everything it saved went back; one that fails never restarted the controller and left\n"
     "its configuration untouched; a backup that fails keeps nothing of what it read, so the\n"
-    "copies hold only the user's complete blocks.\n"
+    "copies hold only the user's complete blocks. A restore write (global block, button\n"
+    "table, mode) whose answer is lost is sent up to three times. The copies are saved on\n"
+    "disk before anything is sent; that backup is pending from the first data packet until\n"
+    "all of it went back (the warn box is answered Cancel here, so it stays pending).\n"
     "\n"
     "Columns: *Status line* lists the texts from the last one shared with a run without the\n"
     "fault. *Requests taken* are the command codes the controller and its boot loader\n"

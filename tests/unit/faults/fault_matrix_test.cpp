@@ -2,6 +2,7 @@
 // docs/FAULTS.md kept equal to the matrix.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -11,6 +12,7 @@
 #include "tests/unit/faults/FaultMatrix.h"
 #include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
+#include "workflows/BackupFormat.h"
 #include "workflows/SequenceEnd.h"
 
 namespace {
@@ -36,25 +38,37 @@ uint32_t RunCase(FaultRig& rig, const FaultCase& fault, bool inject) {
   return 0;
 }
 
+// The outcome box, or (for a restore that failed) the offer to try again, which the user
+// here declines.
 std::wstring OutcomeBox(Ending ending) {
   switch (ending) {
     case Ending::kSuccess:
-      return L"Upgrade success|info|info";
+      return L"box Upgrade success|info|info";
     case Ending::kWarned:
-      return std::wstring(kRestoreFailedOutcome) + L"|warn|warning";
+      return L"retry? " + std::wstring(kRestoreFailedOutcome) + L"|warn|warning";
     case Ending::kRefused:
-      return L"Power switch unavailable!|error|error";
+      return L"box Power switch unavailable!|error|error";
     default:
-      return L"Upgrade failed!|error|error";
+      return L"box Upgrade failed!|error|error";
   }
+}
+
+Lines Boxes(FaultRig& rig) {
+  Lines boxes;
+  for (const std::wstring& line : rig.Calls()) {
+    if (line.rfind(L"box ", 0) == 0 || line.rfind(L"retry? ", 0) == 0) {
+      boxes.push_back(line);
+    }
+  }
+  return boxes;
 }
 
 // The window after an upgrade: one outcome box, then the tail that frees it.
 void ExpectUpgradeEnding(FaultRig& rig, const FaultCase& fault) {
   const bool normal = fault.sequence == Sequence::kUpgrade;
   const uint16_t start = normal ? IDC_UPDATE : IDC_FORCE_UPDATE;
-  EXPECT_EQ(rig.CallsOf(L"box"), Lines{OutcomeBox(fault.expect.ending)});
-  EXPECT_EQ(Tail(rig.Calls(), 7), FreedWindowCalls(start));
+  EXPECT_EQ(Boxes(rig), Lines{OutcomeBox(fault.expect.ending)});
+  EXPECT_EQ(Tail(rig.Calls(), 6), FreedWindowCalls(start));
   // Only a failed normal upgrade shows the recovery group and offers Initialize.
   const size_t recovery = normal && fault.expect.ending == Ending::kFailure ? 1 : 0;
   const Lines calls = rig.Calls();
@@ -89,15 +103,21 @@ void ExpectController(FaultRig& rig, const FaultCase& fault, unsigned powerOnsBe
     EXPECT_EQ(rig.sim.GetGlobalConfig(), rig.userGlobal);
     EXPECT_EQ(rig.sim.GetButtonConfig(), rig.userButtons);
   }
+  // Each try of a restore write carries the same copy.
   if (e.restored.global) {
-    EXPECT_EQ(rig.GlobalWritten(),
-              std::vector<uint8_t>(rig.userGlobal.begin(), rig.userGlobal.end()));
+    const std::vector<uint8_t> written = rig.GlobalWritten();
+    ASSERT_EQ(written.size() % kGlobalConfigSize, 0u);
+    for (size_t at = 0; at < written.size(); at += kGlobalConfigSize) {
+      EXPECT_TRUE(std::equal(rig.userGlobal.begin(), rig.userGlobal.end(), written.begin() + at));
+    }
   }
   if (e.restored.buttons) {
     EXPECT_EQ(rig.sim.GetButtonConfig(), rig.userButtons);
   }
   if (e.restored.mode) {
-    EXPECT_EQ(rig.sim.ModesSet(), std::vector<uint16_t>{kUserMode});
+    const std::vector<uint16_t> modes = rig.sim.ModesSet();
+    EXPECT_FALSE(modes.empty());
+    EXPECT_EQ(std::count(modes.begin(), modes.end(), kUserMode), static_cast<long>(modes.size()));
   }
   // Data packets go out in order, each once: none after one that failed.
   const auto packets = rig.RequestsOf(SimDevice::BootLoader, CommandCode::DataPacket);
@@ -105,6 +125,33 @@ void ExpectController(FaultRig& rig, const FaultCase& fault, unsigned powerOnsBe
     EXPECT_EQ(packets[i].Argument(), i);
   }
   EXPECT_TRUE(rig.sim.Violations().empty());
+}
+
+// The backup on disk: made once both blocks (or, in Initialize, any block) were read;
+// pending from the moment the transfer began until all of it went back.
+void ExpectSavedBackup(FaultRig& rig, const FaultCase& fault) {
+  const auto files = rig.backups.Files();
+  const Expectation& e = fault.expect;
+  const bool taken = fault.sequence == Sequence::kForcedUpgrade ||
+                     (fault.sequence == Sequence::kUpgrade ? e.buttonsBackedUp && e.globalBackedUp
+                                                           : e.buttonsBackedUp || e.globalBackedUp);
+  ASSERT_EQ(files.size(), taken ? 1u : 0u);
+  if (!taken) {
+    return;
+  }
+  SavedBackup backup;
+  ASSERT_EQ(ParseBackup(files.begin()->second, &backup), BackupDamage::kNone);
+  EXPECT_EQ(backup.buttons.has_value(),
+            fault.sequence != Sequence::kInitialize || e.buttonsBackedUp);
+  // The first data packet erases the controller's copy; a device gone at it may have taken it.
+  const bool transferBegan =
+      !rig.RequestsOf(SimDevice::BootLoader, CommandCode::DataPacket).empty() ||
+      (fault.step == DeviceStep::kFirstPacket && fault.fault == Injected::kDeviceGone);
+  BackupState expected = transferBegan ? BackupState::kPending : BackupState::kSaved;
+  if (e.ending == Ending::kSuccess) {
+    expected = BackupState::kWrittenBack;
+  }
+  EXPECT_EQ(StateWord(backup.state), std::string(StateWord(expected)));
 }
 
 std::string RepositoryRoot() {
@@ -136,6 +183,7 @@ TEST_P(FaultMatrixTest, EndsAsListed) {
     ExpectUpgradeEnding(rig, fault);
   }
   ExpectController(rig, fault, powerOnsBefore);
+  ExpectSavedBackup(rig, fault);
   EXPECT_EQ(savedButtonConfig, fault.expect.buttonsBackedUp ? rig.userButtons : ButtonConfig{});
   EXPECT_EQ(savedGlobalConfig, fault.expect.globalBackedUp ? rig.userGlobal : GlobalConfig{});
   EXPECT_LE(tookMs, plainMs + fault.expect.extraWaitMs)

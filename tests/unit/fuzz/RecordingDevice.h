@@ -42,8 +42,10 @@ class RecordingDevice {
     calls.back().mode = mode;
     return ok;
   }
-  bool Upgrade(unsigned char* data, size_t size, ProgressCallback progress, int timeoutMs) {
-    return Note("upgrade", link_.Upgrade(data, size, std::move(progress), timeoutMs));
+  bool Upgrade(unsigned char* data, size_t size, ProgressCallback progress, int timeoutMs,
+               const typename Link::TransferStartCallback& transferStarts = nullptr) {
+    return Note("upgrade",
+                link_.Upgrade(data, size, std::move(progress), timeoutMs, transferStarts));
   }
 
   std::vector<DeviceCall> calls;

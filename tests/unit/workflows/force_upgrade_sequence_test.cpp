@@ -44,9 +44,9 @@ TEST_F(ForceUpgradeSequenceTest, AfterAFullInitializeRestoresBothBlocksAndTheMod
 
   Lines calls = Calls();
   ASSERT_GE(calls.size(), 8u);
-  EXPECT_EQ(Lines(calls.begin(), calls.begin() + 8),
+  EXPECT_EQ(Lines(calls.begin(), calls.begin() + 9),
             (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1361",
-                   L"progress 0", L"status Ready, please wait...", calls[7]}));
+                   L"progress 0", L"ask global", L"ask button", L"status Ready, please wait..."}));
   EXPECT_EQ(Tail(calls, kForcedSuccessEnd.size()), kForcedSuccessEnd);
   Lines steps = StepStatuses();
   Lines forcedSteps(std::find(steps.begin(), steps.end(), L"Ready, please wait..."), steps.end());
@@ -151,8 +151,8 @@ TEST_F(ForceUpgradeSequenceTest, FailedTransferLeavesTheWindowAndInitializeAlone
   EXPECT_EQ(StepStatuses(), (Lines{L"Ready, please wait...", L"Upgrade failed!"}));
   EXPECT_EQ(
       Tail(view.Calls(), 9),
-      (Lines{L"status Upgrade failed!", L"box Upgrade failed!|error|error", L"hook off", L"idle",
-             L"enable 1352", L"enable 1356", L"enable 1361", L"refresh", L"awake off"}));
+      (Lines{L"awake off", L"status Upgrade failed!", L"box Upgrade failed!|error|error",
+             L"hook off", L"idle", L"enable 1352", L"enable 1356", L"enable 1361", L"refresh"}));
   EXPECT_EQ(view.Count(L"grow"), 0u);
   EXPECT_EQ(view.Count(L"enable 1025"), 0u);
   EXPECT_EQ(view.Count(L"disable 1361"), 1u);  // only at the start
@@ -164,8 +164,8 @@ TEST_F(ForceUpgradeSequenceTest, UnreadableImageEndsBeforeAnyDeviceStep) {
   RunForcedUpgrade();
   EXPECT_EQ(view.Calls(),
             (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1361",
-                   L"status Read firmware file failed!",
+                   L"awake off", L"status Read firmware file failed!",
                    L"box Read firmware file failed!|error|error", L"hook off", L"idle",
-                   L"enable 1352", L"enable 1356", L"enable 1361", L"refresh", L"awake off"}));
+                   L"enable 1352", L"enable 1356", L"enable 1361", L"refresh"}));
   EXPECT_TRUE(sim.Transcript().empty());
 }

@@ -71,8 +71,8 @@ HWND AppProcess::WaitForBox(DWORD timeoutMs) const {
   return box;
 }
 
-bool AppProcess::Dismiss(HWND box) const {
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
+bool AppProcess::Answer(HWND box, int id) const {
+  PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
   return probe::WaitFor([&] { return !IsWindow(box); }, 10000);
 }
 

@@ -46,7 +46,9 @@ class AppProcess {
   // Waits for a message box owned by the main window; null after `timeoutMs`.
   HWND WaitForBox(DWORD timeoutMs) const;
   // Presses the box's OK button and waits until it has gone.
-  bool Dismiss(HWND box) const;
+  bool Dismiss(HWND box) const { return Answer(box, IDOK); }
+  // Presses the box's button `id` (IDRETRY, IDCANCEL, IDYES, ...) and waits until it has gone.
+  bool Answer(HWND box, int id) const;
   // Progress bar position (0 to 1000).
   int ProgressPosition() const;
   // Saves the window's area as a PNG named `name` once it has painted; `overlay` (a box

@@ -2,10 +2,14 @@
 #include "tests/win/support/ProductSession.h"
 
 #include "tests/support/TestImages.h"
+#include "tests/win/support/SavedBackups.h"
 
 ProductSession::ProductSession(ControllerSimulator& sim, size_t imageBytes,
-                               const std::wstring& folder)
+                               const std::wstring& folder, bool keepSavedBackups)
     : folder_(folder), image_(SomeImage(imageBytes, 0xC0FFEE11u)) {
+  if (!keepSavedBackups) {
+    ForgetSavedBackups();
+  }
   host_.AddController(sim);
   if (folder_.empty()) {
     temporary_ = std::make_unique<TestFolder>(L"e2e");

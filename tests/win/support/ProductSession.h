@@ -20,7 +20,10 @@ class ProductSession : public AppProcess {
  public:
   // `imageBytes` of generated firmware go into "firmware.vxf" beside the exe, in `folder`
   // (kept afterwards), or in a fresh temporary folder (removed afterwards) when it is empty.
-  ProductSession(ControllerSimulator& sim, size_t imageBytes, const std::wstring& folder = L"");
+  // The product's saved backups are forgotten first, unless `keepSavedBackups` (a later run
+  // of the same test).
+  ProductSession(ControllerSimulator& sim, size_t imageBytes, const std::wstring& folder = L"",
+                 bool keepSavedBackups = false);
   // Closes the product (ending it if it does not close) and stops the host.
   ~ProductSession();
 

@@ -1,0 +1,26 @@
+// The folder where saved copies of the controller's configuration outlive the process. Each
+// platform gives the folder and its safe write (a temporary file, flushed to the disk, then
+// renamed into place); tests bind a folder of their own. Names are plain file names in it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class BackupFolder {
+ public:
+  virtual ~BackupFolder() = default;
+  // The names of the files in the folder, in no order. A folder that does not exist yet
+  // holds none; false when it exists but cannot be read.
+  virtual bool List(std::vector<std::string>* names) = 0;
+  // The whole file; false when it cannot be read.
+  virtual bool Read(const std::string& name, std::string* text) = 0;
+  // Creates the folder when needed and replaces `name` with `text` so that a cut at any
+  // moment leaves either the old file or the whole new one, never a part.
+  virtual bool Write(const std::string& name, const std::string& text) = 0;
+  virtual bool Remove(const std::string& name) = 0;
+};
+
+// The bound folder, or nullptr when none is bound (then nothing can be saved).
+BackupFolder* GetBackupFolder();
+// Binds `folder` for the whole process (nullptr unbinds); it must outlive its binding.
+void BindBackupFolder(BackupFolder* folder);

@@ -1,0 +1,152 @@
+// The backup folder on Linux (see PosixBackupFolder.h).
+#include "platform/linux/PosixBackupFolder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A backup is a few kilobytes; anything much larger is no backup of ours.
+constexpr off_t kLargestFile = 64 * 1024;
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') {
+    return home;
+  }
+  const passwd* entry = getpwuid(getuid());
+  return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string PosixBackupFolder::DefaultPath() {
+  if (geteuid() == 0) {
+    return "/var/lib/padwright/backups";
+  }
+  // The XDG rule: a relative XDG_STATE_HOME is to be ignored.
+  const char* state = std::getenv("XDG_STATE_HOME");
+  std::string base =
+      state != nullptr && state[0] == '/' ? std::string(state) : HomeFolder() + "/.local/state";
+  return base + "/padwright/backups";
+}
+
+bool PosixBackupFolder::Fail(const std::string& what, const std::string& path) {
+  lastError_ = what + " " + path + ": " + std::strerror(errno);
+  return false;
+}
+
+bool PosixBackupFolder::MakeFolders() {
+  // Each missing folder on the way, private to the user.
+  for (size_t slash = path_.find('/', 1);; slash = path_.find('/', slash + 1)) {
+    const std::string folder = path_.substr(0, slash);
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+      return Fail("mkdir", folder);
+    }
+    if (slash == std::string::npos) {
+      return true;
+    }
+  }
+}
+
+bool PosixBackupFolder::List(std::vector<std::string>* names) {
+  names->clear();
+  DIR* dir = opendir(path_.c_str());
+  if (dir == nullptr) {
+    return errno == ENOENT ? true : Fail("opendir", path_);
+  }
+  while (const dirent* entry = readdir(dir)) {
+    if (entry->d_name[0] != '.') {
+      names->push_back(entry->d_name);
+    }
+  }
+  closedir(dir);
+  return true;
+}
+
+bool PosixBackupFolder::Read(const std::string& name, std::string* text) {
+  const std::string path = PathOf(name);
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return Fail("open", path);
+  }
+  struct stat info {};
+  std::string bytes;
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestFile;
+  char buffer[4096];
+  while (ok) {
+    const ssize_t n = read(fd, buffer, sizeof(buffer));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0 || bytes.size() + static_cast<size_t>(n) > kLargestFile) {
+      ok = n == 0;
+      break;
+    }
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
+  if (!ok) {
+    Fail("read", path);
+  }
+  close(fd);
+  if (ok) {
+    *text = std::move(bytes);
+  }
+  return ok;
+}
+
+bool PosixBackupFolder::Write(const std::string& name, const std::string& text) {
+  if (!MakeFolders()) {
+    return false;
+  }
+  const std::string path = PathOf(name);
+  const std::string temporary = PathOf("." + name + ".tmp");
+  const int fd =
+      open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    return Fail("open", temporary);
+  }
+  bool ok = WriteAll(fd, text) || Fail("write", temporary);
+  ok = ok && (fsync(fd) == 0 || Fail("fsync", temporary));
+  ok = (close(fd) == 0 || Fail("close", temporary)) && ok;
+  ok = ok && (rename(temporary.c_str(), path.c_str()) == 0 || Fail("rename", temporary));
+  if (!ok) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  // The rename itself must reach the disk too.
+  const int folder = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) {
+    return Fail("open", path_);
+  }
+  ok = fsync(folder) == 0 || Fail("fsync", path_);
+  close(folder);
+  return ok;
+}
+
+bool PosixBackupFolder::Remove(const std::string& name) {
+  const std::string path = PathOf(name);
+  return unlink(path.c_str()) == 0 || Fail("unlink", path);
+}

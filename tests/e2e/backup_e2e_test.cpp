@@ -1,0 +1,152 @@
+// The shipped padwright.exe end to end with its saved backups: the configuration outlives
+// the window (a transfer cut off, the window closed, and a new run that brings it back), a
+// restore write whose answer is lost, the offer to try again, and the question at start-up
+// for a backup that never went back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "sim/ControllerSimulator.h"
+#include "tests/e2e/E2eSteps.h"
+#include "tests/support/UserController.h"
+#include "tests/win/support/ProductSession.h"
+#include "tests/win/support/SavedBackups.h"
+#include "tests/win/support/WindowProbe.h"
+#include "ui/resource.h"
+
+namespace {
+
+const std::wstring kRestoreFailed =
+    L"Upgrade success\n\nThe saved configuration could not be restored.";
+
+// The user's configuration and mode are on the controller, under the new firmware.
+void ExpectUsersConfiguration(ControllerSimulator& sim, uint8_t newVersion) {
+  GlobalConfig expected = UserGlobal(3);
+  expected[kFirmwareVersionByte] = newVersion;
+  EXPECT_EQ(sim.GetGlobalConfig(), expected);
+  EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
+  ASSERT_FALSE(sim.ModesSet().empty());
+  EXPECT_EQ(sim.ModesSet().back(), kUserMode);
+}
+
+// The newest saved backup holds the user's blocks and is in `state`.
+void ExpectNewestBackup(const char* state) {
+  const std::vector<BackupEntry> backups = SavedBackups();
+  ASSERT_FALSE(backups.empty());
+  ASSERT_TRUE(backups.front().Sound());
+  EXPECT_EQ(std::string(StateWord(backups.front().backup.state)), state);
+  EXPECT_EQ(backups.front().backup.global, UserGlobal(3));
+  EXPECT_EQ(backups.front().backup.buttons, UserButtons());
+}
+
+// Every answer to the global block's write lost `times` times.
+void LoseGlobalWrites(ControllerSimulator& sim, uint32_t times) {
+  for (uint32_t i = 0; i < times; ++i) {
+    sim.Inject(Step::GlobalWrite, i, Fault::NoReply);
+  }
+}
+
+}  // namespace
+
+TEST(SavedBackups, AConfigurationLostWithTheWindowComesBackInTheNextRun) {
+  ControllerSimulator sim;
+  SetUpUserController(sim, 3, 4);
+  sim.SetTransferErases(true);
+  sim.Inject(Step::DataPacket, 50, Fault::DeviceGone);
+  {
+    ProductSession first(sim, 58 * 100);
+    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(first.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+    first.Click(IDC_UPDATE);
+    ExpectOutcomeBox(first, L"Upgrade failed!", L"error", L"");
+    EXPECT_EQ(first.Close(), 0u);  // the user gives up and closes the window
+  }
+  ASSERT_EQ(sim.GetButtonConfig(), ButtonConfig{});  // the controller's copy is gone
+  ExpectNewestBackup("pending");
+  sim.ClearFaults();
+
+  // A new run: the controller answers only as its boot loader, so nothing is asked at
+  // start-up, Update's backup fails and Initialize reads nothing; Force update writes back
+  // what the first run saved.
+  ProductSession second(sim, 58 * 100, L"", true);
+  ASSERT_TRUE(second.Start());
+  ASSERT_TRUE(second.WaitForText(IDC_VERSION, L"Firmware Version: Error", 20000));
+  second.Click(IDC_UPDATE);
+  ExpectOutcomeBox(second, L"Upgrade failed!", L"error", L"");
+  second.Click(IDC_INITIALIZE);
+  ASSERT_TRUE(second.WaitForText(IDC_STATUS, kInitializeOk, kSequenceMs));
+  second.Click(IDC_FORCE_UPDATE);
+  ExpectOutcomeBox(second, L"Upgrade success", L"info", L"");
+  EXPECT_EQ(sim.ReceivedImage(), second.Image());
+  ExpectUsersConfiguration(sim, 4);
+  ExpectNewestBackup("written-back");
+  EXPECT_EQ(second.Close(), 0u);
+}
+
+TEST(SavedBackups, ARestoreWriteAnsweredAtTheThirdTryIsAPlainSuccess) {
+  ControllerSimulator sim;
+  SetUpUserController(sim, 3, 4);
+  LoseGlobalWrites(sim, 2);
+  ProductSession session(sim, 58 * 20);
+  ASSERT_TRUE(session.Start());
+  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+  session.Click(IDC_UPDATE);
+  ExpectOutcomeBox(session, L"Upgrade success", L"info", L"");
+  ExpectUsersConfiguration(sim, 4);
+  ExpectNewestBackup("written-back");
+  EXPECT_EQ(session.Close(), 0u);
+}
+
+TEST(SavedBackups, RetryWritesTheConfigurationAgainAndCancelLeavesItForTheNextStart) {
+  ControllerSimulator sim;
+  SetUpUserController(sim, 3, 4);
+  LoseGlobalWrites(sim, 3);
+  {
+    ProductSession session(sim, 58 * 20);
+    ASSERT_TRUE(session.Start());
+    ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+    session.Click(IDC_UPDATE);
+    // Retry, with the controller answering again: the configuration goes back.
+    HWND box = ExpectBox(session, kRestoreFailed, L"warn", false);
+    ASSERT_NE(box, nullptr);
+    session.Screenshot(L"e2e-restore-retry.png", box);
+    sim.ClearFaults();
+    EXPECT_TRUE(session.Answer(box, IDRETRY));
+    ExpectOutcomeBox(session, L"Upgrade success", L"info", L"");
+    ExpectUsersConfiguration(sim, 4);
+    ExpectNewestBackup("written-back");
+    WaitForTailRefresh(session);
+
+    // Lost three times again, and this time Cancel: the backup stays pending.
+    sim.SetGlobalConfig(UserGlobal(3));
+    sim.SetButtonConfig(UserButtons());
+    LoseGlobalWrites(sim, 3);
+    session.SetText(IDC_VERSION, L"");
+    session.Click(IDC_UPDATE);
+    box = ExpectBox(session, kRestoreFailed, L"warn", false);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(session.Answer(box, IDCANCEL));
+    WaitForTailRefresh(session);
+    ExpectNewestBackup("pending");
+    EXPECT_EQ(session.Close(), 0u);
+  }
+  sim.ClearFaults();
+
+  // The next start asks once the controller answers; Yes writes the backup back.
+  ProductSession next(sim, 58 * 20, L"", true);
+  ASSERT_TRUE(next.Start());
+  HWND question = next.WaitForBox(kSequenceMs);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(probe::TextOf(question), L"warn");
+  const std::wstring text = probe::MessageBoxText(question);
+  EXPECT_EQ(text.rfind(L"The configuration saved on ", 0), 0u) << testing::PrintToString(text);
+  EXPECT_NE(text.find(L" was not written back to the controller.\n\nWrite it back now?"),
+            std::wstring::npos);
+  next.Screenshot(L"e2e-startup-question.png", question);
+  EXPECT_TRUE(next.Answer(question, IDYES));
+  ExpectOutcomeBox(next, L"Configuration restored", L"info", L"");
+  ExpectUsersConfiguration(sim, 4);
+  ExpectNewestBackup("written-back");
+  EXPECT_EQ(next.Close(), 0u);
+}

@@ -1,0 +1,33 @@
+// A backup folder in memory for tests: its files as a map, bound for the life of the
+// object, with a switch that makes every write fail.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/BackupFolder.h"
+
+class MemoryBackupFolder final : public BackupFolder {
+ public:
+  MemoryBackupFolder() { BindBackupFolder(this); }
+  ~MemoryBackupFolder() override { BindBackupFolder(nullptr); }
+  MemoryBackupFolder(const MemoryBackupFolder&) = delete;
+  MemoryBackupFolder& operator=(const MemoryBackupFolder&) = delete;
+
+  bool List(std::vector<std::string>* names) override;
+  bool Read(const std::string& name, std::string* text) override;
+  bool Write(const std::string& name, const std::string& text) override;
+  bool Remove(const std::string& name) override;
+
+  // The files as they are now.
+  std::map<std::string, std::string> Files() const;
+  void Put(const std::string& name, const std::string& text);
+  // Every write fails (a full or read-only disk).
+  bool failWrites = false;
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<std::string, std::string> files_;
+};

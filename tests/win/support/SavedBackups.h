@@ -1,0 +1,12 @@
+// The product's saved configuration backups as a test sees them: the same folder under
+// ProgramData in the test prefix, read with the product's own format.
+#pragma once
+
+#include <vector>
+
+#include "workflows/BackupStore.h"
+
+// Every saved backup, newest first.
+std::vector<BackupEntry> SavedBackups();
+// Removes every file of the backup folder, so that a run starts with none.
+void ForgetSavedBackups();
