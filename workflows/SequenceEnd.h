@@ -8,6 +8,7 @@
 // Where the steps of an upgrade ended.
 enum class UpgradeResult {
   kPowerSwitchUnavailable,  // the power byte could not be reached: nothing was sent
+  kBatteryLow,              // the machine runs on a low battery: nothing was sent
   kImageUnreadable,         // the image could not be read or was empty: nothing was sent
   kFailed,                  // a backup or the transfer failed
   kRestoreFailed,           // the image was transferred, but the saved configuration did not
