@@ -19,6 +19,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
       version = true;
     } else if (arg == "--verbose" || arg == "-v") {
       parsed.verbose = true;
+    } else if (arg == "--ignore-battery") {
+      parsed.ignoreBattery = true;
     } else {
       *error = "unknown option " + arg;
       return false;
@@ -57,7 +59,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
 }
 
 std::string UsageText() {
-  return "Usage: padwright [--verbose] COMMAND [FILE]\n"
+  return "Usage: padwright [--verbose] [--ignore-battery] COMMAND [FILE]\n"
          "Updates the firmware of the game controller built into the handheld.\n"
          "\n"
          "Commands:\n"
@@ -72,12 +74,16 @@ std::string UsageText() {
          "  -h, --help      show this text\n"
          "      --version   show the version\n"
          "  -v, --verbose   list every HID device examined, and say what was not available\n"
+         "      --ignore-battery\n"
+         "                  update or recover even on a battery below 25% without the\n"
+         "                  charger (for a battery whose reading is wrong)\n"
          "\n"
          "update and recover switch the controller's power through /dev/mem: run them as root.\n"
+         "On a battery below 25% they refuse until the charger is connected.\n"
          "Ctrl+C stops the command until the controller is restarted into its boot loader;\n"
          "from then until its configuration is restored it is put off.\n"
          "\n"
          "Exit status: 0 success, 1 the update or the read failed, 2 refused before the\n"
-         "controller was touched (usage, file, no access to the power switch), 3 another\n"
-         "instance is running, 128+N stopped by signal N.\n";
+         "controller was touched (usage, file, no access to the power switch, low battery),\n"
+         "3 another instance is running, 128+N stopped by signal N.\n";
 }

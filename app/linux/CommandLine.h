@@ -1,5 +1,5 @@
 // The padwright command's arguments: one command (status, update, recover), an optional
-// firmware file, and the options --help, --version and --verbose.
+// firmware file, and the options --help, --version, --verbose and --ignore-battery.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@ struct CommandRequest {
   CommandKind kind = CommandKind::kHelp;
   std::string firmwarePath;  // empty: the single *.vxf of the current folder
   bool verbose = false;
+  bool ignoreBattery = false;  // update and recover skip the battery check
 };
 
 // False with `error` set for arguments that make no command.

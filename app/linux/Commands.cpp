@@ -40,6 +40,7 @@ int ExitStatusOf(UpgradeResult result) {
     case UpgradeResult::kRestoreFailed:  // the firmware is in; the outcome said what was not
       return kExitSuccess;
     case UpgradeResult::kPowerSwitchUnavailable:
+    case UpgradeResult::kBatteryLow:
     case UpgradeResult::kImageUnreadable:
       return kExitRefused;
     case UpgradeResult::kFailed:
@@ -120,7 +121,8 @@ int RunRecover(CommandSetting& setting, const std::wstring& path) {
   }
   const InitializeResult found =
       InitializeSequence(setting.link, setting.view, [] { return CHidrawDevice(); });
-  if (found == InitializeResult::kPowerSwitchUnavailable) {
+  if (found == InitializeResult::kPowerSwitchUnavailable ||
+      found == InitializeResult::kBatteryLow) {
     return kExitRefused;  // checked before, but lost since: still nothing was touched
   }
   if (found != InitializeResult::kBootLoaderFound) {
