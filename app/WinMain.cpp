@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/win/InpOutPhysicalMemory.h"
+#include "platform/win/SystemPowerSource.h"
 #include "platform/win/WindowsClock.h"
 #include "ui/FrameDlg.h"
 #include "ui/resource.h"
@@ -43,6 +44,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   BindWindowsClock();
   BindInpOutPhysicalMemory();
+  BindSystemPowerSource();
   INITCOMMONCONTROLSEX controls = {sizeof(controls), 0};
   InitCommonControlsEx(&controls);
   bool existed = false;
