@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/win/InpOutPhysicalMemory.h"
+#include "platform/win/SystemPowerSource.h"
 #include "platform/win/WinBackupFolder.h"
 #include "platform/win/WindowsClock.h"
 #include "ui/FrameDlg.h"
@@ -44,6 +45,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   BindWindowsClock();
   BindInpOutPhysicalMemory();
+  BindSystemPowerSource();
   // The saved configuration backups outlive the process: they live beside other machine-wide
   // program data.
   static CWinBackupFolder backups(CWinBackupFolder::DefaultPath());

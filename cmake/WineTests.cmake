@@ -3,9 +3,12 @@
 # virtual display when there is none); built on Windows they run directly.
 #
 #   padwright_add_windows_test(NAME <name> COMMAND <target or path> [args...]
-#                              [TIMEOUT <seconds>] [LABELS <labels...>])
+#                              [TIMEOUT <seconds>] [LABELS <labels...>]
+#                              [LAUNCHER <command> [args...]])
+# LAUNCHER, under Wine only, runs the whole Wine command line (as its last arguments), for a
+# test whose Wine processes need a setting of their own such as a mount namespace.
 function(padwright_add_windows_test)
-  cmake_parse_arguments(ARG "" "NAME;TIMEOUT" "COMMAND;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "NAME;TIMEOUT" "COMMAND;LABELS;LAUNCHER" ${ARGN})
   list(POP_FRONT ARG_COMMAND exe)
   if(TARGET ${exe})
     set(exe $<TARGET_FILE:${exe}>)
@@ -14,7 +17,8 @@ function(padwright_add_windows_test)
     add_test(NAME ${ARG_NAME} COMMAND ${exe} ${ARG_COMMAND})
   else()
     add_test(NAME ${ARG_NAME}
-             COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${CMAKE_BINARY_DIR} ${exe} ${ARG_COMMAND})
+             COMMAND ${ARG_LAUNCHER} ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${CMAKE_BINARY_DIR}
+                     ${exe} ${ARG_COMMAND})
     set_tests_properties(${ARG_NAME} PROPERTIES FIXTURES_REQUIRED wine_env)
   endif()
   if(NOT ARG_TIMEOUT)

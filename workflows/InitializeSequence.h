@@ -5,6 +5,7 @@
 
 #include "device/CommandReport.h"
 #include "platform/Clock.h"
+#include "platform/PowerSource.h"
 #include "platform/PowerSwitch.h"
 #include "ui/resource.h"
 #include "workflows/BackupSteps.h"
@@ -64,19 +65,34 @@ enum class InitializeResult {
   kTimedOut,                // no boot loader within the 15 scans; Initialize is offered again
   kClosing,                 // the window began to close during the wait
   kPowerSwitchUnavailable,  // the power byte could not be reached: nothing was done
+  kBatteryLow,              // the machine runs on a low battery: nothing was done
 };
+
+namespace initialize_steps {
+
+// Ends Initialize before it has touched anything, offering it again.
+inline InitializeResult Refuse(SequenceView& view, const wchar_t* status, InitializeResult result) {
+  view.SetStatus(status);
+  view.EnableControl(IDC_INITIALIZE, true);
+  view.ClearBusy();
+  return result;
+}
+
+}  // namespace initialize_steps
 
 // The worker body of Initialize. `makeScanner` makes the transport that only looks for the
 // boot loader (never opening it, never taking the device's lock); it lives for the sequence.
 template <typename Device, typename MakeScanner>
 InitializeResult InitializeSequence(Device& device, SequenceView& view, MakeScanner makeScanner) {
   auto awake = view.KeepAwake();
-  // Without the power cycle there is no way into the boot loader: touch nothing.
+  // Without the power cycle there is no way into the boot loader, and on a low battery the
+  // controller may be left there: touch nothing.
   if (!PowerSwitchUsable()) {
-    view.SetStatus(L"Power switch unavailable!");
-    view.EnableControl(IDC_INITIALIZE, true);
-    view.ClearBusy();
-    return InitializeResult::kPowerSwitchUnavailable;
+    return initialize_steps::Refuse(view, L"Power switch unavailable!",
+                                    InitializeResult::kPowerSwitchUnavailable);
+  }
+  if (!BatteryAllowsUpdate()) {
+    return initialize_steps::Refuse(view, kBatteryLowStatus, InitializeResult::kBatteryLow);
   }
   auto scanner = makeScanner();
   initialize_steps::BackUpWhatAnswers(device, view);

@@ -1,6 +1,7 @@
 // How the update sequences end: their outcomes and the tail that every upgrade runs.
 #include "workflows/SequenceEnd.h"
 
+#include "platform/PowerState.h"
 #include "ui/resource.h"
 #include "workflows/BackupSteps.h"
 
@@ -50,6 +51,9 @@ bool ShowCommonOutcome(SequenceView& view, UpgradeResult& result,
   switch (result) {
     case UpgradeResult::kPowerSwitchUnavailable:
       ShowRefusal(view, L"Power switch unavailable!");
+      return true;
+    case UpgradeResult::kBatteryLow:
+      ShowRefusal(view, kBatteryLowStatus);
       return true;
     case UpgradeResult::kImageUnreadable:
       ShowRefusal(view, L"Read firmware file failed!");

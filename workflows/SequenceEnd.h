@@ -9,6 +9,7 @@
 // Where the steps of an upgrade ended.
 enum class UpgradeResult {
   kPowerSwitchUnavailable,  // the power byte could not be reached: nothing was sent
+  kBatteryLow,              // the machine runs on a low battery: nothing was sent
   kImageUnreadable,         // the image could not be read or was empty: nothing was sent
   kBackupNotSaved,          // the configuration read could not be kept on disk: nothing sent
   kFailed,                  // a backup or the transfer failed

@@ -3,6 +3,7 @@
 
 #include "platform/Clock.h"
 #include "platform/FileRead.h"
+#include "platform/PowerSource.h"
 #include "platform/PowerSwitch.h"
 #include "ui/resource.h"
 
@@ -20,6 +21,9 @@ std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image,
                                                   const std::filesystem::path& path) {
   if (!PowerSwitchUsable()) {
     return UpgradeResult::kPowerSwitchUnavailable;
+  }
+  if (!BatteryAllowsUpdate()) {
+    return UpgradeResult::kBatteryLow;
   }
   if (!LoadFirmwareImage(image, path)) {
     return UpgradeResult::kImageUnreadable;

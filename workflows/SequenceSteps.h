@@ -18,8 +18,9 @@ void DisableUpgradeControls(SequenceView& view, uint16_t startId);
 bool LoadFirmwareImage(FirmwareImage& image, const std::filesystem::path& path);
 
 // The checks of an upgrade before anything is sent: the power switch must work (without the
-// power cycle a transfer would leave the controller in its boot loader), then the image at
-// `path` must read into `image`. The refusal when one fails, else nothing.
+// power cycle a transfer would leave the controller in its boot loader), the machine must not
+// run on a low battery (one that dies mid-transfer does the same), then the image at `path`
+// must read into `image`. The refusal when one fails, else nothing.
 std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image,
                                                   const std::filesystem::path& path);
 

@@ -19,6 +19,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
       version = true;
     } else if (arg == "--verbose" || arg == "-v") {
       parsed.verbose = true;
+    } else if (arg == "--ignore-battery") {
+      parsed.ignoreBattery = true;
     } else {
       *error = "unknown option " + arg;
       return false;
@@ -61,7 +63,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
 }
 
 std::string UsageText() {
-  return "Usage: padwright [--verbose] COMMAND [FILE]\n"
+  return "Usage: padwright [--verbose] [--ignore-battery] COMMAND [FILE]\n"
          "Updates the firmware of the game controller built into the handheld.\n"
          "\n"
          "Commands:\n"
@@ -80,16 +82,20 @@ std::string UsageText() {
          "  -h, --help      show this text\n"
          "      --version   show the version\n"
          "  -v, --verbose   list every HID device examined, and say what was not available\n"
+         "      --ignore-battery\n"
+         "                  update or recover even on a battery below 25% without the\n"
+         "                  charger (for a battery whose reading is wrong)\n"
          "\n"
          "update and recover switch the controller's power through /dev/mem: run them as root.\n"
+         "On a battery below 25% they refuse until the charger is connected.\n"
          "Before anything is sent, update saves the configuration it read to\n"
          "/var/lib/padwright/backups (as root; else ~/.local/state/padwright/backups).\n"
          "Ctrl+C stops the command until the controller is restarted into its boot loader;\n"
          "from then until its configuration is restored it is put off.\n"
          "\n"
          "Exit status: 0 success, 1 the update, the read or the restore failed, 2 refused\n"
-         "before anything was sent (usage, file, no access to the power switch, the\n"
-         "configuration backup could not be saved, no valid backup to restore), 3 another\n"
+         "before anything was sent (usage, file, no access to the power switch, low battery,\n"
+         "the configuration backup could not be saved, no valid backup to restore), 3 another\n"
          "instance is running, 4 the firmware went in but the configuration is not back\n"
          "(padwright restore writes it later), 128+N stopped by signal N.\n";
 }

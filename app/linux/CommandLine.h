@@ -1,6 +1,6 @@
 // The padwright command's arguments: one command (status, update, recover, restore,
-// backups), an optional firmware file or backup, and the options --help, --version and
-// --verbose.
+// backups), an optional firmware file or backup, and the options --help, --version,
+// --verbose and --ignore-battery.
 #pragma once
 
 #include <string>
@@ -13,6 +13,7 @@ struct CommandRequest {
   std::string firmwarePath;  // empty: the single *.vxf of the current folder
   std::string backupPath;    // restore: empty for the newest saved backup
   bool verbose = false;
+  bool ignoreBattery = false;  // update and recover skip the battery check
 };
 
 // False with `error` set for arguments that make no command.

@@ -41,6 +41,7 @@ int ExitStatusOf(UpgradeResult result) {
     case UpgradeResult::kRestoreFailed:  // the firmware is in, the configuration is not back
       return kExitConfigurationNotRestored;
     case UpgradeResult::kPowerSwitchUnavailable:
+    case UpgradeResult::kBatteryLow:
     case UpgradeResult::kImageUnreadable:
     case UpgradeResult::kBackupNotSaved:
       return kExitRefused;
@@ -151,7 +152,8 @@ int RunRecover(CommandSetting& setting, const std::filesystem::path& path) {
   }
   const InitializeResult found =
       InitializeSequence(setting.link, setting.view, [] { return CHidrawDevice(); });
-  if (found == InitializeResult::kPowerSwitchUnavailable) {
+  if (found == InitializeResult::kPowerSwitchUnavailable ||
+      found == InitializeResult::kBatteryLow) {
     return kExitRefused;  // checked before, but lost since: still nothing was touched
   }
   if (found != InitializeResult::kBootLoaderFound) {

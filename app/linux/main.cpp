@@ -1,7 +1,7 @@
 // The padwright command: updates the controller's firmware from a Linux shell. Checks what it
 // can before the controller is touched (arguments, the firmware file, another instance, the
-// power switch), then runs the same sequences as the Windows window over hidraw, /dev/mem
-// and a terminal view.
+// power switch, the battery), then runs the same sequences as the Windows window over hidraw,
+// /dev/mem and a terminal view.
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/linux/BatteryPreflight.h"
 #include "app/linux/CommandLine.h"
 #include "app/linux/Commands.h"
 #include "app/linux/FirmwareFile.h"
@@ -23,6 +24,7 @@
 #include "platform/BackupFolder.h"
 #include "platform/linux/DevMemPhysicalMemory.h"
 #include "platform/linux/MonotonicClock.h"
+#include "platform/linux/SysfsPowerSource.h"
 
 namespace {
 
@@ -56,6 +58,10 @@ int RunCommand(const CommandRequest& request) {
   BindClock(&clock);
   DevMemPhysicalMemory memory;
   BindPhysicalMemory(&memory);
+  SysfsPowerSource power;
+  if (!request.ignoreBattery) {
+    BindPowerSource(&power);  // the sequences check it again, as the window's do
+  }
   FILE* log = request.verbose ? stderr : nullptr;
   SetHidrawScanLog(log);
   PosixBackupFolder backups(PosixBackupFolder::DefaultPath());
@@ -115,6 +121,9 @@ int RunCommand(const CommandRequest& request) {
   if (flashes) {
     std::string reason;
     if (!CheckPowerSwitch(memory, &reason)) {
+      return Refuse(reason);
+    }
+    if (!request.ignoreBattery && !CheckBattery(power, &reason)) {
       return Refuse(reason);
     }
   }

@@ -12,10 +12,12 @@ namespace standin {
 // every call through untouched.
 inline constexpr char kRootVariable[] = "PADWRIGHT_STANDIN_ROOT";
 
-// Paths the stand-in serves from the folder: sysfs's hidraw class as a plain tree, the lock
+// Paths the stand-in serves from the folder: sysfs's hidraw and power-supply classes as plain
+// trees (the power supplies are whatever a test writes there; none by default), the lock
 // folder, root's backup folder, /dev/mem as a one-page file, and the hidraw nodes through
 // the host's socket.
 inline constexpr char kSysfsClass[] = "/sys/class/hidraw";
+inline constexpr char kPowerSupplyClass[] = "/sys/class/power_supply";
 inline constexpr char kLockFolder[] = "/run/lock";
 // root's saved configuration backups: a run as root (as CI runs the tests) keeps them in the
 // folder instead of the machine's /var/lib.

@@ -234,6 +234,36 @@ TEST_F(PadwrightCommand, RefusesWithoutThePowerSwitchAndTouchesNothing) {
   EXPECT_EQ(text, "Firmware Version: 2 Mode: 7\n");
 }
 
+TEST_F(PadwrightCommand, LowBatteryIsRefusedUnlessItsReadingIsIgnored) {
+  ASSERT_TRUE(host.Start());
+  // The machine's power as the kernel lists it: the charger unplugged, the battery at 14%.
+  const std::string supplies = host.Root() + "/sys/class/power_supply";
+  const std::pair<std::string, std::string> attributes[] = {{"AC/type", "Mains"},
+                                                            {"AC/online", "0"},
+                                                            {"BAT0/type", "Battery"},
+                                                            {"BAT0/present", "1"},
+                                                            {"BAT0/status", "Discharging"},
+                                                            {"BAT0/charge_now", "1400000"},
+                                                            {"BAT0/charge_full", "10000000"}};
+  for (const auto& [file, value] : attributes) {
+    std::filesystem::create_directories(std::filesystem::path(supplies + "/" + file).parent_path());
+    std::ofstream(supplies + "/" + file) << value << "\n";
+  }
+  for (const char* command : {"update", "recover"}) {
+    std::string text;
+    EXPECT_EQ(Run({command, "firmware.vxf"}, &text), 2) << text;
+    EXPECT_NE(text.find("Battery low, connect the charger! (battery at 14%, not charging)\n"),
+              std::string::npos)
+        << text;
+  }
+  EXPECT_EQ(host.OpenCount(), 0u);
+  EXPECT_TRUE(sim.Transcript().empty());
+  // For a battery whose reading is wrong.
+  std::string text;
+  ASSERT_EQ(Run({"--ignore-battery", "update", "firmware.vxf"}, &text), 0) << text;
+  ExpectImageWritten();
+}
+
 TEST_F(PadwrightCommand, BadFilesNeverReachTheController) {
   WriteFile("empty.bin", {});
   mkdir((folder + "/folder.vxf").c_str(), 0755);

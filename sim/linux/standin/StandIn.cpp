@@ -1,9 +1,10 @@
 // The stand-in for the kernel's hidraw nodes, sysfs and /dev/mem, loaded into an unchanged
 // program with LD_PRELOAD (or linked into a test). When the environment names a stand-in
 // folder (standin::kRootVariable) it serves:
-//  - /sys/class/hidraw/..., /run/lock/... and /var/lib/padwright/... from the same paths
-//    under the folder, where the host keeps a sysfs-like tree of the present nodes (open,
-//    opendir, mkdir, rename and unlink);
+//  - /sys/class/hidraw/..., /sys/class/power_supply/..., /run/lock/... and
+//    /var/lib/padwright/... from the same paths under the folder, where the host keeps a
+//    sysfs-like tree of the present nodes (and a test, when it wants one, a tree of power
+//    supplies); open, opendir, mkdir, rename and unlink;
 //  - /dev/hidrawN as a SOCK_SEQPACKET connection to the host, so that report boundaries,
 //    poll and non-blocking reads behave as on a hidraw node; a node whose device has gone
 //    reads as EIO and writes as ENODEV, as the kernel's do;
@@ -84,6 +85,7 @@ bool Redirect(const char* path, char* out, size_t size) {
   const char* root = Root();
   if (root == nullptr || path == nullptr ||
       !(StartsWithFolder(path, standin::kSysfsClass) ||
+        StartsWithFolder(path, standin::kPowerSupplyClass) ||
         StartsWithFolder(path, standin::kLockFolder) ||
         StartsWithFolder(path, standin::kStateFolder))) {
     return false;

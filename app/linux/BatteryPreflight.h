@@ -1,0 +1,12 @@
+// The check before update and recover touch anything: does the machine run on a battery too
+// low to see the update through? One that dies mid-transfer leaves the controller with only
+// its boot loader.
+#pragma once
+
+#include <string>
+
+#include "platform/PowerSource.h"
+
+// Reads `source` and applies the rule of PowerAllowsUpdate. False with `reason` saying the
+// charge it read and the ways on (the charger, or --ignore-battery for a wrong reading).
+bool CheckBattery(PowerSource& source, std::string* reason);

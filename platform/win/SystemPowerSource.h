@@ -1,0 +1,12 @@
+// The machine's power on Windows: GetSystemPowerStatus.
+#pragma once
+
+#include "platform/PowerSource.h"
+
+class SystemPowerSource final : public PowerSource {
+ public:
+  bool Read(PowerState* state) override;
+};
+
+// Binds a SystemPowerSource for the whole process (see platform/PowerSource.h).
+void BindSystemPowerSource();

@@ -1,0 +1,63 @@
+// The machine's power, checked first thing by every sequence: on a low battery Update, Force
+// update and Initialize end with the refusal before anything reaches the controller.
+#include <gtest/gtest.h>
+
+#include "platform/PowerSource.h"
+#include "tests/unit/workflows/WorkflowFixture.h"
+
+namespace {
+
+// A power source that answers with a state of the test's choosing while it is bound.
+class ScopedPowerState final : public PowerSource {
+ public:
+  ScopedPowerState() { BindPowerSource(this); }
+  ~ScopedPowerState() override { BindPowerSource(nullptr); }
+  bool Read(PowerState* out) override {
+    *out = state;
+    return true;
+  }
+  PowerState state;
+};
+
+const wchar_t kStatus[] = L"status Battery low, connect the charger!";
+const wchar_t kBox[] = L"box Battery low, connect the charger!|error|error";
+
+}  // namespace
+
+class BatteryCheckTest : public WorkflowTest {
+ protected:
+  void OnBatteryAt(int percent) {
+    power.state.batteryPresent = true;
+    power.state.chargePercent = percent;
+  }
+
+  ScopedPowerState power;
+};
+
+TEST_F(BatteryCheckTest, LowBatteryStopsEverySequenceBeforeTheController) {
+  ASSERT_TRUE(PrepareForcedUpgrade());  // on a battery nobody has read yet
+  OnBatteryAt(14);
+
+  RunForcedUpgrade();
+  RunUpgrade();
+  // Neither grows the window or offers Initialize: there is nothing to recover from.
+  EXPECT_EQ(Calls(), Join({{L"hook on", L"awake on", L"disable 1352", L"disable 1356",
+                            L"disable 1361", L"awake off", kStatus, kBox},
+                           FreedWindowCalls(1361),
+                           {L"hook on", L"awake on", L"disable 1352", L"disable 1356",
+                            L"disable 1039", L"awake off", kStatus, kBox},
+                           FreedWindowCalls(1039)}));
+
+  const size_t before = view.Calls().size();
+  RunInitialize();
+  Lines initialize = view.Calls();
+  initialize.erase(initialize.begin(), initialize.begin() + static_cast<std::ptrdiff_t>(before));
+  EXPECT_EQ(initialize, (Lines{L"awake on", kStatus, L"enable 1025", L"idle", L"awake off"}));
+  EXPECT_TRUE(sim.Transcript().empty());
+  EXPECT_EQ(sim.PowerOnCount(), 1u);  // only the one of the Initialize before the battery ran low
+
+  // On the charger the same charge goes ahead.
+  power.state.externalPower = true;
+  RunForcedUpgrade();
+  EXPECT_TRUE(sim.ImageComplete());
+}
