@@ -60,17 +60,15 @@ bool LoadNamedBackup(CommandSetting& setting, const std::string& path, BackupEnt
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  struct stat asked {};
-  struct stat own {};
-  *inFolder =
-      (slash == std::string::npos && IsBackupFileName(path) &&
-       access(setting.backups.PathOf(path).c_str(), F_OK) == 0) ||
-      (stat(folder.c_str(), &asked) == 0 && stat(setting.backups.Path().c_str(), &own) == 0 &&
-       asked.st_dev == own.st_dev && asked.st_ino == own.st_ino);
-  if (*inFolder) {
+  // A name as `backups` lists it, or the folder's own path: the backup in the folder.
+  if (IsBackupFileName(name) && (slash == std::string::npos || folder == setting.backups.Path())) {
     *entry = LoadBackup(name);
-    return true;
+    *inFolder = entry->damage != BackupDamage::kUnreadable;
+    if (*inFolder) {
+      return true;
+    }
   }
+  *inFolder = false;
   PosixBackupFolder elsewhere(folder);
   std::string text;
   entry->name = path;

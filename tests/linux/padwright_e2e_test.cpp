@@ -100,7 +100,34 @@ class PadwrightCommand : public ::testing::Test {
     GlobalConfig global = sim.GetGlobalConfig();
     global[kFirmwareVersionByte] = 2;  // the running firmware's version stays in byte 0
     EXPECT_EQ(global, UserGlobal(2));
-    EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
+    ASSERT_FALSE(sim.ModesSet().empty());
+    EXPECT_EQ(sim.ModesSet().back(), kUserMode);
+  }
+
+  // Where the command keeps its backups in this test: root's go to the stand-in's folder,
+  // a user's to the XDG state folder the test gives it there.
+  std::string BackupFolder() const {
+    return host.Root() +
+           (geteuid() == 0 ? "/var/lib/padwright/backups" : "/state/padwright/backups");
+  }
+  // The same as the command names it (the stand-in's folder stands in for root's).
+  std::string ShownBackupFolder() const {
+    return geteuid() == 0 ? "/var/lib/padwright/backups" : BackupFolder();
+  }
+  std::vector<std::string> BackupNames() const {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(BackupFolder(), ignored)) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+  std::string ReadBackup(const std::string& name) const {
+    std::ifstream in(BackupFolder() + "/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void WriteBackup(const std::string& name, const std::string& text) const {
+    std::ofstream(BackupFolder() + "/" + name, std::ios::binary) << text;
   }
 
   void ExpectImageWritten() {
@@ -181,7 +208,7 @@ TEST_F(PadwrightCommand, FailedUpdateWithoutATerminalNamesTheRecoveryCommand) {
   InOrder(text, {"Upgrade failed!\n", "padwright recover firmware.vxf"});
 }
 
-TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyAndEndsWithItsOwnStatus) {
+TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyAndTheBackupWritesItLater) {
   for (uint32_t attempt = 0; attempt < 3; ++attempt) {
     sim.Inject(Step::GlobalWrite, attempt, Fault::ShortReply);
   }
@@ -190,6 +217,51 @@ TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyAndEndsWithItsOwnStatus) {
   InOrder(text, {"Recovery global failed\n", "Upgrade success\n",
                  "The saved configuration could not be restored.\n", "padwright restore"});
   ExpectImageWritten();
+
+  // Any later run says so; restore writes it back, and then nothing is said any more.
+  EXPECT_EQ(Run({"status"}, &text), 0);
+  InOrder(text, {"was not written back to the controller", "padwright restore\n",
+                 "Firmware Version: 3 Mode: "});
+  EXPECT_EQ(Run({"backups"}, &text), 0);
+  InOrder(text,
+          {"firmware 2   mode 7   global+buttons  PENDING", ShownBackupFolder() + "/backup-"});
+  EXPECT_EQ(Run({"restore"}, &text), 0) << text;
+  InOrder(text, {"Using the configuration saved on ", "Recovery global ok\n",
+                 "Recovery config ok!\n", "Recovery mode ok\n", "Configuration restored\n"});
+  ExpectRestored();
+  EXPECT_EQ(Run({"status"}, &text), 0);
+  EXPECT_EQ(text, "Firmware Version: 3 Mode: 7\n");
+}
+
+TEST_F(PadwrightCommand, ACutUpdateIsRecoveredByALaterRecoverFromTheSavedBackup) {
+  sim.SetTransferErases(true);
+  sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
+  std::string text;
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);  // no terminal: nothing asked
+  InOrder(text, {"Upgrade failed!\n", "padwright recover firmware.vxf"});
+  sim.ClearFaults();
+  ASSERT_EQ(sim.GetButtonConfig(), ButtonConfig{});
+  // Two newer files that a power cut tore or the disk damaged are passed over.
+  std::vector<std::string> names = BackupNames();
+  ASSERT_EQ(names.size(), 1u);
+  const std::string good = ReadBackup(names[0]);
+  WriteBackup("backup-2099-01-01T00-00-00.000Z.txt", good.substr(0, good.size() / 2));
+  std::string damaged = good;
+  damaged[damaged.find("mode 7")] = 'M';
+  WriteBackup("backup-2099-01-02T00-00-00.000Z.txt", damaged);
+
+  EXPECT_EQ(Run({"recover", "firmware.vxf"}, &text), 0) << text;
+  InOrder(text, {"Initialize ok", "Skipped a damaged saved backup (checksum wrong)",
+                 "Skipped a damaged saved backup (torn)", "Using the configuration saved on ",
+                 "Ready, please wait...", "Recovery config ok!", "Upgrade success\n"});
+  ExpectImageWritten();
+  ExpectRestored();
+  EXPECT_EQ(Run({"backups"}, &text), 0);
+  InOrder(text, {"damaged (checksum wrong)", "damaged (torn)", "written back", names[0]});
+  // A named file that is no backup is refused before the controller is touched.
+  EXPECT_EQ(Run({"restore", "backup-2099-01-01T00-00-00.000Z.txt"}, &text), 2);
+  EXPECT_NE(text.find("torn"), std::string::npos) << text;
+  EXPECT_EQ(sim.ModesSet().size(), 1u);
 }
 
 TEST_F(PadwrightCommand, RecoverOnAControllerAlreadyInItsBootLoader) {

@@ -42,6 +42,17 @@ void SequenceRig::WriteImage(size_t size) {
   file_.Write(image);
 }
 
+void SequenceRig::StartNewRun() {
+  savedButtonConfig = {};
+  savedGlobalConfig = {};
+  savedButtonBackupName.clear();
+  savedGlobalBackupName.clear();
+  view.buttonBackedUp = false;
+  view.globalBackedUp = false;
+  firstCall_ = view.Calls().size();
+  sim.ClearTranscript();
+}
+
 uint32_t SequenceRig::RunUpgrade() {
   const uint32_t start = clock->NowMs();
   UpgradeSequence(link, view, ImagePath(), IDC_UPDATE);

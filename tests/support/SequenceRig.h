@@ -37,6 +37,10 @@ class SequenceRig {
   std::wstring ImagePath() const { return file_.Path(); }
   std::wstring MissingPath() const { return file_.Path() + L".missing"; }
 
+  // The tool ends and starts again: what it held in memory (the copies, their flags, the
+  // window's calls) is gone; the backup folder and the controller stay as they are.
+  void StartNewRun();
+
   // Each returns the virtual milliseconds the sequence took.
   uint32_t RunUpgrade();
   uint32_t RunForcedUpgrade();
