@@ -2,12 +2,14 @@
 // behind the stand-in for hidraw, sysfs and /dev/mem: update, recover and status as a user
 // runs them, on a terminal and to a pipe, with the refusals before anything reaches the
 // controller, Ctrl+C during a flash, and a second instance. No root needed.
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +52,32 @@ size_t Count(const std::string& text, const std::string& part) {
     ++count;
   }
   return count;
+}
+
+// The inhibitor locks of the fake libsystemd (see tests/linux/fakes) that process `pid`
+// holds now, by what they hold off, sorted.
+std::vector<std::string> HeldInhibitors(pid_t pid, const std::string& logPath) {
+  const std::string prefix = logPath + "-held-";
+  const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  std::vector<std::string> held;
+  if (DIR* dir = opendir(fds.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      char target[4096];
+      const ssize_t n = readlink((fds + "/" + entry->d_name).c_str(), target, sizeof(target) - 1);
+      const std::string path(target, n > 0 ? static_cast<size_t>(n) : 0);
+      if (path.rfind(prefix, 0) == 0) {
+        held.push_back(path.substr(prefix.size()));
+      }
+    }
+    closedir(dir);
+  }
+  std::sort(held.begin(), held.end());
+  return held;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 class PadwrightCommand : public ::testing::Test {
@@ -284,6 +312,42 @@ TEST_F(PadwrightCommand, CtrlCDuringTheTransferIsPutOffUntilTheConfigurationIsBa
   InOrder(run.Text(), {"not stopping now", "Recovery mode ok", "Upgrade success"});
   ExpectImageWritten();
   ExpectRestored();
+}
+
+TEST_F(PadwrightCommand, LogindHoldsOffSleepForTheSequenceAndShutdownForTheFlash) {
+  sim.SetReplyLatencyMs(4);  // a transfer of over a second
+  // The version line read after the sequence comes late: a moment with the sequence over.
+  sim.Inject(Step::GlobalRead, 2, Fault::LateReply, 1500);
+  const std::string log = folder + "/logind.log";
+  CommandRun run;
+  run.SetVariable("LD_LIBRARY_PATH", PADWRIGHT_FAKE_LIBSYSTEMD_DIR);
+  run.SetVariable("PADWRIGHT_FAKE_LOGIND", log);
+  Start(run, {"update", "firmware.vxf"}, Output::kPipe);
+  for (int waited = 0; waited < kRunMs && sim.DataPacketsReceived() < 20; waited += 5) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(HeldInhibitors(run.Pid(), log), (std::vector<std::string>{"shutdown", "sleep:idle"}));
+  ASSERT_TRUE(run.WaitFor("Upgrade success\n", kRunMs)) << run.Text();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(HeldInhibitors(run.Pid(), log), std::vector<std::string>{}) << run.Text();
+  ASSERT_EQ(run.Wait(kRunMs), 0) << run.Text();
+  EXPECT_EQ(ReadText(log),
+            "Inhibit sleep:idle padwright block (org.freedesktop.login1.Manager)\n"
+            "Inhibit shutdown padwright block (org.freedesktop.login1.Manager)\n");
+  ExpectRestored();
+
+  // A libsystemd.so.0 that cannot be loaded: the update goes on, and --verbose says so.
+  mkdir((folder + "/broken").c_str(), 0755);
+  WriteFile("broken/libsystemd.so.0", {});
+  sim.ClearTranscript();
+  CommandRun without;
+  without.SetVariable("LD_LIBRARY_PATH", folder + "/broken");
+  Start(without, {"--verbose", "update", "firmware.vxf"}, Output::kPipe);
+  ASSERT_EQ(without.Wait(kRunMs), 0) << without.Text();
+  InOrder(without.Text(), {"padwright: could not keep the machine awake (", "libsystemd.so.0",
+                           "padwright: could not hold off a shutdown (", "Ready, please wait...\n",
+                           "Upgrade success\n"});
+  ExpectImageWritten();
 }
 
 TEST_F(PadwrightCommand, SecondInstanceIsRefusedAndCtrlCBeforeTheFlashStopsCleanly) {

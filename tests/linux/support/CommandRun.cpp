@@ -19,19 +19,27 @@ extern char** environ;
 
 namespace {
 
-std::vector<std::string> ChildEnvironment(const std::string& standInRoot) {
+// The test's environment with the stand-in's variables and `own` ("NAME=value") over it.
+std::vector<std::string> ChildEnvironment(const std::string& standInRoot,
+                                          const std::vector<std::string>& own) {
+  std::vector<std::string> set = own;
+  set.push_back(std::string("LD_PRELOAD=") + PADWRIGHT_STANDIN_LIBRARY);
+  set.push_back(std::string(standin::kRootVariable) + "=" + standInRoot);
+  // No logind of the machine is asked for an inhibitor during a test.
+  set.push_back("DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent");
   std::vector<std::string> env;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text = *entry;
-    if (text.rfind("LD_PRELOAD=", 0) != 0 && text.rfind(standin::kRootVariable, 0) != 0 &&
-        text.rfind("DBUS_SYSTEM_BUS_ADDRESS=", 0) != 0) {
+    const std::string name = text.substr(0, text.find('=') + 1);
+    bool replaced = false;
+    for (const std::string& variable : set) {
+      replaced = replaced || variable.rfind(name, 0) == 0;
+    }
+    if (!replaced) {
       env.push_back(text);
     }
   }
-  env.push_back(std::string("LD_PRELOAD=") + PADWRIGHT_STANDIN_LIBRARY);
-  env.push_back(std::string(standin::kRootVariable) + "=" + standInRoot);
-  // No logind of the machine is asked for a sleep inhibitor during a test.
-  env.push_back("DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent");
+  env.insert(env.end(), set.begin(), set.end());
   return env;
 }
 
@@ -65,11 +73,15 @@ CommandRun::~CommandRun() {
   }
 }
 
+void CommandRun::SetVariable(const std::string& name, const std::string& value) {
+  variables_.push_back(name + "=" + value);
+}
+
 bool CommandRun::Start(const std::string& binary, const std::vector<std::string>& args,
                        const std::string& folder, const std::string& standInRoot, Output output) {
   std::vector<std::string> argvTexts = {binary};
   argvTexts.insert(argvTexts.end(), args.begin(), args.end());
-  std::vector<std::string> envTexts = ChildEnvironment(standInRoot);
+  std::vector<std::string> envTexts = ChildEnvironment(standInRoot, variables_);
   std::vector<char*> argv = Pointers(argvTexts);
   std::vector<char*> env = Pointers(envTexts);
 

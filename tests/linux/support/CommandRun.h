@@ -18,6 +18,8 @@ class CommandRun {
   CommandRun(const CommandRun&) = delete;
   CommandRun& operator=(const CommandRun&) = delete;
 
+  // Sets a variable of the command's environment (before Start), over the test's own.
+  void SetVariable(const std::string& name, const std::string& value);
   // Starts `binary` with `args` in `folder`, with the stand-in folder `standInRoot`. Standard
   // output and error both go to the pipe or terminal.
   bool Start(const std::string& binary, const std::vector<std::string>& args,
@@ -43,4 +45,5 @@ class CommandRun {
   int inputFd_ = -1;
   bool ended_ = false;
   std::string output_;
+  std::vector<std::string> variables_;  // "NAME=value"
 };
