@@ -209,6 +209,18 @@ TEST_F(PadwrightCommand, FailedUpdateWithoutATerminalNamesTheRecoveryCommand) {
   InOrder(text, {"Upgrade failed!\n", "padwright recover firmware.vxf"});
 }
 
+TEST_F(PadwrightCommand, CommandNodeThatComesLateAfterThePowerCycleIsWaitedFor) {
+  // A composite controller: after the power cycle its gamepad node is there 4 s before the
+  // command node. The restore waits for the command node instead of failing on the other.
+  host.SetCommandNodeLate(4000, false);
+  std::string text;
+  ASSERT_EQ(Run({"update", "firmware.vxf"}, &text), 0) << text;
+  InOrder(text, {"Power on.....\n", "Recovery global ok\n", "Recovery config ok!\n",
+                 "Upgrade success\n", "Firmware Version: 3 Mode: 7\n"});
+  ExpectImageWritten();
+  ExpectRestored();
+}
+
 TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyButTheUpdateSucceeded) {
   sim.Inject(Step::GlobalWrite, 0, Fault::ShortReply);
   std::string text;
