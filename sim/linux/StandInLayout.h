@@ -12,12 +12,15 @@ namespace standin {
 // every call through untouched.
 inline constexpr char kRootVariable[] = "PADWRIGHT_STANDIN_ROOT";
 
-// Paths the stand-in serves from the folder: sysfs's hidraw class as a plain tree, the lock
-// folder, /dev/mem as a one-page file, and the hidraw nodes through the host's socket.
+// Paths the stand-in serves from the folder: sysfs's hidraw class as a plain tree, root's
+// lock folder, /dev/mem as a one-page file, and the hidraw nodes through the host's socket.
 inline constexpr char kSysfsClass[] = "/sys/class/hidraw";
-inline constexpr char kLockFolder[] = "/run/lock";
+inline constexpr char kLockFolder[] = "/run/padwright";
 inline constexpr char kDevMem[] = "/dev/mem";
 inline constexpr char kHidrawPrefix[] = "/dev/hidraw";
+
+// A user's runtime folder ($XDG_RUNTIME_DIR) in the folder, for the runs of the tests.
+inline constexpr char kUserRuntimeFolder[] = "/run/user";
 
 // Files of the folder.
 inline constexpr char kSocketFile[] = "/hidraw.sock";

@@ -6,7 +6,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -374,6 +376,84 @@ TEST_F(PadwrightCommand, SecondInstanceIsRefusedAndCtrlCBeforeTheFlashStopsClean
   EXPECT_NE(first.Text().find("padwright: stopped"), std::string::npos);
   EXPECT_TRUE(sim.Transcript().empty());
   EXPECT_EQ(Run({"status"}, &text), 0);  // the lock went with the first instance
+}
+
+// A process of another user that opens `path` and holds an flock on it until `release` is
+// closed; false when it could not.
+bool HoldLockAsOtherUser(const std::string& path, uid_t user, int release[2], pid_t* pid) {
+  int ready[2];
+  if (pipe(ready) != 0) {
+    return false;
+  }
+  *pid = fork();
+  if (*pid == 0) {  // only system calls from here: the test has threads
+    close(ready[0]);
+    close(release[1]);
+    char held = 0;
+    if (setgid(user) == 0 && setuid(user) == 0) {
+      const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+      held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? 1 : 0;
+    }
+    ssize_t ignored = write(ready[1], &held, 1);
+    (void)ignored;
+    ignored = read(release[0], &held, 1);  // returns once the test closes its end
+    _exit(0);
+  }
+  close(ready[1]);
+  char held = 0;
+  const bool ok = *pid > 0 && read(ready[0], &held, 1) == 1 && held == 1;
+  close(ready[0]);
+  return ok;
+}
+
+TEST_F(PadwrightCommand, NoOtherUserCanKeepRootFromRunningAndEachSeesARootRun) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "root's lock, and another user's, need the tests to run as root";
+  }
+  constexpr uid_t kOtherUser = 65534;  // nobody
+  ASSERT_TRUE(host.Start());
+  // The other user may reach the test's folders, as it could /run.
+  chmod(host.Root().c_str(), 0755);
+  chmod(folder.c_str(), 0755);
+  const std::string lockFolder = host.Root() + "/run/padwright";
+  const std::string lockFile = lockFolder + "/padwright.lock";
+  mkdir(lockFolder.c_str(), 0755);
+
+  // A FIFO under the lock file's name neither blocks root's run nor stops it.
+  ASSERT_EQ(mkfifo(lockFile.c_str(), 0666), 0);
+  std::string text;
+  EXPECT_EQ(Run({"status"}, &text), 0) << text;
+
+  // A lock file that others can open, locked by another user: replaced, not waited for.
+  unlink(lockFile.c_str());
+  close(open(lockFile.c_str(), O_WRONLY | O_CREAT, 0644));
+  int release[2];
+  ASSERT_EQ(pipe(release), 0);
+  pid_t holder = -1;
+  const bool held = HoldLockAsOtherUser(lockFile, kOtherUser, release, &holder);
+  close(release[0]);
+  EXPECT_TRUE(held);
+  EXPECT_EQ(Run({"status"}, &text), 0) << text;
+  close(release[1]);
+  waitpid(holder, nullptr, 0);
+  struct stat info {};
+  ASSERT_EQ(lstat(lockFile.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(info.st_uid, 0u);
+
+  // While root's run holds the lock, the other user's run sees it and refuses.
+  CommandRun rootRun;
+  Start(rootRun, {"recover", "firmware.vxf"}, Output::kTerminal);
+  ASSERT_TRUE(rootRun.WaitFor("then press Enter", kRunMs)) << rootRun.Text();
+  CommandRun other;
+  other.RunAs(kOtherUser, kOtherUser);
+  Start(other, {"status"}, Output::kPipe);
+  EXPECT_EQ(other.Wait(kRunMs), 3) << other.Text();
+  EXPECT_EQ(other.Text(), "An instance is already running!\n");
+  rootRun.Signal(SIGINT);
+  EXPECT_EQ(rootRun.Wait(kRunMs), 128 + SIGINT);
+  EXPECT_EQ(Run({"status"}, &text), 0) << text;
 }
 
 TEST_F(PadwrightCommand, StatusShowsTheVersionLineOrTheError) {

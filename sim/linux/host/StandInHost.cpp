@@ -76,10 +76,11 @@ bool StandInHost::Start() {
     return false;
   }
   root_ = folder;
-  for (const char* sub :
-       {"/sys", "/sys/class", standin::kSysfsClass, "/run", standin::kLockFolder}) {
+  // Root's lock folder is left for the program to make, as after a boot.
+  for (const char* sub : {"/sys", "/sys/class", standin::kSysfsClass, "/run"}) {
     mkdir((root_ + sub).c_str(), 0755);
   }
+  mkdir((root_ + standin::kUserRuntimeFolder).c_str(), 0700);
   const std::string memoryPath = root_ + standin::kMemoryFile;
   int memoryFd = open(memoryPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (memoryFd >= 0 && ftruncate(memoryFd, standin::kMemoryWindowSize) == 0) {

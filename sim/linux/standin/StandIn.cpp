@@ -1,8 +1,8 @@
 // The stand-in for the kernel's hidraw nodes, sysfs and /dev/mem, loaded into an unchanged
 // program with LD_PRELOAD (or linked into a test). When the environment names a stand-in
 // folder (standin::kRootVariable) it serves:
-//  - /sys/class/hidraw/... and /run/lock/... from the same paths under the folder, where the
-//    host keeps a sysfs-like tree of the present nodes;
+//  - /sys/class/hidraw/... and /run/padwright/... (opened, listed or made) from the same paths
+//    under the folder, where the host keeps a sysfs-like tree of the present nodes;
 //  - /dev/hidrawN as a SOCK_SEQPACKET connection to the host, so that report boundaries,
 //    poll and non-blocking reads behave as on a hidraw node; a node whose device has gone
 //    reads as EIO and writes as ENODEV, as the kernel's do;
@@ -54,6 +54,8 @@ struct LibcCalls {
   int (*open)(const char*, int, ...) = Real<decltype(open)>("open");
   int (*openat)(int, const char*, int, ...) = Real<decltype(openat)>("openat");
   DIR* (*opendir)(const char*) = Real<decltype(opendir)>("opendir");
+  int (*mkdir)(const char*, mode_t) = Real<decltype(mkdir)>("mkdir");
+  int (*mkdirat)(int, const char*, mode_t) = Real<decltype(mkdirat)>("mkdirat");
   ssize_t (*read)(int, void*, size_t) = Real<decltype(read)>("read");
   ssize_t (*write)(int, const void*, size_t) = Real<decltype(write)>("write");
   int (*close)(int) = Real<decltype(close)>("close");
@@ -246,6 +248,19 @@ int openat64(int dirfd, const char* path, int flags, ...) __attribute__((alias("
 DIR* opendir(const char* path) {
   char redirected[4096];
   return Libc().opendir(Redirect(path, redirected, sizeof(redirected)) ? redirected : path);
+}
+
+int mkdir(const char* path, mode_t mode) {
+  char redirected[4096];
+  return Libc().mkdir(Redirect(path, redirected, sizeof(redirected)) ? redirected : path, mode);
+}
+
+int mkdirat(int dirfd, const char* path, mode_t mode) {
+  char redirected[4096];
+  if (IsAbsolute(path) && Redirect(path, redirected, sizeof(redirected))) {
+    return Libc().mkdir(redirected, mode);
+  }
+  return Libc().mkdirat(dirfd, path, mode);
 }
 
 ssize_t read(int fd, void* buffer, size_t count) {

@@ -2,6 +2,7 @@
 #include "tests/linux/support/CommandRun.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -27,6 +28,8 @@ std::vector<std::string> ChildEnvironment(const std::string& standInRoot,
   set.push_back(std::string(standin::kRootVariable) + "=" + standInRoot);
   // No logind of the machine is asked for an inhibitor during a test.
   set.push_back("DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent");
+  // A run without root keeps its lock in its user's runtime folder: the stand-in's.
+  set.push_back("XDG_RUNTIME_DIR=" + standInRoot + standin::kUserRuntimeFolder);
   std::vector<std::string> env;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text = *entry;
@@ -122,6 +125,10 @@ bool CommandRun::Start(const std::string& binary, const std::vector<std::string>
     dup2(childIn, STDIN_FILENO);
     dup2(childOut, STDOUT_FILENO);
     dup2(childOut, STDERR_FILENO);
+    if (uid_ != static_cast<uid_t>(-1) &&
+        (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0)) {
+      _exit(126);
+    }
     if (chdir(folder.c_str()) == 0) {
       execve(binary.c_str(), argv.data(), env.data());
     }
