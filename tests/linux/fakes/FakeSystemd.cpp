@@ -42,14 +42,13 @@ void Log(const std::string& line) {
 
 extern "C" {
 
-__attribute__((visibility("default"))) int sd_bus_open_system(sd_bus** bus) {
+int sd_bus_open_system(sd_bus** bus) {
   *bus = new sd_bus;
   return 0;
 }
 
-__attribute__((visibility("default"))) int sd_bus_call_method(
-    sd_bus*, const char*, const char*, const char* interface, const char* member,
-    sd_bus_error* error, sd_bus_message** reply, const char* types, ...) {
+int sd_bus_call_method(sd_bus*, const char*, const char*, const char* interface, const char* member,
+                       sd_bus_error* error, sd_bus_message** reply, const char* types, ...) {
   if (LogPath() == nullptr || std::strcmp(member, "Inhibit") != 0 ||
       std::strcmp(types, "ssss") != 0) {
     error->name = "org.freedesktop.DBus.Error.NotSupported";
@@ -71,8 +70,7 @@ __attribute__((visibility("default"))) int sd_bus_call_method(
   return 1;
 }
 
-__attribute__((visibility("default"))) int sd_bus_message_read(sd_bus_message* message,
-                                                               const char* types, ...) {
+int sd_bus_message_read(sd_bus_message* message, const char* types, ...) {
   if (message == nullptr || std::strcmp(types, "h") != 0 || message->fd < 0) {
     return -EINVAL;
   }
@@ -83,10 +81,9 @@ __attribute__((visibility("default"))) int sd_bus_message_read(sd_bus_message* m
   return 1;
 }
 
-__attribute__((visibility("default"))) void sd_bus_error_free(sd_bus_error*) {}
+void sd_bus_error_free(sd_bus_error*) {}
 
-__attribute__((visibility("default"))) sd_bus_message* sd_bus_message_unref(
-    sd_bus_message* message) {
+sd_bus_message* sd_bus_message_unref(sd_bus_message* message) {
   if (message != nullptr) {
     if (message->fd >= 0) {
       close(message->fd);
@@ -96,7 +93,7 @@ __attribute__((visibility("default"))) sd_bus_message* sd_bus_message_unref(
   return nullptr;
 }
 
-__attribute__((visibility("default"))) sd_bus* sd_bus_flush_close_unref(sd_bus* bus) {
+sd_bus* sd_bus_flush_close_unref(sd_bus* bus) {
   delete bus;
   return nullptr;
 }
