@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make libgtest-dev libbenchmark-dev pkg-config libsystemd-dev
+  cmake g++ make libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 fonts-wine xvfb imagemagick fonts-wqy-microhei xauth tmux
 )

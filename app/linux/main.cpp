@@ -15,10 +15,11 @@
 #include "app/linux/CommandLine.h"
 #include "app/linux/Commands.h"
 #include "app/linux/FirmwareFile.h"
+#include "app/linux/FlashSpan.h"
 #include "app/linux/InstanceLock.h"
 #include "app/linux/InterruptGuard.h"
+#include "app/linux/LogindInhibitor.h"
 #include "app/linux/PowerPreflight.h"
-#include "app/linux/SleepInhibitor.h"
 #include "device/linux/HidrawScan.h"
 #include "padwright/Version.h"
 #include "platform/BackupFolder.h"
@@ -88,10 +89,11 @@ int RunCommand(const CommandRequest& request) {
   }
 
   static CVexapad link;
+  FlashSpan flashSpan(log);
   TerminalViewHooks hooks;
-  hooks.flashBegins = interrupt_guard::BeginFlash;
-  hooks.flashEnds = interrupt_guard::EndFlash;
-  hooks.keepAwake = [log] { return InhibitSleep(log); };
+  hooks.flashBegins = [&flashSpan] { flashSpan.Begin(); };
+  hooks.flashEnds = [&flashSpan] { flashSpan.End(); };
+  hooks.keepAwake = [log] { return KeepMachineAwake(log); };
   hooks.stopRequested = [] { return interrupt_guard::PendingSignal() != 0; };
   CommandSetting* asking = nullptr;
   hooks.askRetry = [&asking] { return asking != nullptr && AskRestoreAgain(*asking); };

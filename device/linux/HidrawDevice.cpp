@@ -5,13 +5,11 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <set>
-#include <vector>
 
 #include "device/linux/HidrawScan.h"
 #include "platform/linux/MonotonicClock.h"
@@ -35,10 +33,11 @@ void ReportAccessDenied(const std::string& path) {
   }
 }
 
-bool Usable(const HidrawNode& node) {
+// The controller's command interface: 64-byte reports both ways, no report ids.
+bool IsCommandInterface(const HidrawNode& node) {
   return node.lengthsKnown && !node.lengths.numberedReports &&
-         node.lengths.input == CHidrawDevice::kPreferredReportLength &&
-         node.lengths.output == CHidrawDevice::kPreferredReportLength;
+         node.lengths.input == CHidrawDevice::kCommandReportLength &&
+         node.lengths.output == CHidrawDevice::kCommandReportLength;
 }
 
 }  // namespace
@@ -50,17 +49,15 @@ CHidrawDevice::~CHidrawDevice() {
 bool CHidrawDevice::OpenDevice(uint16_t vid, uint16_t pid, const wchar_t* pathFilter) {
   CloseDevice();
   const std::string filter = pathFilter ? ToUtf8(pathFilter) : std::string();
-  std::vector<HidrawNode> matches;
-  for (HidrawNode& node : ListHidrawNodes()) {
-    if (node.vendorId == vid && node.productId == pid &&
-        node.devicePath.find(filter) != std::string::npos) {
-      matches.push_back(std::move(node));
+  // Only the interface with the controller's report length is the controller: a composite
+  // device's gamepad or keyboard node with the same ids is never opened for commands. While
+  // udev catches up after a power cycle that node may be listed before it can be opened; the
+  // open then fails, and the caller's open wait tries again.
+  for (const HidrawNode& node : ListHidrawNodes()) {
+    if (node.vendorId != vid || node.productId != pid ||
+        node.devicePath.find(filter) == std::string::npos || !IsCommandInterface(node)) {
+      continue;
     }
-  }
-  // Interfaces with the controller's report length first; the others only if none opens, so
-  // that such a device still fails on its report length as on Windows.
-  std::stable_partition(matches.begin(), matches.end(), Usable);
-  for (const HidrawNode& node : matches) {
     // Non-blocking: every wait goes through poll with its time-out.
     int fd = open(node.devicePath.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -71,9 +68,8 @@ bool CHidrawDevice::OpenDevice(uint16_t vid, uint16_t pid, const wchar_t* pathFi
     }
     fd_ = fd;
     path_ = node.devicePath;
-    const bool usable = node.lengthsKnown && !node.lengths.numberedReports;
-    inputLength_ = usable ? node.lengths.input : 0;
-    outputLength_ = usable ? node.lengths.output : 0;
+    inputLength_ = node.lengths.input;
+    outputLength_ = node.lengths.output;
     return true;
   }
   return false;

@@ -10,10 +10,11 @@
 
 class CHidrawDevice {
  public:
-  // The report length (id byte included) of the interface the controller link talks to.
-  // When a device offers several interfaces with its ids, the first with this length in
-  // both directions is taken, the rest (a keyboard or mouse function) are not it.
-  static constexpr uint16_t kPreferredReportLength = 65;
+  // The report length (id byte included) of the interface the controller link talks to: a
+  // node counts as the device only when its report descriptor declares this length in both
+  // directions and no report ids. Other interfaces with its ids (a gamepad, keyboard or mouse
+  // function) are never opened.
+  static constexpr uint16_t kCommandReportLength = 65;
 
   CHidrawDevice() = default;
   ~CHidrawDevice();
@@ -21,7 +22,8 @@ class CHidrawDevice {
   CHidrawDevice& operator=(const CHidrawDevice&) = delete;
 
   // Closes whatever was open, then opens a hidraw node of a device with this vendor and
-  // product id whose node path contains `pathFilter` (null or empty: any).
+  // product id, of the report length above, whose node path contains `pathFilter` (null or
+  // empty: any). Fails when no such node opens now.
   bool OpenDevice(uint16_t vid, uint16_t pid, const wchar_t* pathFilter);
   bool IsOpen() const { return fd_ >= 0; }
   void CloseDevice();

@@ -13,17 +13,20 @@ namespace standin {
 inline constexpr char kRootVariable[] = "PADWRIGHT_STANDIN_ROOT";
 
 // Paths the stand-in serves from the folder: sysfs's hidraw and power-supply classes as plain
-// trees (the power supplies are whatever a test writes there; none by default), the lock
+// trees (the power supplies are whatever a test writes there; none by default), root's lock
 // folder, root's backup folder, /dev/mem as a one-page file, and the hidraw nodes through
 // the host's socket.
 inline constexpr char kSysfsClass[] = "/sys/class/hidraw";
 inline constexpr char kPowerSupplyClass[] = "/sys/class/power_supply";
-inline constexpr char kLockFolder[] = "/run/lock";
+inline constexpr char kLockFolder[] = "/run/padwright";
 // root's saved configuration backups: a run as root (as CI runs the tests) keeps them in the
 // folder instead of the machine's /var/lib.
 inline constexpr char kStateFolder[] = "/var/lib/padwright";
 inline constexpr char kDevMem[] = "/dev/mem";
 inline constexpr char kHidrawPrefix[] = "/dev/hidraw";
+
+// A user's runtime folder ($XDG_RUNTIME_DIR) in the folder, for the runs of the tests.
+inline constexpr char kUserRuntimeFolder[] = "/run/user";
 
 // Files of the folder.
 inline constexpr char kSocketFile[] = "/hidraw.sock";

@@ -1,7 +1,7 @@
 // The hidraw transport against the controller simulator behind the stand-in for the
-// kernel's nodes (linked into this test): which node it takes, and each way a transfer
-// fails: report length, time-out, short read, device gone, signals during the wait, a node
-// it may not open.
+// kernel's nodes (linked into this test): which node it takes (only the command interface,
+// also when it comes late), and each way a transfer fails: time-out, short read, device
+// gone, signals during the wait, a node it may not open.
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <signal.h>
@@ -57,12 +57,38 @@ TEST_F(HidrawDeviceTest, TakesTheInterfaceWithTheProtocolsReportLength) {
   EXPECT_EQ(host.OpenCount(), opens);  // presence is read from sysfs, nothing is opened
 }
 
-TEST_F(HidrawDeviceTest, ReportLengthThatDoesNotFitFailsWithoutIo) {
+// Waits up to 5 s until the controller's presence in sysfs is `present`.
+bool WaitPresence(CHidrawDevice& device, bool present) {
+  for (int waited = 0; waited < 5000; waited += 5) {
+    if (device.IsPresent(kControllerVid, kControllerPid) == present) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+TEST_F(HidrawDeviceTest, OnlyTheCommandInterfaceIsOpenedAndALateOneIsWaitedFor) {
+  // Both nodes with the controller's ids declare other report lengths: neither is opened.
   sim.SetReportLength(SimDevice::Controller, 33);
-  ASSERT_TRUE(OpenController());
-  EXPECT_FALSE(WriteSave());
-  EXPECT_FALSE(device.ReadReport(reply.data(), kReportSize, 1000));
-  EXPECT_TRUE(sim.Requests(SimDevice::Controller).empty());
+  EXPECT_FALSE(OpenController());
+  EXPECT_EQ(host.OpenCount(), 0u);
+  sim.SetReportLength(SimDevice::Controller, kWireReportSize);
+  // Back from a power cycle, the command node is listed before it can be opened: the open
+  // fails (it does not settle for the keyboard node) and succeeds once the node is there.
+  host.SetCommandNodeLate(600, true);
+  sim.SetPower(false);
+  ASSERT_TRUE(WaitPresence(device, false));
+  sim.SetPower(true);
+  ASSERT_TRUE(WaitPresence(device, true));
+  const unsigned opens = host.OpenCount();
+  EXPECT_FALSE(device.OpenDevice(kControllerVid, kControllerPid, L""));
+  EXPECT_EQ(host.OpenCount(), opens + 1);  // hidraw2 tried, hidraw1 not
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  ASSERT_TRUE(device.OpenDevice(kControllerVid, kControllerPid, L""));
+  EXPECT_EQ(device.DevicePath(), "/dev/hidraw2");
+  EXPECT_TRUE(WriteSave());
+  EXPECT_TRUE(device.ReadReport(reply.data(), kReportSize, 1000));
 }
 
 TEST_F(HidrawDeviceTest, ReplyThatNeverComesFailsAfterTheWholeTimeOut) {

@@ -2,12 +2,16 @@
 // behind the stand-in for hidraw, sysfs and /dev/mem: update, recover and status as a user
 // runs them, on a terminal and to a pipe, with the refusals before anything reaches the
 // controller, Ctrl+C during a flash, and a second instance. No root needed.
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +54,32 @@ size_t Count(const std::string& text, const std::string& part) {
     ++count;
   }
   return count;
+}
+
+// The inhibitor locks of the fake libsystemd (see tests/linux/fakes) that process `pid`
+// holds now, by what they hold off, sorted.
+std::vector<std::string> HeldInhibitors(pid_t pid, const std::string& logPath) {
+  const std::string prefix = logPath + "-held-";
+  const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  std::vector<std::string> held;
+  if (DIR* dir = opendir(fds.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      char target[4096];
+      const ssize_t n = readlink((fds + "/" + entry->d_name).c_str(), target, sizeof(target) - 1);
+      const std::string path(target, n > 0 ? static_cast<size_t>(n) : 0);
+      if (path.rfind(prefix, 0) == 0) {
+        held.push_back(path.substr(prefix.size()));
+      }
+    }
+    closedir(dir);
+  }
+  std::sort(held.begin(), held.end());
+  return held;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 class PadwrightCommand : public ::testing::Test {
@@ -206,6 +236,18 @@ TEST_F(PadwrightCommand, FailedUpdateWithoutATerminalNamesTheRecoveryCommand) {
   std::string text;
   EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);
   InOrder(text, {"Upgrade failed!\n", "padwright recover firmware.vxf"});
+}
+
+TEST_F(PadwrightCommand, CommandNodeThatComesLateAfterThePowerCycleIsWaitedFor) {
+  // A composite controller: after the power cycle its gamepad node is there 4 s before the
+  // command node. The restore waits for the command node instead of failing on the other.
+  host.SetCommandNodeLate(4000, false);
+  std::string text;
+  ASSERT_EQ(Run({"update", "firmware.vxf"}, &text), 0) << text;
+  InOrder(text, {"Power on.....\n", "Recovery global ok\n", "Recovery config ok!\n",
+                 "Upgrade success\n", "Firmware Version: 3 Mode: 7\n"});
+  ExpectImageWritten();
+  ExpectRestored();
 }
 
 TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyAndTheBackupWritesItLater) {
@@ -390,6 +432,42 @@ TEST_F(PadwrightCommand, CtrlCDuringTheTransferIsPutOffUntilTheConfigurationIsBa
   ExpectRestored();
 }
 
+TEST_F(PadwrightCommand, LogindHoldsOffSleepForTheSequenceAndShutdownForTheFlash) {
+  sim.SetReplyLatencyMs(4);  // a transfer of over a second
+  // The version line read after the sequence comes late: a moment with the sequence over.
+  sim.Inject(Step::GlobalRead, 2, Fault::LateReply, 1500);
+  const std::string log = folder + "/logind.log";
+  CommandRun run;
+  run.SetVariable("LD_LIBRARY_PATH", PADWRIGHT_FAKE_LIBSYSTEMD_DIR);
+  run.SetVariable("PADWRIGHT_FAKE_LOGIND", log);
+  Start(run, {"update", "firmware.vxf"}, Output::kPipe);
+  for (int waited = 0; waited < kRunMs && sim.DataPacketsReceived() < 20; waited += 5) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(HeldInhibitors(run.Pid(), log), (std::vector<std::string>{"shutdown", "sleep:idle"}));
+  ASSERT_TRUE(run.WaitFor("Upgrade success\n", kRunMs)) << run.Text();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(HeldInhibitors(run.Pid(), log), std::vector<std::string>{}) << run.Text();
+  ASSERT_EQ(run.Wait(kRunMs), 0) << run.Text();
+  EXPECT_EQ(ReadText(log),
+            "Inhibit sleep:idle padwright block (org.freedesktop.login1.Manager)\n"
+            "Inhibit shutdown padwright block (org.freedesktop.login1.Manager)\n");
+  ExpectRestored();
+
+  // A libsystemd.so.0 that cannot be loaded: the update goes on, and --verbose says so.
+  mkdir((folder + "/broken").c_str(), 0755);
+  WriteFile("broken/libsystemd.so.0", {});
+  sim.ClearTranscript();
+  CommandRun without;
+  without.SetVariable("LD_LIBRARY_PATH", folder + "/broken");
+  Start(without, {"--verbose", "update", "firmware.vxf"}, Output::kPipe);
+  ASSERT_EQ(without.Wait(kRunMs), 0) << without.Text();
+  InOrder(without.Text(), {"padwright: could not keep the machine awake (", "libsystemd.so.0",
+                           "padwright: could not hold off a shutdown (", "Ready, please wait...\n",
+                           "Upgrade success\n"});
+  ExpectImageWritten();
+}
+
 TEST_F(PadwrightCommand, SecondInstanceIsRefusedAndCtrlCBeforeTheFlashStopsCleanly) {
   CommandRun first;
   Start(first, {"recover", "firmware.vxf"}, Output::kTerminal);
@@ -402,6 +480,84 @@ TEST_F(PadwrightCommand, SecondInstanceIsRefusedAndCtrlCBeforeTheFlashStopsClean
   EXPECT_NE(first.Text().find("padwright: stopped"), std::string::npos);
   EXPECT_TRUE(sim.Transcript().empty());
   EXPECT_EQ(Run({"status"}, &text), 0);  // the lock went with the first instance
+}
+
+// A process of another user that opens `path` and holds an flock on it until `release` is
+// closed; false when it could not.
+bool HoldLockAsOtherUser(const std::string& path, uid_t user, int release[2], pid_t* pid) {
+  int ready[2];
+  if (pipe(ready) != 0) {
+    return false;
+  }
+  *pid = fork();
+  if (*pid == 0) {  // only system calls from here: the test has threads
+    close(ready[0]);
+    close(release[1]);
+    char held = 0;
+    if (setgid(user) == 0 && setuid(user) == 0) {
+      const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+      held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? 1 : 0;
+    }
+    ssize_t ignored = write(ready[1], &held, 1);
+    (void)ignored;
+    ignored = read(release[0], &held, 1);  // returns once the test closes its end
+    _exit(0);
+  }
+  close(ready[1]);
+  char held = 0;
+  const bool ok = *pid > 0 && read(ready[0], &held, 1) == 1 && held == 1;
+  close(ready[0]);
+  return ok;
+}
+
+TEST_F(PadwrightCommand, NoOtherUserCanKeepRootFromRunningAndEachSeesARootRun) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "root's lock, and another user's, need the tests to run as root";
+  }
+  constexpr uid_t kOtherUser = 65534;  // nobody
+  ASSERT_TRUE(host.Start());
+  // The other user may reach the test's folders, as it could /run.
+  chmod(host.Root().c_str(), 0755);
+  chmod(folder.c_str(), 0755);
+  const std::string lockFolder = host.Root() + "/run/padwright";
+  const std::string lockFile = lockFolder + "/padwright.lock";
+  mkdir(lockFolder.c_str(), 0755);
+
+  // A FIFO under the lock file's name neither blocks root's run nor stops it.
+  ASSERT_EQ(mkfifo(lockFile.c_str(), 0666), 0);
+  std::string text;
+  EXPECT_EQ(Run({"status"}, &text), 0) << text;
+
+  // A lock file that others can open, locked by another user: replaced, not waited for.
+  unlink(lockFile.c_str());
+  close(open(lockFile.c_str(), O_WRONLY | O_CREAT, 0644));
+  int release[2];
+  ASSERT_EQ(pipe(release), 0);
+  pid_t holder = -1;
+  const bool held = HoldLockAsOtherUser(lockFile, kOtherUser, release, &holder);
+  close(release[0]);
+  EXPECT_TRUE(held);
+  EXPECT_EQ(Run({"status"}, &text), 0) << text;
+  close(release[1]);
+  waitpid(holder, nullptr, 0);
+  struct stat info {};
+  ASSERT_EQ(lstat(lockFile.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(info.st_uid, 0u);
+
+  // While root's run holds the lock, the other user's run sees it and refuses.
+  CommandRun rootRun;
+  Start(rootRun, {"recover", "firmware.vxf"}, Output::kTerminal);
+  ASSERT_TRUE(rootRun.WaitFor("then press Enter", kRunMs)) << rootRun.Text();
+  CommandRun other;
+  other.RunAs(kOtherUser, kOtherUser);
+  Start(other, {"status"}, Output::kPipe);
+  EXPECT_EQ(other.Wait(kRunMs), 3) << other.Text();
+  EXPECT_EQ(other.Text(), "An instance is already running!\n");
+  rootRun.Signal(SIGINT);
+  EXPECT_EQ(rootRun.Wait(kRunMs), 128 + SIGINT);
+  EXPECT_EQ(Run({"status"}, &text), 0) << text;
 }
 
 TEST_F(PadwrightCommand, StatusShowsTheVersionLineOrTheError) {

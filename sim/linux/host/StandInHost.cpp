@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -48,6 +49,12 @@ std::string NodeDir(const std::string& root, uint32_t number) {
   return root + standin::kSysfsClass + "/hidraw" + std::to_string(number);
 }
 
+int64_t SteadyMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 std::string Key(const StandInNode& node) {
   return std::to_string(node.number) + ":" + node.uevent + ":" + node.descriptor;
 }
@@ -69,10 +76,12 @@ bool StandInHost::Start() {
     return false;
   }
   root_ = folder;
-  for (const char* sub : {"/sys", "/sys/class", standin::kSysfsClass, "/run", standin::kLockFolder,
-                          "/var", "/var/lib"}) {
+  // Root's lock folder is left for the program to make, as after a boot; so is its backup
+  // folder, under the /var/lib that is there.
+  for (const char* sub : {"/sys", "/sys/class", standin::kSysfsClass, "/run", "/var", "/var/lib"}) {
     mkdir((root_ + sub).c_str(), 0755);
   }
+  mkdir((root_ + standin::kUserRuntimeFolder).c_str(), 0700);
   const std::string memoryPath = root_ + standin::kMemoryFile;
   int memoryFd = open(memoryPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (memoryFd >= 0 && ftruncate(memoryFd, standin::kMemoryWindowSize) == 0) {
@@ -97,6 +106,7 @@ bool StandInHost::Start() {
   // Other bits of the byte belong to other hardware; the stand-in keeps them set to see that
   // a program leaves them alone.
   powerBit_ = sim_.IsPowered();
+  controllerSeen_ = sim_.IsPresent(SimDevice::Controller);
   memory_[kPowerByteOffset] = static_cast<uint8_t>(0xA4 | (powerBit_ ? 1 : 0));
   Publish();
   stopping_ = false;
@@ -174,8 +184,33 @@ void StandInHost::FollowPowerBit() {
   }
 }
 
-void StandInHost::Publish() {
+void StandInHost::SetCommandNodeLate(uint32_t ms, bool listed) {
+  commandNodeListed_ = listed;
+  commandNodeLateMs_ = ms;
+}
+
+bool StandInHost::CommandNodeLate() const {
+  return SteadyMs() < commandNodeFromMs_;
+}
+
+std::vector<StandInNode> StandInHost::Nodes() {
+  const bool present = sim_.IsPresent(SimDevice::Controller);
+  if (present && !controllerSeen_) {
+    commandNodeFromMs_ = SteadyMs() + commandNodeLateMs_;  // back from a power cycle
+  }
+  controllerSeen_ = present;
   std::vector<StandInNode> nodes = PresentNodes(sim_);
+  if (CommandNodeLate() && !commandNodeListed_) {
+    nodes.erase(
+        std::remove_if(nodes.begin(), nodes.end(),
+                       [](const StandInNode& n) { return n.role == NodeRole::kController; }),
+        nodes.end());
+  }
+  return nodes;
+}
+
+void StandInHost::Publish() {
+  std::vector<StandInNode> nodes = Nodes();
   std::vector<std::string> keys;
   for (const StandInNode& node : nodes) {
     keys.push_back(Key(node));
@@ -259,7 +294,7 @@ void StandInHost::HandleOpen(Connection& connection) {
   ++openCount_;
   standin::OpenReply reply;
   reply.error = ENOENT;
-  for (const StandInNode& node : PresentNodes(sim_)) {
+  for (const StandInNode& node : Nodes()) {
     if (node.number != request.node) {
       continue;
     }
@@ -267,6 +302,8 @@ void StandInHost::HandleOpen(Connection& connection) {
     reply.error = 0;
     if (nodesDenied_ && node.role != NodeRole::kUnrelated) {
       reply.error = EACCES;
+    } else if (node.role == NodeRole::kController && CommandNodeLate()) {
+      reply.error = ENOENT;  // listed, but its device node is not there yet
     } else if (node.role == NodeRole::kController) {
       connection.simConnection = sim_.Connect(kControllerVid, kControllerPid);
     } else if (node.role == NodeRole::kBootLoader) {

@@ -52,6 +52,11 @@ class StandInHost {
   void SetMemoryAccess(MemoryAccess access);
   // Opening the controller's nodes fails with EACCES, as for a user without the udev rule.
   void SetNodesDenied(bool denied) { nodesDenied_ = denied; }
+  // Each time the controller comes back in normal mode (after a power cycle), its command node
+  // (hidraw2) cannot be opened for `ms` after its keyboard node is there, as on a composite
+  // device whose interfaces udev finishes one after the other: missing from sysfs too, or,
+  // with `listed`, listed at once but not yet openable (ENOENT).
+  void SetCommandNodeLate(uint32_t ms, bool listed);
   // The power byte as the program left it.
   uint8_t PowerByte() const;
   // Node opens served (whether they succeeded or not).
@@ -71,6 +76,10 @@ class StandInHost {
   void HandleRequest(Connection& connection);
   void SendDueReplies(int* waitMs);
   void FollowPowerBit();
+  // The nodes present now as a program sees them: the simulator's, less a late command node.
+  // Only from the serving thread.
+  std::vector<StandInNode> Nodes();
+  bool CommandNodeLate() const;
   void Publish();
   void HangUp(Connection& connection);
 
@@ -81,6 +90,12 @@ class StandInHost {
   uint8_t* memory_ = nullptr;
   bool powerBit_ = true;
   std::atomic<bool> nodesDenied_{false};
+  std::atomic<uint32_t> commandNodeLateMs_{0};
+  std::atomic<bool> commandNodeListed_{false};
+  // Only on the serving thread: whether the controller was present at the last look, and
+  // when its command node opens (steady clock, ms).
+  bool controllerSeen_ = false;
+  int64_t commandNodeFromMs_ = 0;
   std::atomic<unsigned> openCount_{0};
   std::atomic<bool> stopping_{false};
   std::vector<Connection> connections_;

@@ -1,10 +1,10 @@
 // The stand-in for the kernel's hidraw nodes, sysfs and /dev/mem, loaded into an unchanged
 // program with LD_PRELOAD (or linked into a test). When the environment names a stand-in
 // folder (standin::kRootVariable) it serves:
-//  - /sys/class/hidraw/..., /sys/class/power_supply/..., /run/lock/... and
+//  - /sys/class/hidraw/..., /sys/class/power_supply/..., /run/padwright/... and
 //    /var/lib/padwright/... from the same paths under the folder, where the host keeps a
 //    sysfs-like tree of the present nodes (and a test, when it wants one, a tree of power
-//    supplies); open, opendir, mkdir, rename and unlink;
+//    supplies): opened, listed, made, renamed or removed;
 //  - /dev/hidrawN as a SOCK_SEQPACKET connection to the host, so that report boundaries,
 //    poll and non-blocking reads behave as on a hidraw node; a node whose device has gone
 //    reads as EIO and writes as ENODEV, as the kernel's do;
@@ -57,6 +57,7 @@ struct LibcCalls {
   int (*openat)(int, const char*, int, ...) = Real<decltype(openat)>("openat");
   DIR* (*opendir)(const char*) = Real<decltype(opendir)>("opendir");
   int (*mkdir)(const char*, mode_t) = Real<decltype(mkdir)>("mkdir");
+  int (*mkdirat)(int, const char*, mode_t) = Real<decltype(mkdirat)>("mkdirat");
   int (*rename)(const char*, const char*) = Real<decltype(rename)>("rename");
   int (*unlink)(const char*) = Real<decltype(unlink)>("unlink");
   ssize_t (*read)(int, void*, size_t) = Real<decltype(read)>("read");
@@ -258,6 +259,14 @@ DIR* opendir(const char* path) {
 int mkdir(const char* path, mode_t mode) {
   char redirected[4096];
   return Libc().mkdir(Redirect(path, redirected, sizeof(redirected)) ? redirected : path, mode);
+}
+
+int mkdirat(int dirfd, const char* path, mode_t mode) {
+  char redirected[4096];
+  if (IsAbsolute(path) && Redirect(path, redirected, sizeof(redirected))) {
+    return Libc().mkdir(redirected, mode);
+  }
+  return Libc().mkdirat(dirfd, path, mode);
 }
 
 int rename(const char* from, const char* to) {

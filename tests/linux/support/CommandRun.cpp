@@ -2,6 +2,7 @@
 #include "tests/linux/support/CommandRun.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -19,22 +20,31 @@ extern char** environ;
 
 namespace {
 
-std::vector<std::string> ChildEnvironment(const std::string& standInRoot) {
+// The test's environment with the stand-in's variables and `own` ("NAME=value") over it.
+std::vector<std::string> ChildEnvironment(const std::string& standInRoot,
+                                          const std::vector<std::string>& own) {
+  std::vector<std::string> set = own;
+  set.push_back(std::string("LD_PRELOAD=") + PADWRIGHT_STANDIN_LIBRARY);
+  set.push_back(std::string(standin::kRootVariable) + "=" + standInRoot);
+  // No logind of the machine is asked for an inhibitor during a test.
+  set.push_back("DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent");
+  // A run without root keeps its lock in its user's runtime folder: the stand-in's.
+  set.push_back("XDG_RUNTIME_DIR=" + standInRoot + standin::kUserRuntimeFolder);
+  // Its backups too go to the test's folder (root's get there through the stand-in).
+  set.push_back("XDG_STATE_HOME=" + standInRoot + "/state");
   std::vector<std::string> env;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text = *entry;
-    if (text.rfind("LD_PRELOAD=", 0) != 0 && text.rfind(standin::kRootVariable, 0) != 0 &&
-        text.rfind("DBUS_SYSTEM_BUS_ADDRESS=", 0) != 0 && text.rfind("XDG_STATE_HOME=", 0) != 0) {
+    const std::string name = text.substr(0, text.find('=') + 1);
+    bool replaced = false;
+    for (const std::string& variable : set) {
+      replaced = replaced || variable.rfind(name, 0) == 0;
+    }
+    if (!replaced) {
       env.push_back(text);
     }
   }
-  env.push_back(std::string("LD_PRELOAD=") + PADWRIGHT_STANDIN_LIBRARY);
-  env.push_back(std::string(standin::kRootVariable) + "=" + standInRoot);
-  // No logind of the machine is asked for a sleep inhibitor during a test.
-  env.push_back("DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent");
-  // A run without root keeps its backups in the test's folder too (root's go there through
-  // the stand-in).
-  env.push_back("XDG_STATE_HOME=" + standInRoot + "/state");
+  env.insert(env.end(), set.begin(), set.end());
   return env;
 }
 
@@ -68,11 +78,15 @@ CommandRun::~CommandRun() {
   }
 }
 
+void CommandRun::SetVariable(const std::string& name, const std::string& value) {
+  variables_.push_back(name + "=" + value);
+}
+
 bool CommandRun::Start(const std::string& binary, const std::vector<std::string>& args,
                        const std::string& folder, const std::string& standInRoot, Output output) {
   std::vector<std::string> argvTexts = {binary};
   argvTexts.insert(argvTexts.end(), args.begin(), args.end());
-  std::vector<std::string> envTexts = ChildEnvironment(standInRoot);
+  std::vector<std::string> envTexts = ChildEnvironment(standInRoot, variables_);
   std::vector<char*> argv = Pointers(argvTexts);
   std::vector<char*> env = Pointers(envTexts);
 
@@ -113,6 +127,10 @@ bool CommandRun::Start(const std::string& binary, const std::vector<std::string>
     dup2(childIn, STDIN_FILENO);
     dup2(childOut, STDOUT_FILENO);
     dup2(childOut, STDERR_FILENO);
+    if (uid_ != static_cast<uid_t>(-1) &&
+        (setgroups(0, nullptr) != 0 || setgid(gid_) != 0 || setuid(uid_) != 0)) {
+      _exit(126);
+    }
     if (chdir(folder.c_str()) == 0) {
       execve(binary.c_str(), argv.data(), env.data());
     }

@@ -18,6 +18,13 @@ class CommandRun {
   CommandRun(const CommandRun&) = delete;
   CommandRun& operator=(const CommandRun&) = delete;
 
+  // Sets a variable of the command's environment (before Start), over the test's own.
+  void SetVariable(const std::string& name, const std::string& value);
+  // Runs the command as another user (before Start; the test must be root).
+  void RunAs(uid_t uid, gid_t gid) {
+    uid_ = uid;
+    gid_ = gid;
+  }
   // Starts `binary` with `args` in `folder`, with the stand-in folder `standInRoot`. Standard
   // output and error both go to the pipe or terminal.
   bool Start(const std::string& binary, const std::vector<std::string>& args,
@@ -43,4 +50,7 @@ class CommandRun {
   int inputFd_ = -1;
   bool ended_ = false;
   std::string output_;
+  std::vector<std::string> variables_;  // "NAME=value"
+  uid_t uid_ = static_cast<uid_t>(-1);  // -1: the test's own user
+  gid_t gid_ = static_cast<gid_t>(-1);
 };
