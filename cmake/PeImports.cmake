@@ -9,6 +9,8 @@
 #                leave that table empty, so objdump lists none: the checks look at the
 #                delay-load helper instead
 #     <inpout>   what is imported from inpoutx64.dll: "ordinal:<n>" (decimal) or "name:<name>"
+#   pe_read_imported_names(<dumper> <exe> <dll> <names>)
+#     <names>    the functions the import table proper takes by name from <dll> (lower case)
 include_guard(GLOBAL)
 
 function(padwright_find_pe_dumper out)
@@ -122,4 +124,34 @@ function(pe_read_imports dumper exe dlls_out delayed_out inpout_out)
   set(${dlls_out} "${dlls}" PARENT_SCOPE)
   set(${delayed_out} "${delayed}" PARENT_SCOPE)
   set(${inpout_out} "${inpout}" PARENT_SCOPE)
+endfunction()
+
+# The entries of one DLL in the import table proper: objdump lists them under "DLL Name: x",
+# dumpbin under the DLL's name indented by four spaces, each with a hint before the name.
+function(pe_read_imported_names dumper exe dll out)
+  _pe_listing("${dumper}" "${exe}" lines)
+  string(TOLOWER "${dll}" dll)
+  set(names)
+  set(current "")
+  set(section "")
+  foreach(line IN LISTS lines)
+    string(TOLOWER "${line}" line)
+    if(line MATCHES "^\tdll name: (.*)$")
+      string(STRIP "${CMAKE_MATCH_1}" current)
+    elseif(line MATCHES "section contains the following delay load imports")
+      set(section delayed)
+      set(current "")
+    elseif(line MATCHES "section contains the following imports")
+      set(section imports)
+    elseif(section STREQUAL "imports" AND line MATCHES "^    ([^ \t]+\\.[a-z]+)[ \t]*$")
+      set(current "${CMAKE_MATCH_1}")
+    elseif(line STREQUAL "" AND NOT section)
+      set(current "")
+    elseif(current STREQUAL dll AND
+           line MATCHES "^[ \t]+[0-9a-f]+([ \t]+[0-9a-f]+)? +([a-z_][a-z0-9_@?]*)[ \t]*$")
+      # objdump: the entry's address, its hint and the name; dumpbin: the hint and the name.
+      list(APPEND names ${CMAKE_MATCH_2})
+    endif()
+  endforeach()
+  set(${out} "${names}" PARENT_SCOPE)
 endfunction()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the pictures of docs/USER-GUIDE.md again, into docs/images/:
 #  - the window: builds padwright.exe and the demonstration driver, runs the shipped exe under
-#    Wine on a virtual display against the simulated controller (an update, an update cut off
-#    half-way and its recovery, a restore that fails), each screenshot cropped to the window;
+#    Wine on a virtual display against the simulated controller (an update and a restore that
+#    fails at 96 DPI; an update cut off half-way and its recovery, in the grown window, at
+#    144 DPI, the scale of a handheld's panel), each screenshot cropped to the window;
 #  - the terminal: runs the Linux padwright command in tmux against the same simulator (an
 #    update, and an update cut off half-way with the recovery it offers), each pane rendered.
 #   bash scripts/guide-images.sh [windows|linux]      (default: both)
@@ -21,11 +22,18 @@ windows_pictures() {
     padwright_demo >>"$log" 2>&1 || { grep -E 'error' "$log" | head -n 30; exit 1; }
 
   export PADWRIGHT_XVFB=1
-  bash scripts/wine-env.sh start "$build" >/dev/null
-  trap 'bash scripts/wine-env.sh stop "'"$build"'" >/dev/null 2>&1 || true' EXIT
+  trap 'for env in "'"$build"'" "'"$build/dpi"'"; do
+          bash scripts/wine-env.sh stop "$env" >/dev/null 2>&1 || true; done' EXIT
   rm -f "$build"/screenshots/guide-*.png
+  bash scripts/wine-env.sh start "$build" >/dev/null
   bash scripts/wine-run.sh "$build" "$build/bin/padwright_demo.exe" --guide
   bash scripts/wine-env.sh stop "$build" >/dev/null 2>&1 || true
+  # The grown window in the scale tests' own prefix (the shared one stays at 96 DPI), on a
+  # display of 1920 × 1080 that holds it whole.
+  PADWRIGHT_XVFB_SCREEN=1920x1080x24 bash scripts/wine-env.sh start "$build/dpi" >/dev/null
+  PADWRIGHT_DPI=144 PADWRIGHT_BUILD_DIR=$build \
+    bash scripts/wine-run.sh "$build/dpi" "$build/bin/padwright_demo.exe" --guide-recovery
+  bash scripts/wine-env.sh stop "$build/dpi" >/dev/null 2>&1 || true
   trap - EXIT
 
   mkdir -p docs/images

@@ -51,7 +51,9 @@ stage native
 stage native-asan
 stage native-tsan
 stage windows
-bash scripts/wine-env.sh stop build/windows >/dev/null 2>&1 || true
+for env in build/windows build/windows/dpi; do
+  bash scripts/wine-env.sh stop "$env" >/dev/null 2>&1 || true
+done
 
 echo "Summary: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

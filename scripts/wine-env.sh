@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Owns the private Wine environment of one build tree: its prefix, a persistent wineserver
-# and, when there is no display (or PADWRIGHT_XVFB=1), a virtual X display.
-#   wine-env.sh start <build dir>   set up (idempotent)
-#   wine-env.sh stop  <build dir>   stop only what start started
+# and, when there is no display (or PADWRIGHT_XVFB=1), a virtual X display
+# (PADWRIGHT_XVFB_SCREEN, default 1280x800x24).
+#   wine-env.sh start <build dir>        set up (idempotent)
+#   wine-env.sh stop  <build dir>        stop only what start started
+#   wine-env.sh dpi   <build dir> <dpi>  make the prefix draw at <dpi> (96 by default);
+#                                        for a prefix of scale tests, never a shared one
 # Background processes write to files, never to our output, so nothing keeps a caller's
 # pipe open after we return.
 set -euo pipefail
@@ -39,7 +42,7 @@ start_display() {
   fi
   for n in $(seq 90 150); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${PADWRIGHT_XVFB_SCREEN:-1280x800x24}" -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 100); do
       [ -e "/tmp/.X11-unix/X$n" ] && break
@@ -84,8 +87,26 @@ start() {
 
 winepath_of() { echo "Z:${1//\//\\}"; }
 
+# LogPixels of the user's desktop sets the scale of every window in the prefix. Processes
+# that run keep the scale they started with (the desktop's among them), so the prefix's own
+# wineserver, and with it all of the prefix's processes, is restarted when it changes.
+set_dpi() {
+  local dpi=${1:?dpi} key='HKCU\Control Panel\Desktop' current
+  # Through a file: Wine processes that reg starts must not hold a pipe of ours open.
+  "$wine_bin/wine64" reg query "$key" /v LogPixels </dev/null >"$state/logpixels" 2>/dev/null || true
+  current=$(awk '$1 == "LogPixels" { print $3 }' "$state/logpixels" | tr -d '\r')
+  [ "$((${current:-0}))" = "$dpi" ] && return
+  "$wine_bin/wine64" reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f </dev/null \
+    >>"$state/regedit.log" 2>&1
+  "$wine_bin/wineserver" -k >/dev/null 2>&1 || true
+  "$wine_bin/wineserver" -w >/dev/null 2>&1 || true
+  "$wine_bin/wineserver" -p </dev/null >>"$state/wineserver.log" 2>&1 || true
+  echo "wine prefix $prefix now at $dpi DPI"
+}
+
 case "$action" in
   start) start ;;
   stop) stop; echo "wine environment stopped" ;;
-  *) echo "usage: $0 start|stop <build dir>" >&2; exit 2 ;;
+  dpi) set_dpi "${3:-96}" ;;
+  *) echo "usage: $0 start|stop <build dir> | dpi <build dir> <dpi>" >&2; exit 2 ;;
 esac

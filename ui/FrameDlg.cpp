@@ -10,6 +10,7 @@
 #include "platform/FormatString.h"
 #include "platform/win/FileSystem.h"
 #include "ui/MessageMap.h"
+#include "ui/WindowDpi.h"
 #include "ui/resource.h"
 
 namespace {
@@ -31,10 +32,21 @@ CFrameDlg::CFrameDlg()
       selectRunning(false),
       closePending(false),
       firstRefreshDone(false),
-      shutdownBlocked(false) {}
+      shutdownBlocked(false),
+      grown(false),
+      groupMargins{},
+      startDpi(USER_DEFAULT_SCREEN_DPI),
+      dpi(USER_DEFAULT_SCREEN_DPI),
+      bigIcon(nullptr),
+      smallIcon(nullptr) {}
 
 CFrameDlg::~CFrameDlg() {
   WaitForWorkers();
+  for (HICON icon : {bigIcon, smallIcon}) {
+    if (icon != nullptr) {
+      DestroyIcon(icon);
+    }
+  }
 }
 
 const MessageMap* CFrameDlg::GetMessageMap() const {
@@ -56,6 +68,9 @@ const MessageMap* CFrameDlg::ClassMessageMap() {
       MessageRow<CFrameDlg>(WM_QUERYENDSESSION, &CFrameDlg::OnQueryEndSession),
       MessageRow<CFrameDlg>(kShutdownHoldMessage, &CFrameDlg::OnShutdownHold),
       MessageRow<CFrameDlg>(kOfferRestoreMessage, &CFrameDlg::OnOfferRestore),
+      MessageRow<CFrameDlg>(kGrowToFullMessage, &CFrameDlg::OnGrowToFull),
+      MessageRow<CFrameDlg>(WM_DPICHANGED, &CFrameDlg::OnDpiChanged),
+      MessageRow<CFrameDlg>(kDpiLayoutMessage, &CFrameDlg::OnDpiLayout),
       EndOfMap(),
   };
   static const MessageMap map = {&CDialogBase::ClassMessageMap, rows};
@@ -70,11 +85,8 @@ BOOL CFrameDlg::PreTranslate(MSG* msg) {
 
 LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
   HWND window = hwnd;
-  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN));
-  if (icon != nullptr) {
-    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  }
+  startDpi = dpi = WindowDpi(window);
+  SetIconsForDpi(dpi);
   progressBar = GetItem(IDC_PROGRESS);
   if (progressBar != nullptr) {
     SendMessageW(progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
@@ -90,14 +102,7 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   // Read once the loop runs, after the window has appeared.
   PostCommand(IDC_REFRESH, 0, 0);
-  GetWindowRect(window, &fullRect);
-  RECT bar = {};
-  GetWindowRect(GetItem(IDC_PROGRESS), &bar);
-  collapsedRect = fullRect;
-  collapsedRect.bottom = bar.bottom + 16;
-  MoveWindow(window, collapsedRect.left, collapsedRect.top,
-             collapsedRect.right - collapsedRect.left, collapsedRect.bottom - collapsedRect.top,
-             TRUE);
+  Collapse();
   return 1;
 }
 

@@ -44,6 +44,11 @@ class CFrameDlg : public CDialogBase {
   // Posted after the first version read that found the controller in normal mode: the window
   // thread offers to write back a saved backup that never went back.
   static constexpr UINT kOfferRestoreMessage = WM_APP + 3;
+  // Sent by a failed upgrade's worker: the window grows to its full size (OnGrowToFull).
+  static constexpr UINT kGrowToFullMessage = WM_APP + 4;
+  // Posted to itself on a change of scale, to size the window once the dialog manager has
+  // laid the controls out anew (OnDpiLayout).
+  static constexpr UINT kDpiLayoutMessage = WM_APP + 5;
 
   CFrameDlg();
   // Waits for the workers (WaitForWorkers) before anything of the object goes away.
@@ -81,6 +86,22 @@ class CFrameDlg : public CDialogBase {
   // starts the restore on a worker (body with the update workflows).
   LRESULT OnOfferRestore(WPARAM wParam, LPARAM lParam);
 
+  // The window's size at any scale (FrameDlgLayout.cpp). Lengths come from the controls as
+  // the dialog manager placed them from dialog units, and from the window's DPI; none is a
+  // fixed count of pixels.
+  //
+  // Gives the window the full size and place in `fullRect`, then centres it on the primary
+  // screen; it stays full from then on.
+  LRESULT OnGrowToFull(WPARAM wParam, LPARAM lParam);
+  // WM_DPICHANGED: takes the suggested rectangle and lets the dialog manager rescale the
+  // font and the controls (per-monitor v2), then sizes the window in OnDpiLayout.
+  LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+  // Recomputes `fullRect` and `collapsedRect` at the new scale, where the window stands, and
+  // gives the window the one of its state.
+  LRESULT OnDpiLayout(WPARAM wParam, LPARAM lParam);
+  // The "Force update" group box, which the collapsed window hides; null when absent.
+  static HWND FindRecoveryGroup(HWND window);
+
   // Centres `window` on the primary screen, keeping its size (no work-area clamping).
   BOOL CenterOnScreen(HWND window);
 
@@ -100,6 +121,8 @@ class CFrameDlg : public CDialogBase {
   std::atomic<bool> busy;
   bool buttonConfigBackedUp;
   bool globalConfigBackedUp;
+  // The window's full and collapsed rectangles (screen coordinates) at its current scale:
+  // taken at start-up, and again where the window stands after a change of scale.
   RECT fullRect;
   RECT collapsedRect;
   // An upgrade or forced upgrade holds `busy`: closing is refused meanwhile.
@@ -108,6 +131,20 @@ class CFrameDlg : public CDialogBase {
   std::atomic<bool> shutdownHeld;
 
  private:
+  // The window's width and its two heights at the current scale, in pixels, frame included:
+  // collapsed, the client area ends where the force-update group begins; full, it has the
+  // template's margins right of and below the group, as the group now stands.
+  struct Sizes {
+    int width;
+    int full;
+    int collapsed;
+  };
+  Sizes MeasureSizes() const;
+  // Collapses the window at start-up, so that the force-update group lies outside it.
+  void Collapse();
+  // Gives the window its big and small icon in the sizes for `windowDpi`.
+  void SetIconsForDpi(UINT windowDpi);
+
   void SelectWorker(std::wstring path);
   // Closes (cancels) the dialogs that the Select worker's thread shows.
   void CancelSelectDialog();
@@ -122,4 +159,14 @@ class CFrameDlg : public CDialogBase {
   bool firstRefreshDone;
   // Window thread only: the shutdown block reason is held.
   bool shutdownBlocked;
+  // Window thread only: the window has grown to its full size.
+  bool grown;
+  // Window thread only: the margins right of and below the force-update group in the
+  // full window at start-up, in pixels at `startDpi`; and the DPI the window has now.
+  SIZE groupMargins;
+  UINT startDpi;
+  UINT dpi;
+  // The icons given to the window, destroyed with this object.
+  HICON bigIcon;
+  HICON smallIcon;
 };

@@ -1,5 +1,9 @@
 #!/usr/bin/env python3
-"""Draws padwright.ico: a game-controller glyph at 16, 32 and 48 pixels (32-bit with alpha).
+"""Draws padwright.ico: a game-controller glyph at 16, 20, 24, 32, 40, 48, 64 and 256 pixels
+(32-bit with alpha), so that the caption (16 at 100 %), the taskbar and Alt+Tab (32) and
+Explorer find an image of their own size at 100, 125, 150 and 200 % scaling instead of a
+stretched one. The 256-pixel image is stored as PNG, as Windows reads it, to keep the file
+small.
 
 Standard library only. Run it from anywhere; it writes the icon beside itself:
     python3 ui/make_icon.py
@@ -7,8 +11,11 @@ Standard library only. Run it from anywhere; it writes the icon beside itself:
 import math
 import os
 import struct
+import zlib
 
-SIZES = (16, 32, 48)
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+# Images at least this large go into the file as PNG, the others as bitmaps (DIB).
+PNG_FROM = 256
 SUPERSAMPLE = 4
 
 BODY = (0x2B, 0x3A, 0x4A)      # slate body
@@ -96,12 +103,27 @@ def dib(size):
     return header + pixels + bytes(mask)
 
 
+def png(size):
+    """One icon image as a PNG file: RGBA rows top-down."""
+    rows = render(size)
+    raw = b"".join(b"\0" + bytes(v for b, g, r, a in row for v in (r, g, b, a)) for row in rows)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 def main():
-    images = [dib(s) for s in SIZES]
+    images = [png(s) if s >= PNG_FROM else dib(s) for s in SIZES]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, image in zip(SIZES, images):
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+        # A width or height of 256 is written as 0.
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
         offset += len(image)
     out += b"".join(images)
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "padwright.ico")

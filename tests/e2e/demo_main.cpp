@@ -1,9 +1,11 @@
 // A demonstration of padwright.exe against the simulated controller (scripts/run.sh):
 //   padwright_demo --interactive   runs the tool until the user closes it
 //   padwright_demo --demonstrate   presses Update itself, saves screenshots and closes it
-//   padwright_demo --guide         the pictures of the user guide (scripts/guide-images.sh):
-//                                  an update, an update cut off half-way and its recovery,
-//                                  and a restore that fails, as "guide-*.png" screenshots
+//   padwright_demo --guide         the pictures of the user guide (scripts/guide-images.sh)
+//                                  of the collapsed window: an update and a restore that
+//                                  fails, as "guide-*.png" screenshots
+//   padwright_demo --guide-recovery  those of the grown window (the guide takes them at
+//                                  144 DPI): an update cut off half-way and its recovery
 // The tool, the stand-in physical-memory library and a generated "firmware.vxf" go into the
 // folder "demo" beside this program's folder (for the guide: C:\Padwright).
 #include <windows.h>
@@ -145,9 +147,9 @@ bool GuideRestoreWarning() {
   return ShootOutcome(session, L"guide-restore-warning.png") && session.Close() == 0u;
 }
 
-int Guide() {
+int Guide(bool recovery) {
   CreateDirectoryW(kGuideFolder, nullptr);
-  bool ok = GuideUpdate() && GuideRecovery() && GuideRestoreWarning();
+  bool ok = recovery ? GuideRecovery() : GuideUpdate() && GuideRestoreWarning();
   std::printf(ok ? "guide pictures written\n" : "guide pictures incomplete\n");
   return ok ? 0 : 1;
 }
@@ -158,13 +160,15 @@ int main(int argc, char** argv) {
   std::string mode = argc >= 2 ? argv[1] : "";
   bool demonstrate = mode == "--demonstrate";
   bool interactive = mode == "--interactive";
-  if (!demonstrate && !interactive && mode != "--guide") {
-    std::printf("usage: padwright_demo --interactive | --demonstrate | --guide\n");
+  bool guide = mode == "--guide" || mode == "--guide-recovery";
+  if (!demonstrate && !interactive && !guide) {
+    std::printf(
+        "usage: padwright_demo --interactive | --demonstrate | --guide | --guide-recovery\n");
     return 2;
   }
   BindWindowsClock();
-  if (mode == "--guide") {
-    return Guide();
+  if (guide) {
+    return Guide(mode == "--guide-recovery");
   }
   ControllerSimulator sim;
   SetUpController(sim);

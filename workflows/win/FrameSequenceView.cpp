@@ -50,10 +50,8 @@ void CFrameSequenceView::SetProgress(uint64_t position) {
 }
 
 void CFrameSequenceView::GrowToFullAndCenter() {
-  const RECT& full = frame_.fullRect;
-  MoveWindow(frame_.hwnd, full.left, full.top, full.right - full.left, full.bottom - full.top,
-             TRUE);
-  frame_.CenterOnScreen(frame_.hwnd);
+  // The window thread does it: it owns the full rectangle, which a change of scale renews.
+  SendMessageW(frame_.hwnd, CFrameDlg::kGrowToFullMessage, 0, 0);
 }
 
 void CFrameSequenceView::ShowOutcome(const std::wstring& text, const std::wstring& caption,

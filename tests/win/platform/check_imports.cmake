@@ -7,7 +7,10 @@
 #   MODE=product DUMPER=<objdump or dumpbin> EXE=<padwright.exe>
 #     the exe imports only Windows system DLLs and inpoutx64.dll, from the latter exactly
 #     ordinals 11 and 12 by ordinal, and no runtime DLL of its compiler (MinGW's, or Visual
-#     C++'s, which a handheld may not have).
+#     C++'s, which a handheld may not have). Its DPI awareness is its manifest's alone: it
+#     imports no function that sets it, and none of the DPI functions that Windows before
+#     10 1607 lacks (the loader would refuse to start it there, where the manifest's
+#     per-monitor fallback is meant to work); those are looked up at run time.
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/../../../cmake/PeImports.cmake)
 
@@ -68,7 +71,22 @@ elseif(MODE STREQUAL "product")
   if(NOT inpout STREQUAL "ordinal:11;ordinal:12")
     message(FATAL_ERROR "inpoutx64.dll imports should be ordinals 11 and 12 only, are: ${inpout}")
   endif()
-  message(STATUS "${EXE}: system DLLs and inpoutx64.dll (ordinals 11, 12) only: ${dlls}")
+  pe_read_imported_names("${DUMPER}" "${EXE}" user32.dll user32)
+  if(NOT user32)
+    message(FATAL_ERROR "no functions of user32.dll found in the imports of ${EXE}")
+  endif()
+  set(dpi_functions setprocessdpiaware setprocessdpiawarenesscontext setprocessdpiawareness
+      setthreaddpiawarenesscontext getdpiforwindow getdpiforsystem getsystemmetricsfordpi
+      adjustwindowrectexfordpi systemparametersinfofordpi enablenonclientdpiscaling
+      setdialogdpichangebehavior setdialogcontroldpichangebehavior)
+  foreach(name IN LISTS user32)
+    if(name IN_LIST dpi_functions)
+      message(FATAL_ERROR "${EXE} imports ${name} from user32.dll; look it up at run time "
+                          "(the manifest alone declares the DPI awareness)")
+    endif()
+  endforeach()
+  message(STATUS "${EXE}: system DLLs and inpoutx64.dll (ordinals 11, 12) only: ${dlls}; "
+                 "no DPI function imported")
 else()
   message(FATAL_ERROR "MODE must be formatter or product")
 endif()

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "padwright/Version.h"
 #include "platform/win/FileSystem.h"
@@ -39,12 +40,13 @@ const Row kRows[] = {
     {-1, L"Button", L"Force update", 0x50000007, 5, 149, 293, 68},
     {1025, L"Button", L"Initialize", 0x58010000, 229, 162, 63, 22},
     {1361, L"Button", L"Force update", 0x58010000, 229, 189, 63, 22},
-    {-1, L"Static", L"1.Long press HOME and click the Initial button", 0x50020000, 9, 164, 186, 12},
+    {-1, L"Static", L"1.Long press HOME and click the Initialize button", 0x50020000, 9, 164, 207,
+     12},
     {-1, L"Static", L"2.Release the HOME button after 3 seconds", 0x50020000, 9, 177, 186, 12},
-    {-1, L"Static", L"3.Wait for the Updata_force button to be available.", 0x50020000, 9, 191, 207,
+    {-1, L"Static", L"3.Wait for the Force update button to be available.", 0x50020000, 9, 191, 207,
      12},
-    {-1, L"Static", L"4.Click on Updata_Sorce to upgrade the firmware", 0x50020000, 9, 205, 195,
-     12},
+    {-1, L"Static", L"4.Click on Force update to upgrade the firmware", 0x50020000, 9, 205, 195,
+     11},
 };
 
 // padwright.exe beside this test, loaded for its resources only.
@@ -162,8 +164,45 @@ TEST_F(ExeResources, MainDialogFontDrawsChineseAndLatin) {
   DestroyWindow(dialog);
 }
 
-TEST_F(ExeResources, IconAndManifestAskForAdministratorAndCommonControls6) {
-  EXPECT_FALSE(Resource(RT_GROUP_ICON, IDI_MAIN).empty());
+// The text of the first element `tag` in `xml` and, in `attributes`, what its start tag holds
+// after the name; empty when there is none.
+std::string ElementText(const std::string& xml, const std::string& tag, std::string* attributes) {
+  size_t start = xml.find("<" + tag);
+  while (start != std::string::npos &&
+         xml.find_first_of(" >", start + 1) != start + tag.size() + 1) {
+    start = xml.find("<" + tag, start + 1);
+  }
+  size_t open = start != std::string::npos ? xml.find('>', start) : std::string::npos;
+  size_t close = open != std::string::npos ? xml.find("</" + tag + ">", open) : std::string::npos;
+  if (close == std::string::npos) {
+    attributes->clear();
+    return std::string();
+  }
+  size_t name = start + 1 + tag.size();
+  *attributes = open > name ? xml.substr(name + 1, open - name - 1) : std::string();
+  return xml.substr(open + 1, close - open - 1);
+}
+
+TEST_F(ExeResources, IconHasAnImageForEachScale) {
+  // The group directory: 6 bytes, then 14 a picture (width first, 0 meaning 256; the id of
+  // its RT_ICON resource last).
+  std::string group = Resource(RT_GROUP_ICON, IDI_MAIN);
+  ASSERT_GE(group.size(), 6u);
+  std::vector<int> widths;
+  for (size_t at = 6; at + 14 <= group.size(); at += 14) {
+    int width = static_cast<uint8_t>(group[at]);
+    widths.push_back(width == 0 ? 256 : width);
+    int id = static_cast<uint8_t>(group[at + 12]) | static_cast<uint8_t>(group[at + 13]) << 8;
+    std::string image = Resource(RT_ICON, id);
+    // Bitmaps start with a 40-byte header; the 256-pixel picture is a PNG file.
+    EXPECT_TRUE(image.compare(0, 4, std::string("\x28\0\0\0", 4)) == 0 ||
+                (width == 0 && image.compare(0, 4, "\x89PNG") == 0))
+        << width;
+  }
+  EXPECT_EQ(widths, (std::vector<int>{16, 20, 24, 32, 40, 48, 64, 256}));
+}
+
+TEST_F(ExeResources, ManifestAsksForAdministratorCommonControls6AndPerMonitorScaling) {
   std::string manifest = Resource(RT_MANIFEST, 1);
   EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos);
   size_t controls = manifest.find("name=\"Microsoft.Windows.Common-Controls\"");
@@ -171,6 +210,17 @@ TEST_F(ExeResources, IconAndManifestAskForAdministratorAndCommonControls6) {
   size_t end = manifest.find("/>", controls);
   EXPECT_NE(manifest.substr(controls, end - controls).find("version=\"6.0.0.0\""),
             std::string::npos);
+  // Windows takes the two settings only with these namespaces, inside the application's
+  // settings: per-monitor v2 where it is known, per-monitor (true/pm) before Windows 10 1607.
+  std::string attributes;
+  std::string settings = ElementText(manifest, "application", &attributes);
+  EXPECT_EQ(attributes, "xmlns=\"urn:schemas-microsoft-com:asm.v3\"");
+  settings = ElementText(settings, "windowsSettings", &attributes);
+  EXPECT_EQ(ElementText(settings, "dpiAware", &attributes), "true/pm");
+  EXPECT_EQ(attributes, "xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\"");
+  std::string awareness = ElementText(settings, "dpiAwareness", &attributes);
+  EXPECT_EQ(awareness.substr(0, awareness.find(',')), "PerMonitorV2");
+  EXPECT_EQ(attributes, "xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\"");
   // Ours is the only one: a linker's default manifest beside it (another language of id 1,
   // or another id) would leave the loader to choose, maybe one without administrator rights.
   EXPECT_EQ(ManifestCount(), 1);

@@ -92,6 +92,65 @@ size_t CountFileDialogs(HWND mainWindow) {
   return n;
 }
 
+// The edge in pixels of the window's icon of `kind` (ICON_SMALL or ICON_BIG); 0 without one.
+int IconEdge(HWND window, WPARAM kind) {
+  auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, kind, 0));
+  ICONINFO info = {};
+  if (icon == nullptr || !GetIconInfo(icon, &info)) {
+    return 0;
+  }
+  BITMAP bitmap = {};
+  GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+int Height(const RECT& r) {
+  return r.bottom - r.top;
+}
+
+// Under Wine the dialog manager does not lay the controls out anew on a change of scale: at
+// the same DPI the window's sizes must come back as they were, wherever Windows suggests to
+// put it; at another, the margins around the group scale and the icons are swapped.
+TEST(FrameDlg, ChangeOfScaleTakesTheSuggestedPlaceStaysCollapsedOrFullAndSwapsIcons) {
+  CFrameDlg frame;
+  RunWithDriver(frame, [&](HWND window) {
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(IconEdge(window, ICON_SMALL), 16);
+    EXPECT_EQ(IconEdge(window, ICON_BIG), 32);
+    const RECT collapsed = probe::RectOf(window);
+    // The suggestion's size is Windows' guess; the window measures its own.
+    auto changeScale = [&](int x, int y, UINT dpi) {
+      RECT suggested = {x, y, x + 300, y + 200};
+      SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+      bool placed = probe::WaitFor([&] {
+        RECT r = probe::RectOf(window);
+        return r.left == x && r.top == y && r.right - r.left != 300;
+      });
+      return placed ? probe::RectOf(window) : RECT{};
+    };
+    RECT now = changeScale(50, 60, 96);
+    EXPECT_EQ(now.right - now.left, collapsed.right - collapsed.left);
+    EXPECT_EQ(Height(now), Height(collapsed));
+
+    SendMessageW(window, CFrameDlg::kGrowToFullMessage, 0, 0);
+    const int fullHeight = Height(probe::RectOf(window));
+    EXPECT_GT(fullHeight, Height(collapsed));
+    now = changeScale(70, 80, 96);
+    EXPECT_EQ(Height(now), fullHeight);
+    EXPECT_TRUE(EqualRect(&frame.fullRect, &now));
+    EXPECT_EQ(frame.collapsedRect.top, 80);
+    EXPECT_EQ(Height(frame.collapsedRect), Height(collapsed));
+
+    now = changeScale(90, 100, 144);
+    EXPECT_GT(Height(now), fullHeight);
+    EXPECT_EQ(IconEdge(window, ICON_SMALL), 24);
+    EXPECT_EQ(IconEdge(window, ICON_BIG), 48);
+  });
+}
+
 TEST(FrameDlg, CloseIsRefusedWhileAnUpgradeRunsAndAllowedAfterwards) {
   CFrameDlg frame;
   frame.upgradeRunning = true;
