@@ -70,11 +70,12 @@ enum class InitializeResult {
 
 namespace initialize_steps {
 
-// Ends Initialize before it has touched anything, offering it again.
+// Ends Initialize before it has touched anything, offering it again. The window is free
+// before the button comes back, so that a press on it is never ignored.
 inline InitializeResult Refuse(SequenceView& view, const wchar_t* status, InitializeResult result) {
   view.SetStatus(status);
-  view.EnableControl(IDC_INITIALIZE, true);
   view.ClearBusy();
+  view.EnableControl(IDC_INITIALIZE, true);
   return result;
 }
 

@@ -52,7 +52,7 @@ TEST_F(BatteryCheckTest, LowBatteryStopsEverySequenceBeforeTheController) {
   RunInitialize();
   Lines initialize = view.Calls();
   initialize.erase(initialize.begin(), initialize.begin() + static_cast<std::ptrdiff_t>(before));
-  EXPECT_EQ(initialize, (Lines{L"awake on", kStatus, L"enable 1025", L"idle", L"awake off"}));
+  EXPECT_EQ(initialize, (Lines{L"awake on", kStatus, L"idle", L"enable 1025", L"awake off"}));
   EXPECT_TRUE(sim.Transcript().empty());
   EXPECT_EQ(sim.PowerOnCount(), 1u);  // only the one of the Initialize before the battery ran low
 
