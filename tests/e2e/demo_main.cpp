@@ -2,8 +2,9 @@
 //   padwright_demo --interactive   runs the tool until the user closes it
 //   padwright_demo --demonstrate   presses Update itself, saves screenshots and closes it
 //   padwright_demo --guide         the pictures of the user guide (scripts/guide-images.sh)
-//                                  of the collapsed window: an update and a restore that
-//                                  fails, as "guide-*.png" screenshots
+//                                  of the collapsed window: an update, a restore that
+//                                  fails and the next start's offer to write it back, as
+//                                  "guide-*.png" screenshots
 //   padwright_demo --guide-recovery  those of the grown window (the guide takes them at
 //                                  144 DPI): an update cut off half-way and its recovery
 // The tool, the stand-in physical-memory library and a generated "firmware.vxf" go into the
@@ -79,15 +80,16 @@ bool StartGuideSession(ProductSession& session) {
   return session.Start() && session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000);
 }
 
-// Waits for the outcome box and saves it over the window; false when none came.
-bool ShootOutcome(ProductSession& session, const wchar_t* name) {
+// Waits for the outcome box, saves it over the window and answers it with `button`; false
+// when none came.
+bool ShootOutcome(ProductSession& session, const wchar_t* name, int button = IDOK) {
   HWND box = session.WaitForBox(kSequenceMs);
   if (box == nullptr) {
     std::printf("no outcome box for %ls; status: %ls\n", name, session.Text(IDC_STATUS).c_str());
     return false;
   }
   session.Screenshot(name, box);
-  return session.Dismiss(box);
+  return session.Answer(box, button);
 }
 
 bool GuideUpdate() {
@@ -134,17 +136,32 @@ bool GuideRecovery() {
   return ShootOutcome(session, L"guide-force-update.png") && session.Close() == 0u;
 }
 
-// The image goes across, but the controller vanishes as its configuration is written back.
+// The image goes across, but the controller's answers to the configuration's writes are lost
+// three times over; the user cancels the offer to try again. The next start asks whether to
+// write the saved configuration back, and Yes does.
 bool GuideRestoreWarning() {
   ControllerSimulator sim;
   SetUpGuideController(sim);
-  sim.Inject(Step::GlobalWrite, 0, Fault::DeviceGone);
-  ProductSession session(sim, kGuideImageBytes, kGuideFolder);
-  if (!StartGuideSession(session)) {
-    return false;
+  for (uint32_t attempt = 0; attempt < 3; ++attempt) {
+    sim.Inject(Step::GlobalWrite, attempt, Fault::ShortReply);
   }
-  session.Click(IDC_UPDATE);
-  return ShootOutcome(session, L"guide-restore-warning.png") && session.Close() == 0u;
+  {
+    ProductSession session(sim, kGuideImageBytes, kGuideFolder);
+    if (!StartGuideSession(session)) {
+      return false;
+    }
+    session.Click(IDC_UPDATE);
+    if (!ShootOutcome(session, L"guide-restore-warning.png", IDCANCEL)) {
+      return false;
+    }
+    probe::WaitFor([&] { return session.Enabled(IDC_UPDATE); }, 20000);
+    if (session.Close() != 0u) {
+      return false;
+    }
+  }
+  ProductSession next(sim, kGuideImageBytes, kGuideFolder, true);
+  return next.Start() && ShootOutcome(next, L"guide-startup-question.png", IDYES) &&
+         ShootOutcome(next, L"guide-configuration-restored.png") && next.Close() == 0u;
 }
 
 int Guide(bool recovery) {
