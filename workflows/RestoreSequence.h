@@ -22,10 +22,7 @@ bool RestoreSequence(Device& device, SequenceView& view, const std::string& back
   view.SetStatus(UsingBackupText(backup));
   bool restored = upgrade_steps::RestoreAndRecord(device, view, plan);
   awake.reset();
-  restored = ShowRestoreOutcome(view, restored, [&] {
-    auto again = view.KeepAwake();
-    return upgrade_steps::RestoreAndRecord(device, view, plan);
-  });
+  restored = ShowRestoreOutcome(view, restored, upgrade_steps::RestoreAgainOf(device, view, plan));
   boxPlacement.reset();
   FinishUpgrade(view, startId);
   return restored;

@@ -56,10 +56,7 @@ UpgradeResult UpgradeSequence(Device& device, SequenceView& view,
   RestorePlan plan;
   UpgradeResult result = upgrade_steps::RunUpgrade(device, view, firmwarePath, plan);
   awake.reset();  // the device steps are over: nothing to hold while a box waits
-  result = ShowUpgradeOutcome(view, result, [&] {
-    auto again = view.KeepAwake();
-    return upgrade_steps::RestoreAndRecord(device, view, plan);
-  });
+  result = ShowUpgradeOutcome(view, result, upgrade_steps::RestoreAgainOf(device, view, plan));
   // The hook goes before the window is free again: a next upgrade installs its own, and the
   // one variable that holds the installed hook must not be unhooked under it.
   boxPlacement.reset();

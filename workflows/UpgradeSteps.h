@@ -107,6 +107,15 @@ bool RestoreAndRecord(Device& device, SequenceView& view, const RestorePlan& pla
   return true;
 }
 
+// The restore once more, for a Retry of the outcome: the device steps held again meanwhile.
+template <typename Device>
+RestoreAgain RestoreAgainOf(Device& device, SequenceView& view, const RestorePlan& plan) {
+  return [&device, &view, &plan] {
+    auto again = view.KeepAwake();
+    return RestoreAndRecord(device, view, plan);
+  };
+}
+
 // Sends the image, power-cycles the controller and writes back the plan's copies. The first
 // data packet erases the controller's own copy, so from then on the plan's saved backups
 // are pending. Once the image is across the upgrade has succeeded; a restore that fails only
