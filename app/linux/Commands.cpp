@@ -211,12 +211,10 @@ int AfterFailedUpgrade(CommandSetting& setting, const std::filesystem::path& pat
              : RecoverThroughInitialize(setting, path, shownPath, kExitFailed);
 }
 
-// The forced upgrade, its outcome, and after a failure what it left.
-int ForcedUpgrade(CommandSetting& setting, const std::filesystem::path& path,
-                  const std::string& shownPath, Attempt attempt) {
-  setting.link.ForgetUpgrade();
-  const UpgradeResult result =
-      ForceUpgradeSequence(setting.link, setting.view, path, IDC_FORCE_UPDATE);
+// What follows an upgrade that ended with `result`: its outcome explained, the version line,
+// and after a failure what it left; the exit status.
+int EndUpgrade(CommandSetting& setting, const std::filesystem::path& path,
+               const std::string& shownPath, Attempt attempt, UpgradeResult result) {
   setting.view.FinishLine();
   ExplainResult(setting, result);
   if (interrupt_guard::PendingSignal() == 0) {
@@ -226,6 +224,13 @@ int ForcedUpgrade(CommandSetting& setting, const std::filesystem::path& path,
     return ExitStatusOf(result);
   }
   return AfterFailedUpgrade(setting, path, shownPath, attempt);
+}
+
+int ForcedUpgrade(CommandSetting& setting, const std::filesystem::path& path,
+                  const std::string& shownPath, Attempt attempt) {
+  setting.link.ForgetUpgrade();
+  return EndUpgrade(setting, path, shownPath, attempt,
+                    ForceUpgradeSequence(setting.link, setting.view, path, IDC_FORCE_UPDATE));
 }
 
 // Initialize with HOME held, then the forced upgrade once the boot loader is seen.
@@ -275,16 +280,8 @@ bool AskRestoreAgain(CommandSetting& setting) {
 int RunUpdate(CommandSetting& setting, const std::filesystem::path& path,
               const std::string& shownPath) {
   setting.link.ForgetUpgrade();
-  const UpgradeResult result = UpgradeSequence(setting.link, setting.view, path, IDC_UPDATE);
-  setting.view.FinishLine();
-  ExplainResult(setting, result);
-  if (interrupt_guard::PendingSignal() == 0) {
-    ShowVersionAfterSequence(setting);
-  }
-  if (result != UpgradeResult::kFailed) {
-    return ExitStatusOf(result);
-  }
-  return AfterFailedUpgrade(setting, path, shownPath, Attempt::kUpdate);
+  return EndUpgrade(setting, path, shownPath, Attempt::kUpdate,
+                    UpgradeSequence(setting.link, setting.view, path, IDC_UPDATE));
 }
 
 int RunRecover(CommandSetting& setting, const std::filesystem::path& path,
