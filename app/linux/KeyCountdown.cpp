@@ -79,7 +79,11 @@ CountdownEnd RunCountdown(int inFd, FILE* out, int seconds,
         continue;
       }
       pollfd entry{inFd, POLLIN, 0};
-      if (poll(&entry, 1, wait) <= 0) {
+      const int ready = poll(&entry, 1, wait);
+      if (ready < 0 && errno != EINTR) {
+        listening = false;  // no input to wait on: count the time out without it
+      }
+      if (ready <= 0) {
         continue;  // a time-out, or a signal that was not one to stop for
       }
       char key = 0;
