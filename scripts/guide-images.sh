@@ -5,7 +5,8 @@
 #    fails at 96 DPI; an update cut off half-way and its recovery, in the grown window, at
 #    144 DPI, the scale of a handheld's panel), each screenshot cropped to the window;
 #  - the terminal: runs the Linux padwright command in tmux against the same simulator (an
-#    update, and an update cut off half-way with the recovery it offers), each pane rendered.
+#    update, and an update cut off half-way with the recovery that starts by itself), each
+#    pane rendered.
 #   bash scripts/guide-images.sh [windows|linux]      (default: both)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -108,7 +109,8 @@ linux_pictures() {
     { grep -E 'error' "$log" | head -n 30; exit 1; }
   mkdir -p docs/images
   capture linux-update.png "" update
-  capture linux-recovery.png "--cut-transfer" update '\[y/N\] *$' y 'press Enter\. *$' ""
+  # Nothing typed: the recovery starts after its countdowns, as on a handheld without keys.
+  capture linux-recovery.png "--cut-transfer" update
 }
 
 case "$which" in

@@ -12,7 +12,7 @@
 # against the same simulator through the stand-in for hidraw, sysfs and /dev/mem (no root):
 #   bash scripts/run.sh --linux [update|recover|status] [--cut-transfer]
 # --cut-transfer drops the controller half-way through the transfer, so that the failed
-# update offers the recovery (answer y, then Enter).
+# update offers the recovery (it starts after a countdown; n leaves it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -21,6 +21,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
       parsed.verbose = true;
     } else if (arg == "--ignore-battery") {
       parsed.ignoreBattery = true;
+    } else if (arg == "--yes" || arg == "-y") {
+      parsed.assumeYes = true;
     } else {
       *error = "unknown option " + arg;
       return false;
@@ -36,9 +38,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
     return false;
   }
   const std::string& command = operands[0];
-  const size_t maxOperands = command == "status" || command == "backups" ? 1 : 2;
+  const size_t maxOperands =
+      command == "status" || command == "backups" || command == "doctor" ? 1 : 2;
   if (command == "status") {
     parsed.kind = CommandKind::kStatus;
+  } else if (command == "doctor") {
+    parsed.kind = CommandKind::kDoctor;
   } else if (command == "backups") {
     parsed.kind = CommandKind::kBackups;
   } else if (command == "restore") {
@@ -63,7 +68,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
 }
 
 std::string UsageText() {
-  return "Usage: padwright [--verbose] [--ignore-battery] COMMAND [FILE]\n"
+  return "Usage: padwright [--verbose] [--ignore-battery] [--yes] COMMAND [FILE]\n"
          "Updates the firmware of the game controller built into the handheld.\n"
          "\n"
          "Commands:\n"
@@ -72,11 +77,15 @@ std::string UsageText() {
          "                  (default: the single *.vxf file in the current folder),\n"
          "                  power-cycle the controller and restore the configuration\n"
          "  recover [FILE]  for a controller the update left unusable: hold HOME while it\n"
-         "                  is power-cycled into its boot loader, then write FILE again and\n"
-         "                  restore the configuration saved before (also by an earlier run)\n"
+         "                  is power-cycled into its boot loader (one already waiting there\n"
+         "                  needs no HOME), then write FILE again and restore the\n"
+         "                  configuration saved before (also by an earlier run)\n"
          "  restore [BACKUP]  write the newest saved configuration backup (or the file\n"
          "                  BACKUP) back to a controller in normal mode\n"
          "  backups         list the saved configuration backups, newest first\n"
+         "  doctor          check what an update needs (the controller, access to it,\n"
+         "                  /dev/mem, the power, the lock, the backup folder) and say how\n"
+         "                  to fix what is wrong; sends nothing that changes the controller\n"
          "\n"
          "Options:\n"
          "  -h, --help      show this text\n"
@@ -85,17 +94,25 @@ std::string UsageText() {
          "      --ignore-battery\n"
          "                  update or recover even on a battery below 25% without the\n"
          "                  charger (for a battery whose reading is wrong)\n"
+         "  -y, --yes       start the recovery without a countdown: at once after a failed\n"
+         "                  update (also without a terminal), and in recover (hold HOME first)\n"
          "\n"
          "update and recover switch the controller's power through /dev/mem: run them as root.\n"
          "On a battery below 25% they refuse until the charger is connected.\n"
          "Before anything is sent, update saves the configuration it read to\n"
          "/var/lib/padwright/backups (as root; else ~/.local/state/padwright/backups).\n"
+         "When update fails after the transfer began, or finds only the boot loader, a\n"
+         "terminal counts down 10 s and starts the recovery unless n is typed; recover\n"
+         "counts down 5 s for HOME to be held. Without a terminal the command is named.\n"
          "Ctrl+C stops the command until the controller is restarted into its boot loader;\n"
-         "from then until its configuration is restored it is put off.\n"
+         "from then until its configuration is restored it is put off, and the command\n"
+         "ends afterwards with the status of what it did (0, 1 or 4).\n"
          "\n"
-         "Exit status: 0 success, 1 the update, the read or the restore failed, 2 refused\n"
-         "before anything was sent (usage, file, no access to the power switch, low battery,\n"
-         "the configuration backup could not be saved, no valid backup to restore), 3 another\n"
-         "instance is running, 4 the firmware went in but the configuration is not back\n"
-         "(padwright restore writes it later), 128+N stopped by signal N.\n";
+         "Exit status: 0 success, 1 the update, the read or the restore failed (also: no\n"
+         "controller found), 2 refused before anything was sent (usage, file, no access to\n"
+         "the power switch, low battery, the configuration backup could not be saved, no\n"
+         "valid backup to restore), 3 another instance is running, 4 the firmware went in\n"
+         "but the configuration is not back (padwright restore writes it later), 128+N\n"
+         "stopped by signal N outside a flash, where stopping harms nothing (before the\n"
+         "transfer, or in a countdown). doctor: 0 when an update could run now, else 1.\n";
 }

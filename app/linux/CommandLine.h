@@ -1,12 +1,21 @@
 // The padwright command's arguments: one command (status, update, recover, restore,
-// backups), an optional firmware file or backup, and the options --help, --version,
-// --verbose and --ignore-battery.
+// backups, doctor), an optional firmware file or backup, and the options --help, --version,
+// --verbose, --ignore-battery and --yes.
 #pragma once
 
 #include <string>
 #include <vector>
 
-enum class CommandKind { kHelp, kVersion, kStatus, kUpdate, kRecover, kRestore, kBackups };
+enum class CommandKind {
+  kHelp,
+  kVersion,
+  kStatus,
+  kUpdate,
+  kRecover,
+  kRestore,
+  kBackups,
+  kDoctor,
+};
 
 struct CommandRequest {
   CommandKind kind = CommandKind::kHelp;
@@ -14,6 +23,7 @@ struct CommandRequest {
   std::string backupPath;    // restore: empty for the newest saved backup
   bool verbose = false;
   bool ignoreBattery = false;  // update and recover skip the battery check
+  bool assumeYes = false;      // the recovery starts without its countdowns
 };
 
 // False with `error` set for arguments that make no command.

@@ -1,13 +1,13 @@
 // The commands of padwright over the controller link and the terminal view: status, update
-// (with the offer of the recovery after a failure), recover, and the saved backups' restore
-// and list.
+// (with the offer of the recovery after a failure), recover, the saved backups' restore and
+// list, and doctor.
 #pragma once
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "device/linux/ProductVexapad.h"
+#include "app/linux/CommandLink.h"
 #include "platform/linux/PosixBackupFolder.h"
 #include "workflows/linux/TerminalView.h"
 
@@ -19,11 +19,13 @@ inline constexpr int kExitAnotherInstance = 3;
 inline constexpr int kExitConfigurationNotRestored = 4;
 
 struct CommandSetting {
-  CVexapad& link;
+  CommandLink& link;
   TerminalView& view;
   PosixBackupFolder& backups;  // bound as the process's backup folder
   // stdin and stdout are a terminal: the command may ask and wait for answers.
   bool interactive = false;
+  // --yes: the recovery starts at once, without its countdowns, also without a terminal.
+  bool assumeYes = false;
   FILE* in = stdin;
 };
 
@@ -32,8 +34,10 @@ int RunStatus(CommandSetting& setting);
 // The normal upgrade of `path` (shown to the user as `shownPath`).
 int RunUpdate(CommandSetting& setting, const std::filesystem::path& path,
               const std::string& shownPath);
-// Initialize with HOME held, then, once the boot loader is seen, the forced upgrade.
-int RunRecover(CommandSetting& setting, const std::filesystem::path& path);
+// Initialize with HOME held, then, once the boot loader is seen, the forced upgrade; for a
+// controller already waiting in its boot loader, the forced upgrade alone.
+int RunRecover(CommandSetting& setting, const std::filesystem::path& path,
+               const std::string& shownPath);
 // Writes the newest saved backup, or the backup file `path`, to the controller.
 int RunRestore(CommandSetting& setting, const std::string& path);
 // Lists the saved backups, newest first.

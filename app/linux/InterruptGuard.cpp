@@ -15,10 +15,13 @@ namespace {
 std::atomic<bool> flashing{false};
 std::atomic<int> pendingSignal{0};
 std::atomic<bool> explained{false};
+// Written before `terminalFd` is set, read only while it is.
+termios terminalMode{};
+std::atomic<int> terminalFd{-1};
 
 constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
-// Only async-signal-safe calls from here on: write and _exit.
+// Only async-signal-safe calls from here on: write, tcsetattr and _exit.
 void WriteText(const char* text) {
   ssize_t ignored = write(STDERR_FILENO, text, std::strlen(text));
   (void)ignored;
@@ -27,6 +30,11 @@ void WriteText(const char* text) {
 void OnSignal(int signal) {
   const char* lineBreak = TerminalView::ProgressLineOpen() ? "\n" : "";
   if (!flashing.load()) {
+    const int terminal = terminalFd.load();
+    if (terminal >= 0) {
+      tcsetattr(terminal, TCSANOW, &terminalMode);
+      lineBreak = "\n";  // after the countdown's line
+    }
     WriteText(lineBreak);
     WriteText("padwright: stopped\n");
     _exit(ExitStatusFor(signal));
@@ -68,6 +76,16 @@ void EndFlash() {
 
 int PendingSignal() {
   return pendingSignal.load();
+}
+
+void RestoreTerminalOnStop(int fd, const termios& mode) {
+  terminalFd.store(-1);
+  terminalMode = mode;
+  terminalFd.store(fd);
+}
+
+void ClearTerminalRestore() {
+  terminalFd.store(-1);
 }
 
 }  // namespace interrupt_guard

@@ -8,9 +8,7 @@
 
 #include "platform/PowerSwitch.h"
 
-namespace {
-
-std::string DescribeFailure(const DevMemPhysicalMemory& memory) {
+std::string DescribePowerSwitchFailure(const DevMemPhysicalMemory& memory) {
   const int error = memory.LastError();
   const std::string cause = std::strerror(error);
   if (memory.LastFailedStep() == DevMemPhysicalMemory::FailedStep::kOpen) {
@@ -23,7 +21,9 @@ std::string DescribeFailure(const DevMemPhysicalMemory& memory) {
     }
     if (error == EPERM) {
       return "/dev/mem cannot be opened even as root (" + cause +
-             "): the kernel is locked down (Secure Boot or lockdown=), which closes /dev/mem.";
+             "): the kernel is locked down (Secure Boot or lockdown=), which closes /dev/mem. "
+             "Switch Secure Boot off in the machine's firmware setup for the update (and on "
+             "again after it).";
     }
     if (error == EACCES) {
       return "/dev/mem cannot be opened even as root (" + cause +
@@ -39,12 +39,10 @@ std::string DescribeFailure(const DevMemPhysicalMemory& memory) {
   return "/dev/mem cannot map the power switch (" + cause + ").";
 }
 
-}  // namespace
-
 bool CheckPowerSwitch(const DevMemPhysicalMemory& memory, std::string* reason) {
   if (PowerSwitchUsable()) {
     return true;
   }
-  *reason = "Power switch unavailable: " + DescribeFailure(memory);
+  *reason = "Power switch unavailable: " + DescribePowerSwitchFailure(memory);
   return false;
 }

@@ -1,7 +1,7 @@
 // The padwright command: updates the controller's firmware from a Linux shell. Checks what it
 // can before the controller is touched (arguments, the firmware file, another instance, the
 // power switch, the battery), then runs the same sequences as the Windows window over hidraw,
-// /dev/mem and a terminal view.
+// /dev/mem and a terminal view; doctor runs those checks alone and says what it found.
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +14,7 @@
 #include "app/linux/BatteryPreflight.h"
 #include "app/linux/CommandLine.h"
 #include "app/linux/Commands.h"
+#include "app/linux/Doctor.h"
 #include "app/linux/FirmwareFile.h"
 #include "app/linux/FlashSpan.h"
 #include "app/linux/InstanceLock.h"
@@ -88,7 +89,7 @@ int RunCommand(const CommandRequest& request) {
     }
   }
 
-  static CVexapad link;
+  static CommandLink link;
   FlashSpan flashSpan(log);
   TerminalViewHooks hooks;
   hooks.flashBegins = [&flashSpan] { flashSpan.Begin(); };
@@ -99,14 +100,21 @@ int RunCommand(const CommandRequest& request) {
   hooks.askRetry = [&asking] { return asking != nullptr && AskRestoreAgain(*asking); };
   TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks));
   CommandSetting setting{link, view, backups,
-                         isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1};
+                         isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1,
+                         request.assumeYes};
   asking = &setting;
   if (request.kind == CommandKind::kBackups) {
     return RunBackups(setting);  // only reads files: no lock, the controller untouched
   }
 
   InstanceLock lock;
-  switch (lock.Acquire()) {
+  const InstanceLock::Result locked = lock.Acquire();
+  const int lockError = errno;
+  if (request.kind == CommandKind::kDoctor) {
+    // Says what it found of the lock too, and leaves the controller alone while it is held.
+    return RunDoctor(setting, {memory, power, request.ignoreBattery, locked, lockError});
+  }
+  switch (locked) {
     case InstanceLock::Result::kAcquired:
       break;
     case InstanceLock::Result::kHeldElsewhere:
@@ -116,7 +124,7 @@ int RunCommand(const CommandRequest& request) {
       std::fprintf(stderr,
                    "padwright: cannot use the lock file %s (%s); not guarded against a "
                    "second instance\n",
-                   InstanceLock::Path(), std::strerror(errno));
+                   InstanceLock::Path(), std::strerror(lockError));
       break;
   }
 
@@ -139,7 +147,7 @@ int RunCommand(const CommandRequest& request) {
       return RunUpdate(setting, path, shownPath);
     case CommandKind::kRecover:
       NoticePendingBackup(setting);
-      return RunRecover(setting, path);
+      return RunRecover(setting, path, shownPath);
     case CommandKind::kRestore:
       return RunRestore(setting, request.backupPath);
     default:

@@ -35,9 +35,7 @@ void ReportAccessDenied(const std::string& path) {
 
 // The controller's command interface: 64-byte reports both ways, no report ids.
 bool IsCommandInterface(const HidrawNode& node) {
-  return node.lengthsKnown && !node.lengths.numberedReports &&
-         node.lengths.input == CHidrawDevice::kCommandReportLength &&
-         node.lengths.output == CHidrawDevice::kCommandReportLength;
+  return HasReportLength(node, CHidrawDevice::kCommandReportLength);
 }
 
 }  // namespace

@@ -91,6 +91,11 @@ bool DescribeNode(unsigned number, HidrawNode* node) {
 
 }  // namespace
 
+bool HasReportLength(const HidrawNode& node, uint16_t length) {
+  return node.lengthsKnown && !node.lengths.numberedReports && node.lengths.input == length &&
+         node.lengths.output == length;
+}
+
 void SetHidrawScanLog(FILE* stream) {
   scanLog = stream;
 }

@@ -24,5 +24,9 @@ struct HidrawNode {
 // stream set below, if any.
 std::vector<HidrawNode> ListHidrawNodes();
 
+// Whether the node's report descriptor declares reports of `length` bytes (id byte included)
+// both ways and no report ids.
+bool HasReportLength(const HidrawNode& node, uint16_t length);
+
 // Where the scans write their debug lines; nullptr (the default) for nowhere.
 void SetHidrawScanLog(FILE* stream);

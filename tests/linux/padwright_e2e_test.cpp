@@ -191,24 +191,25 @@ TEST_F(PadwrightCommand, UpdateToAPipeWritesTheImageAndRestoresTheConfiguration)
   EXPECT_EQ(host.PowerByte() & 0xFE, 0xA4);  // the other bits of the byte left alone
 }
 
-TEST_F(PadwrightCommand, CutOffTransferThenRecoveryInTheSameRunRestoresTheUpdatesCopy) {
+TEST_F(PadwrightCommand, CutOffTransferThenRecoveryStartsByItselfAndRestoresTheUpdatesCopy) {
   sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
   CommandRun run;
   Start(run, {"update", "firmware.vxf"}, Output::kTerminal);
-  ASSERT_TRUE(run.WaitFor("Start the recovery now? [y/N]", kRunMs)) << run.Text();
+  // No key is typed: a handheld's controller, its usual input, is the device that failed.
+  ASSERT_TRUE(run.WaitFor("Starting the recovery in 10 s", kRunMs)) << run.Text();
   sim.ClearFaults();  // the fault would hit the same packet of the next transfer again
   InOrder(run.Text(), {"\r\033[2K[", "Upgrading, progress: ", "Upgrade failed!",
-                       "Hold the controller's HOME button down"});
-  run.Type("y\n");
-  ASSERT_TRUE(run.WaitFor("then press Enter", kRunMs)) << run.Text();
+                       "The controller did not take the firmware",
+                       "configuration saved before the update is restored"});
+  ASSERT_TRUE(run.WaitFor("Hold the controller's HOME button down now.", kRunMs)) << run.Text();
   sim.SetHomeHeld(true);
-  run.Type("\n");
   ASSERT_TRUE(run.WaitFor("Please release the HOME button", kRunMs)) << run.Text();
   sim.SetHomeHeld(false);
   ASSERT_EQ(run.Wait(kRunMs), 0) << run.Text();
-  InOrder(run.Text(), {"Backup button config failed!", "Power on.....",
-                       "Initialize ok\xEF\xBC\x8CYou can force an upgrade now\xEF\xBC\x81",
-                       "Ready, please wait...", "Recovery config ok!", "Upgrade success"});
+  InOrder(run.Text(),
+          {"Starting in 5 s; keep HOME held", "Backup button config failed!", "Power on.....",
+           "Initialize ok\xEF\xBC\x8CYou can force an upgrade now\xEF\xBC\x81",
+           "Ready, please wait...", "Recovery config ok!", "Upgrade success"});
   ExpectImageWritten();
   ExpectRestored();  // what the failed update backed up, not the factory blocks
 }
@@ -235,7 +236,42 @@ TEST_F(PadwrightCommand, FailedUpdateWithoutATerminalNamesTheRecoveryCommand) {
   sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
   std::string text;
   EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);
-  InOrder(text, {"Upgrade failed!\n", "padwright recover firmware.vxf"});
+  InOrder(text, {"Upgrade failed!\n", "The controller did not take the firmware",
+                 "Run: padwright recover firmware.vxf\n"});
+  EXPECT_EQ(text.find("Starting"), std::string::npos) << text;  // nothing asked
+}
+
+TEST_F(PadwrightCommand, NoControllerOrOnlyItsBootLoaderIsSaidAsItIs) {
+  // Nothing at all: nothing was sent, and there is nothing to recover. (The host is started
+  // first: it follows the power byte from the state it finds.)
+  ASSERT_TRUE(host.Start());
+  sim.SetPower(false);
+  std::string text;
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);
+  EXPECT_NE(text.find("No controller found; nothing was changed.\n"), std::string::npos) << text;
+  for (const char* recovery : {"recover", "HOME", "did not take", "restored"}) {
+    EXPECT_EQ(text.find(recovery), std::string::npos) << recovery << " in: " << text;
+  }
+  EXPECT_TRUE(sim.Transcript().empty());
+
+  // Only the boot loader: said so, and the recovery is the forced upgrade alone.
+  sim.SetHomeHeld(true);
+  sim.SetPower(true);
+  for (int waited = 0; waited < kRunMs && sim.State() != SimState::BootLoader; waited += 20) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  sim.SetHomeHeld(false);
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);
+  InOrder(text, {"The controller is waiting in its boot loader; nothing was changed.",
+                 "Run: padwright recover firmware.vxf\n"});
+  EXPECT_EQ(text.find("HOME button down"), std::string::npos) << text;
+  // --yes: the recovery goes ahead without a terminal, with no Initialize and no HOME.
+  EXPECT_EQ(Run({"--yes", "update", "firmware.vxf"}, &text), 0) << text;
+  InOrder(text, {"waiting in its boot loader", "Ready, please wait...", "Power off.....",
+                 "Upgrade success\n", "Firmware Version: 3 Mode: "});
+  EXPECT_EQ(Count(text, "Power off....."), 1u) << text;
+  EXPECT_EQ(text.find("HOME button down"), std::string::npos) << text;
+  ExpectImageWritten();
 }
 
 TEST_F(PadwrightCommand, CommandNodeThatComesLateAfterThePowerCycleIsWaitedFor) {
@@ -278,9 +314,13 @@ TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyAndTheBackupWritesItLater)
 TEST_F(PadwrightCommand, ACutUpdateIsRecoveredByALaterRecoverFromTheSavedBackup) {
   sim.SetTransferErases(true);
   sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
+  CommandRun declined;
+  Start(declined, {"update", "firmware.vxf"}, Output::kTerminal);
+  ASSERT_TRUE(declined.WaitFor("Starting the recovery in", kRunMs)) << declined.Text();
+  declined.Type("n");  // one key, no Enter
+  EXPECT_EQ(declined.Wait(kRunMs), 1);
+  InOrder(declined.Text(), {"Upgrade failed!", "Later, run: padwright recover firmware.vxf"});
   std::string text;
-  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);  // no terminal: nothing asked
-  InOrder(text, {"Upgrade failed!\n", "padwright recover firmware.vxf"});
   sim.ClearFaults();
   ASSERT_EQ(sim.GetButtonConfig(), ButtonConfig{});
   // Two newer files that a power cut tore or the disk damaged are passed over.
@@ -306,17 +346,20 @@ TEST_F(PadwrightCommand, ACutUpdateIsRecoveredByALaterRecoverFromTheSavedBackup)
   EXPECT_EQ(sim.ModesSet().size(), 1u);
 }
 
-TEST_F(PadwrightCommand, RecoverOnAControllerAlreadyInItsBootLoader) {
+TEST_F(PadwrightCommand, RecoverOnAControllerAlreadyInItsBootLoaderGoesStraightToTheFirmware) {
   sim.SetHomeHeld(true);
   sim.SetPower(false);
   sim.SetPower(true);
-  CommandRun run;
-  Start(run, {"recover", "firmware.vxf"}, Output::kPipe);
-  ASSERT_TRUE(run.WaitFor("Please release the HOME button", kRunMs)) << run.Text();
+  for (int waited = 0; waited < kRunMs && sim.State() != SimState::BootLoader; waited += 20) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   sim.SetHomeHeld(false);
-  ASSERT_EQ(run.Wait(kRunMs), 0) << run.Text();
-  InOrder(run.Text(), {"Backup button config failed!", "Backup global config failed!",
-                       "Initialize ok", "Upgrade success\n", "Firmware Version: 3 Mode: "});
+  std::string text;
+  ASSERT_EQ(Run({"recover", "firmware.vxf"}, &text), 0) << text;
+  InOrder(text, {"waiting in its boot loader", "Ready, please wait...", "Upgrade success\n",
+                 "Firmware Version: 3 Mode: "});
+  EXPECT_EQ(text.find("HOME button down"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Initialize ok"), std::string::npos) << text;
   ExpectImageWritten();
   EXPECT_EQ(sim.State(), SimState::Normal);
 }
@@ -468,16 +511,21 @@ TEST_F(PadwrightCommand, LogindHoldsOffSleepForTheSequenceAndShutdownForTheFlash
   ExpectImageWritten();
 }
 
-TEST_F(PadwrightCommand, SecondInstanceIsRefusedAndCtrlCBeforeTheFlashStopsCleanly) {
+TEST_F(PadwrightCommand, SecondInstanceIsRefusedAndCtrlCInACountdownStopsCleanly) {
   CommandRun first;
   Start(first, {"recover", "firmware.vxf"}, Output::kTerminal);
-  ASSERT_TRUE(first.WaitFor("then press Enter", kRunMs)) << first.Text();
+  ASSERT_TRUE(first.WaitFor("keep HOME held (n: cancel)", kRunMs)) << first.Text();
+  tcflag_t modes = 0;
+  ASSERT_TRUE(first.TerminalLocalModes(&modes));
+  EXPECT_EQ(modes & (ICANON | ECHO), 0u);  // each key counts at once, unechoed
   std::string text;
   EXPECT_EQ(Run({"status"}, &text), 3);
   EXPECT_EQ(text, "An instance is already running!\n");
   first.Signal(SIGINT);
   EXPECT_EQ(first.Wait(kRunMs), 128 + SIGINT);
   EXPECT_NE(first.Text().find("padwright: stopped"), std::string::npos);
+  ASSERT_TRUE(first.TerminalLocalModes(&modes));
+  EXPECT_EQ(modes & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));  // given back
   EXPECT_TRUE(sim.Transcript().empty());
   EXPECT_EQ(Run({"status"}, &text), 0);  // the lock went with the first instance
 }
@@ -549,7 +597,7 @@ TEST_F(PadwrightCommand, NoOtherUserCanKeepRootFromRunningAndEachSeesARootRun) {
   // While root's run holds the lock, the other user's run sees it and refuses.
   CommandRun rootRun;
   Start(rootRun, {"recover", "firmware.vxf"}, Output::kTerminal);
-  ASSERT_TRUE(rootRun.WaitFor("then press Enter", kRunMs)) << rootRun.Text();
+  ASSERT_TRUE(rootRun.WaitFor("keep HOME held (n: cancel)", kRunMs)) << rootRun.Text();
   CommandRun other;
   other.RunAs(kOtherUser, kOtherUser);
   Start(other, {"status"}, Output::kPipe);
@@ -558,6 +606,28 @@ TEST_F(PadwrightCommand, NoOtherUserCanKeepRootFromRunningAndEachSeesARootRun) {
   rootRun.Signal(SIGINT);
   EXPECT_EQ(rootRun.Wait(kRunMs), 128 + SIGINT);
   EXPECT_EQ(Run({"status"}, &text), 0) << text;
+}
+
+TEST_F(PadwrightCommand, DoctorSaysWhatAnUpdateWouldFindAndChangesNothing) {
+  std::string text;
+  ASSERT_EQ(Run({"doctor"}, &text), 0) << text;
+  InOrder(text, {"Controller   OK       /dev/hidraw2 (1c4f:0002, the command interface",
+                 "passed over: /dev/hidraw1 (8-byte reports)", "firmware 2, mode 7\n",
+                 "Node access  OK", "/dev/mem     OK", "Power        ", "Lock         OK",
+                 "Backups      OK       " + ShownBackupFolder() + " can be written",
+                 "An update can run now.\n"});
+  // Only the global block was read; the power byte is as it was.
+  for (const CommandReport& request : sim.Requests(SimDevice::Controller)) {
+    EXPECT_EQ(request.Command(), static_cast<uint8_t>(CommandCode::ReadGlobalConfig));
+  }
+  EXPECT_FALSE(sim.Requests(SimDevice::Controller).empty());
+  EXPECT_EQ(host.PowerByte(), 0xA5);
+
+  host.SetMemoryAccess(StandInHost::MemoryAccess::kLockedDown);
+  EXPECT_EQ(Run({"doctor"}, &text), 1) << text;
+  InOrder(text, {"/dev/mem     PROBLEM  /dev/mem cannot be opened",
+                 geteuid() == 0 ? "Switch Secure Boot off" : "Run padwright with sudo",
+                 "An update cannot run now"});
 }
 
 TEST_F(PadwrightCommand, StatusShowsTheVersionLineOrTheError) {

@@ -175,6 +175,21 @@ void CommandRun::Type(const std::string& text) {
   (void)ignored;
 }
 
+bool CommandRun::TerminalLocalModes(tcflag_t* modes) const {
+  if (outputFd_ < 0 || outputFd_ != inputFd_) {
+    return false;
+  }
+  // The command's side of the terminal: its modes are the ones the command set.
+  const int fd = open(ptsname(outputFd_), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  termios mode{};
+  const bool read = fd >= 0 && tcgetattr(fd, &mode) == 0;
+  if (fd >= 0) {
+    close(fd);
+  }
+  *modes = mode.c_lflag;
+  return read;
+}
+
 void CommandRun::Signal(int signal) {
   if (pid_ > 0 && !ended_) {
     kill(pid_, signal);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <termios.h>
 
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ class CommandRun {
   // Reads the rest of the output and reaps the command; its exit status (128 + N when a
   // signal N ended it), or -1 when it did not end within `timeoutMs` (it is killed then).
   int Wait(int timeoutMs);
+  // The local modes (ICANON, ECHO, ...) of the command's pseudo-terminal as they stand now;
+  // false when it runs on a pipe.
+  bool TerminalLocalModes(tcflag_t* modes) const;
   // Everything the command wrote so far.
   const std::string& Text() const { return output_; }
   pid_t Pid() const { return pid_; }
