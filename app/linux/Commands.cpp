@@ -18,6 +18,8 @@ constexpr uint32_t kVersionOpenMs = 100;
 // hand on HOME before the controller is switched off and on.
 constexpr int kOfferSeconds = 10;
 constexpr int kHoldHomeSeconds = 5;
+// How many times a failed restore is offered again on a terminal.
+constexpr int kRestoreOffers = 3;
 
 // The version line of the window.
 bool ReadVersionLine(CVexapad& link, std::string* line) {
@@ -67,20 +69,6 @@ void ExplainResult(CommandSetting& setting, UpgradeResult result) {
         "The configuration is kept in a saved backup; write it back later with: padwright "
         "restore");
   }
-}
-
-// The answer typed before Enter; `fallback` for an empty one or the end of input.
-bool Ask(CommandSetting& setting, const std::string& question, bool fallback) {
-  std::fprintf(stdout, "%s %s ", question.c_str(), fallback ? "[Y/n]" : "[y/N]");
-  std::fflush(stdout);
-  std::string answer;
-  for (int c = std::fgetc(setting.in); c != '\n' && c != EOF; c = std::fgetc(setting.in)) {
-    answer += static_cast<char>(c);
-  }
-  if (answer.empty()) {
-    return fallback;
-  }
-  return answer == "y" || answer == "Y" || answer == "yes";
 }
 
 // How the recovery was reached, which decides what it may promise and offer again.
@@ -274,7 +262,18 @@ bool AskRestoreAgain(CommandSetting& setting) {
   if (!setting.interactive || interrupt_guard::PendingSignal() != 0) {
     return false;
   }
-  return Ask(setting, "Write the saved configuration again?", true);
+  // Yes unless n is typed, as the recovery's offer: no keyboard needed. A controller that
+  // keeps failing is not written to for ever while nobody watches: after a few rounds the
+  // backup is left for padwright restore.
+  if (++setting.restoreOffers > kRestoreOffers) {
+    return false;
+  }
+  setting.view.PrintLine("Write the saved configuration again? [Y/n]");
+  return RunCountdown(fileno(setting.in), stdout, kOfferSeconds, [](int left) {
+           return left == 0 ? std::string("Writing it again.")
+                            : "Writing it again in " + std::to_string(left) +
+                                  " s (n: not now, Enter: at once)";
+         }) != CountdownEnd::kDeclined;
 }
 
 int RunUpdate(CommandSetting& setting, const std::filesystem::path& path,

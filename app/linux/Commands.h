@@ -26,6 +26,8 @@ struct CommandSetting {
   bool interactive = false;
   // --yes: the recovery starts at once, without its countdowns, also without a terminal.
   bool assumeYes = false;
+  // How often a failed restore has been offered again in this run.
+  int restoreOffers = 0;
   FILE* in = stdin;
 };
 
