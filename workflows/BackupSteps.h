@@ -15,9 +15,6 @@ namespace backup_steps {
 // How long each backup waits for the controller to appear.
 inline constexpr uint32_t kBackupOpenMs = 1000;
 
-// What a backup that cannot be kept on disk shows.
-inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration backup!";
-
 template <typename Device>
 bool BackUpButtonConfig(Device& device, SequenceView& view) {
   ButtonConfig copy{};

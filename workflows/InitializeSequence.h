@@ -33,7 +33,7 @@ void BackUpWhatAnswers(Device& device, SequenceView& view) {
     view.SetStatus(L"Backup global config failed!");
   }
   if ((buttons || global) && !backup_steps::SaveCopies(global, buttons)) {
-    view.SetStatus(backup_steps::kBackupNotSaved);
+    view.SetStatus(kBackupNotSaved);
   }
 }
 

@@ -3,7 +3,6 @@
 
 #include "platform/PowerState.h"
 #include "ui/resource.h"
-#include "workflows/BackupSteps.h"
 
 namespace {
 
@@ -59,7 +58,7 @@ bool ShowCommonOutcome(SequenceView& view, UpgradeResult& result,
       ShowRefusal(view, L"Read firmware file failed!");
       return true;
     case UpgradeResult::kBackupNotSaved:
-      ShowRefusal(view, backup_steps::kBackupNotSaved);
+      ShowRefusal(view, kBackupNotSaved);
       return true;
     case UpgradeResult::kFailed:
       return false;

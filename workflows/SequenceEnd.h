@@ -26,6 +26,8 @@ inline constexpr wchar_t kRestoreFailedOutcome[] =
 inline constexpr wchar_t kRestoreOnlyFailedOutcome[] =
     L"The saved configuration could not be restored.";
 inline constexpr wchar_t kConfigurationRestored[] = L"Configuration restored";
+// What a backup that cannot be kept on disk shows: Update stops, Initialize goes on.
+inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration backup!";
 
 // Writes the saved configuration back once more (no transfer, no power cycle); true when
 // all of it went back.

@@ -237,8 +237,12 @@ Finding CheckBackups(PosixBackupFolder& backups) {
   }
   std::string text = backups.Path() + " can be written; ";
   size_t sound = 0;
+  const BackupEntry* newest = nullptr;  // the list is newest first
   for (const BackupEntry& entry : entries) {
     sound += entry.Sound() ? 1 : 0;
+    if (newest == nullptr && entry.Sound()) {
+      newest = &entry;
+    }
   }
   if (sound == 0) {
     text += "no saved backup";
@@ -248,12 +252,11 @@ Finding CheckBackups(PosixBackupFolder& backups) {
   if (sound < entries.size()) {
     text += ", " + std::to_string(entries.size() - sound) + " damaged";
   }
-  BackupEntry newest;
-  if (!NewestSoundBackup(&newest)) {
+  if (newest == nullptr) {
     return {label, Verdict::kOk, text};
   }
-  const std::string when = ToUtf8(LocalMinuteText(newest.backup.takenUtcMs));
-  if (newest.backup.state == BackupState::kPending) {
+  const std::string when = ToUtf8(LocalMinuteText(newest->backup.takenUtcMs));
+  if (newest->backup.state == BackupState::kPending) {
     return {label, Verdict::kNote,
             text + "; the configuration saved on " + when +
                 " never went back: padwright restore (a controller in normal mode) or "

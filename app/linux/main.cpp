@@ -138,15 +138,15 @@ int RunCommand(const CommandRequest& request) {
     }
   }
 
+  if (request.kind != CommandKind::kRestore) {
+    NoticePendingBackup(setting);  // status, update and recover: before they go on
+  }
   switch (request.kind) {
     case CommandKind::kStatus:
-      NoticePendingBackup(setting);
       return RunStatus(setting);
     case CommandKind::kUpdate:
-      NoticePendingBackup(setting);
       return RunUpdate(setting, path, shownPath);
     case CommandKind::kRecover:
-      NoticePendingBackup(setting);
       return RunRecover(setting, path, shownPath);
     case CommandKind::kRestore:
       return RunRestore(setting, request.backupPath);
