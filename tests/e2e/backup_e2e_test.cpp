@@ -132,8 +132,27 @@ TEST(SavedBackups, RetryWritesTheConfigurationAgainAndCancelLeavesItForTheNextSt
     EXPECT_EQ(session.Close(), 0u);
   }
   sim.ClearFaults();
-
-  // The next start asks once the controller answers; Yes writes the backup back.
+  {
+    // The next start asks once the controller answers; No leaves the controller alone...
+    ProductSession declining(sim, 58 * 20, L"", true);
+    ASSERT_TRUE(declining.Start());
+    HWND question = declining.WaitForBox(kSequenceMs);
+    ASSERT_NE(question, nullptr);
+    EXPECT_TRUE(declining.Answer(question, IDNO));
+    ExpectNewestBackup("declined");
+    EXPECT_EQ(declining.Close(), 0u);
+  }
+  {
+    // ...and is not asked again.
+    ProductSession quiet(sim, 58 * 20, L"", true);
+    ASSERT_TRUE(quiet.Start());
+    ASSERT_TRUE(probe::WaitFor(
+        [&] { return quiet.Text(IDC_VERSION).rfind(L"Firmware Version: 4 ", 0) == 0; }, 20000));
+    EXPECT_EQ(quiet.WaitForBox(3000), nullptr);
+    EXPECT_EQ(quiet.Close(), 0u);
+  }
+  // Pending once more (as after another cut transfer): Yes writes the backup back.
+  MarkNewestBackup(BackupState::kPending);
   ProductSession next(sim, 58 * 20, L"", true);
   ASSERT_TRUE(next.Start());
   HWND question = next.WaitForBox(kSequenceMs);

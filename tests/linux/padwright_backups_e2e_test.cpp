@@ -2,6 +2,7 @@
 // backup that writes it later, a cut update recovered by a later run, damaged backups passed
 // over, restore and backups.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -19,6 +20,12 @@ TEST_F(PadwrightCommand, RestoreThatFailsIsSaidPlainlyAndTheBackupWritesItLater)
   InOrder(text, {"Recovery global failed\n", "Upgrade success\n",
                  "The saved configuration could not be restored.\n", "padwright restore"});
   ExpectImageWritten();
+  // The folders it made are the user's own.
+  for (const std::string& made : {BackupFolder(), BackupFolder() + "/.."}) {
+    struct stat info {};
+    ASSERT_EQ(stat(made.c_str(), &info), 0) << made;
+    EXPECT_EQ(info.st_mode & 0777, 0700u) << made;
+  }
 
   // Any later run says so; restore writes it back, and then nothing is said any more.
   EXPECT_EQ(Run({"status"}, &text), 0);

@@ -22,6 +22,15 @@ std::vector<BackupEntry> SavedBackups() {
   return entries;
 }
 
+void MarkNewestBackup(BackupState state) {
+  BindBackupFolder(&Folder());
+  BackupEntry newest;
+  if (NewestSoundBackup(&newest)) {
+    SetBackupState(newest.name, state);
+  }
+  BindBackupFolder(nullptr);
+}
+
 void ForgetSavedBackups() {
   std::vector<std::string> names;
   Folder().List(&names);

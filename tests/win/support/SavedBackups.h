@@ -10,3 +10,5 @@
 std::vector<BackupEntry> SavedBackups();
 // Removes every file of the backup folder, so that a run starts with none.
 void ForgetSavedBackups();
+// Gives the newest saved backup `state`, as a run of the product would.
+void MarkNewestBackup(BackupState state);
