@@ -1,33 +1,9 @@
 // The saved backups that still have to go back (see PendingBackups.h).
 #include "workflows/PendingBackups.h"
 
+#include <optional>
+
 #include "platform/BackupFolder.h"
-
-BlockSources PendingSources(const std::vector<BackupEntry>& entries) {
-  BlockSources sources;
-  for (const BackupEntry& entry : entries) {
-    if (!entry.Pending()) {
-      continue;
-    }
-    if (!sources.global && entry.backup.global) {
-      sources.global = entry;
-    }
-    if (!sources.buttons && entry.backup.buttons) {
-      sources.buttons = entry;
-    }
-  }
-  return sources;
-}
-
-bool FindPendingSources(BlockSources* sources) {
-  std::vector<BackupEntry> entries;
-  *sources = BlockSources{};
-  if (!ListBackups(&entries)) {
-    return false;
-  }
-  *sources = PendingSources(entries);
-  return true;
-}
 
 bool NewestPendingBackup(BackupEntry* entry) {
   std::vector<BackupEntry> entries;

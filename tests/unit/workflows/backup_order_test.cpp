@@ -1,6 +1,7 @@
 // Which saved backup is the newest, and which are kept: the order follows the backups'
 // sequence numbers whatever the clock said (files of the first format below every numbered
-// one), and a backup that still has to go back is never pruned and is the one offered.
+// one); a backup that still has to go back is never pruned, is the one offered, and what
+// was read while it waited never takes its place.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +10,7 @@
 #include "tests/support/MemoryBackupFolder.h"
 #include "tests/support/UserController.h"
 #include "workflows/BackupStore.h"
+#include "workflows/BackupChoice.h"
 #include "workflows/PendingBackups.h"
 
 namespace {
@@ -113,4 +115,13 @@ TEST(BackupOrder, APendingBackupIsNeverPrunedAndIsTheConfigurationOffered) {
   EXPECT_FALSE(NewestPendingBackup(&offered));
   ASSERT_TRUE(folder.pendingNote.has_value());
   EXPECT_FALSE(folder.pendingNote->has_value());
+
+  // The copies set aside, newer as they are, never take the user's configuration's place.
+  std::vector<BackupEntry> entries;
+  ASSERT_TRUE(ListBackups(&entries));
+  BlockSources saved;
+  EXPECT_TRUE(AddNewestSaved(entries, true, true, &saved).empty());
+  ASSERT_TRUE(saved.global && saved.buttons);
+  EXPECT_EQ(saved.global->name, users);
+  EXPECT_EQ(saved.buttons->name, buttonsOnly);
 }
