@@ -8,8 +8,9 @@
 
 namespace {
 
-// Enables taking ownership and restoring files for its lifetime, and then puts back what was
-// enabled before: an elevated administrator holds both, but they are off until asked for.
+// Enables taking ownership, and backing up and restoring files, for its lifetime, then puts
+// back what was enabled before: an elevated administrator holds them, but they are off until
+// asked for. With them a folder can be read and taken over whatever its access list says.
 class CTakeOverPrivileges {
  public:
   CTakeOverPrivileges() {
@@ -18,9 +19,9 @@ class CTakeOverPrivileges {
       return;
     }
     Privileges wanted{};
-    wanted.count = 2;
-    const wchar_t* names[] = {SE_TAKE_OWNERSHIP_NAME, SE_RESTORE_NAME};
-    for (DWORD i = 0; i < 2; ++i) {
+    wanted.count = kCount;
+    const wchar_t* names[kCount] = {SE_TAKE_OWNERSHIP_NAME, SE_BACKUP_NAME, SE_RESTORE_NAME};
+    for (DWORD i = 0; i < kCount; ++i) {
       LookupPrivilegeValueW(nullptr, names[i], &wanted.privileges[i].Luid);
       wanted.privileges[i].Attributes = SE_PRIVILEGE_ENABLED;
     }
@@ -42,20 +43,23 @@ class CTakeOverPrivileges {
   CTakeOverPrivileges& operator=(const CTakeOverPrivileges&) = delete;
 
  private:
-  struct Privileges {  // TOKEN_PRIVILEGES with room for two
+  static constexpr DWORD kCount = 3;
+  struct Privileges {  // TOKEN_PRIVILEGES with room for all three
     DWORD count;
-    LUID_AND_ATTRIBUTES privileges[2];
+    LUID_AND_ATTRIBUTES privileges[kCount];
   };
   HANDLE token_ = nullptr;
   Privileges previous_{};
   bool adjusted_ = false;
 };
 
-// The folder itself, never what a link or mount point in its place leads to.
+// The folder itself, never what a link or mount point in its place leads to. Reading its
+// attributes, which tells a link, needs FILE_READ_ATTRIBUTES on Windows.
 HANDLE OpenFolder(const std::wstring& path, DWORD access) {
-  HANDLE folder = CreateFileW(
-      path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE folder =
+      CreateFileW(path.c_str(), access | READ_CONTROL | FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (folder != INVALID_HANDLE_VALUE && IsReparsePoint(folder)) {
     CloseHandle(folder);
     SetLastError(ERROR_REPARSE_ATTRIBUTE_CONFLICT);
@@ -77,7 +81,7 @@ bool TakeOver(const std::wstring& path, std::string* reason) {
     *reason = ErrorText("its new permissions could not be made", GetLastError());
     return false;
   }
-  HANDLE folder = OpenFolder(path, READ_CONTROL | WRITE_OWNER);
+  HANDLE folder = OpenFolder(path, WRITE_OWNER);
   DWORD error = folder == INVALID_HANDLE_VALUE
                     ? GetLastError()
                     : SetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
@@ -86,7 +90,7 @@ bool TakeOver(const std::wstring& path, std::string* reason) {
     CloseHandle(folder);
   }
   if (error == ERROR_SUCCESS) {
-    folder = OpenFolder(path, READ_CONTROL | WRITE_DAC);
+    folder = OpenFolder(path, WRITE_DAC);
     error = folder == INVALID_HANDLE_VALUE
                 ? GetLastError()
                 : SetSecurityInfo(folder, SE_FILE_OBJECT,
@@ -122,18 +126,20 @@ FolderCheck ProtectFolder(const std::wstring& path, std::string* reason) {
     *reason = named + "is a link or not a folder, so it is not used";
     return FolderCheck::kRefused;
   }
-  HANDLE folder = OpenFolder(path, READ_CONTROL);
+  HANDLE folder = OpenFolder(path, 0);
   FolderSecurity security;
   const bool read = folder != INVALID_HANDLE_VALUE && ReadSecurity(folder, &security);
-  const DWORD error = GetLastError();
+  const DWORD error = read ? ERROR_SUCCESS : GetLastError();
   if (folder != INVALID_HANDLE_VALUE) {
     CloseHandle(folder);
   }
-  if (!read) {
-    *reason = named + ErrorText("cannot be checked", error);
+  if (error == ERROR_REPARSE_ATTRIBUTE_CONFLICT) {
+    *reason = named + "is a link, so it is not used";
     return FolderCheck::kRefused;
   }
-  const std::string problem = FolderSecurityProblem(security);
+  // One that this run may not even read is taken over like any other that is not safe.
+  const std::string problem =
+      read ? FolderSecurityProblem(security) : ErrorText("cannot be checked", error);
   std::string failure;
   if (!problem.empty() && !TakeOver(path, &failure)) {
     *reason = named + problem + " and " + failure;
