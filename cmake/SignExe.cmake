@@ -27,8 +27,20 @@ if(NOT OSSLSIGNCODE)
                       "(bash scripts/install-deps.sh installs it)")
 endif()
 
+# A value from the environment as one argument of a command, whatever it holds: a PKCS#11
+# URI separates its parts with semicolons, which would otherwise split it in a list.
+macro(argument out var)
+  string(REPLACE ";" "\\;" ${out} "$ENV{${var}}")
+endmacro()
+argument(pkcs12 PADWRIGHT_SIGN_PKCS12)
+argument(module PADWRIGHT_SIGN_PKCS11_MODULE)
+argument(uri PADWRIGHT_SIGN_PKCS11_KEY)
+argument(certs PADWRIGHT_SIGN_CERTS)
+argument(engine PADWRIGHT_SIGN_PKCS11_ENGINE)
+argument(server PADWRIGHT_SIGN_TIMESTAMP_URL)
+
 if(NOT "$ENV{PADWRIGHT_SIGN_PKCS12}" STREQUAL "")
-  set(key -pkcs12 "$ENV{PADWRIGHT_SIGN_PKCS12}")
+  set(key -pkcs12 "${pkcs12}")
   set(source "PKCS#12 file $ENV{PADWRIGHT_SIGN_PKCS12}")
   if(NOT EXISTS "$ENV{PADWRIGHT_SIGN_PKCS12}")
     message(FATAL_ERROR "padwright.exe: PADWRIGHT_SIGN_PKCS12 names no file: "
@@ -40,10 +52,9 @@ else()
       message(FATAL_ERROR "padwright.exe: PADWRIGHT_SIGN_PKCS11_MODULE needs ${var} as well")
     endif()
   endforeach()
-  set(key -pkcs11module "$ENV{PADWRIGHT_SIGN_PKCS11_MODULE}" -key "$ENV{PADWRIGHT_SIGN_PKCS11_KEY}"
-          -certs "$ENV{PADWRIGHT_SIGN_CERTS}")
+  set(key -pkcs11module "${module}" -key "${uri}" -certs "${certs}")
   if(NOT "$ENV{PADWRIGHT_SIGN_PKCS11_ENGINE}" STREQUAL "")
-    list(APPEND key -pkcs11engine "$ENV{PADWRIGHT_SIGN_PKCS11_ENGINE}")
+    list(APPEND key -pkcs11engine "${engine}")
   endif()
   set(source "PKCS#11 key $ENV{PADWRIGHT_SIGN_PKCS11_KEY}")
 endif()
@@ -59,7 +70,7 @@ if(DEFINED ENV{PADWRIGHT_SIGN_PASSWORD})
   list(APPEND options -readpass ${secret})
 endif()
 if(NOT "$ENV{PADWRIGHT_SIGN_TIMESTAMP_URL}" STREQUAL "")
-  list(APPEND options -ts "$ENV{PADWRIGHT_SIGN_TIMESTAMP_URL}")
+  list(APPEND options -ts "${server}")
 endif()
 
 # The name is what Windows shows as the program in the administrator prompt.

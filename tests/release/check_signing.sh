@@ -2,6 +2,7 @@
 # The signing steps of a release, with throwaway keys made here: the zip packed with a PKCS#12
 # certificate of a self-made CA holds an exe whose Authenticode signature osslsigncode accepts
 # against that CA, and which is the build's exe with that signature attached, byte for byte;
+# the same key in a PKCS#11 token (SoftHSM, the URI with its semicolons) signs as well;
 # SHA256SUMS signed with an SSH key verifies with `ssh-keygen -Y verify`.
 #   bash check_signing.sh <source dir> <build tree> <exe as built> <archive file name>
 #        <cmake> <cpack>
@@ -15,8 +16,9 @@ cpack=$6
 failures=0
 say() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
-for tool in osslsigncode openssl ssh-keygen; do
-  command -v "$tool" >/dev/null ||
+softhsm=/usr/lib/softhsm/libsofthsm2.so
+for tool in osslsigncode openssl ssh-keygen softhsm2-util "$softhsm"; do
+  command -v "$tool" >/dev/null || [ -f "$tool" ] ||
     { echo "FAILED: $tool is missing (bash scripts/install-deps.sh installs it)"; exit 1; }
 done
 scratch=$tree/signing
@@ -35,7 +37,13 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 \
     -extfile ext -out signer.pem 2>/dev/null &&
   openssl pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem -out signer.p12 \
     -passout pass:throwaway-password &&
-  ssh-keygen -q -t ed25519 -N '' -C padwright-release -f release_key ||
+  ssh-keygen -q -t ed25519 -N '' -C padwright-release -f release_key &&
+  mkdir tokens && printf 'directories.tokendir = %s\n' "$PWD/tokens" >softhsm2.conf &&
+  export SOFTHSM2_CONF=$PWD/softhsm2.conf &&
+  softhsm2-util --init-token --free --label padwright --pin 1234 --so-pin 5678 >/dev/null &&
+  openssl pkcs8 -topk8 -nocrypt -in signer.key -out signer.pk8 &&
+  softhsm2-util --import signer.pk8 --token padwright --label signer --id 01 --pin 1234 \
+    >/dev/null && cat signer.pem ca.pem >chain.pem ||
   { echo "FAILED: cannot make the throwaway keys"; exit 1; }
 
 unset PADWRIGHT_SIGN_PKCS11_MODULE PADWRIGHT_SIGN_TIMESTAMP_URL
@@ -53,6 +61,15 @@ osslsigncode extract-signature -in "$exe" -out signature.p7 >/dev/null 2>&1 &&
   osslsigncode attach-signature -sigin signature.p7 -CAfile ca.pem -in "$built" \
     -out reattached.exe >/dev/null 2>&1 &&
   cmp -s reattached.exe "$exe" || say "the zip's exe is not the build's exe with the signature"
+
+# The token's route, straight through the signing step on a staged copy of the exe.
+mkdir -p token/padwright && cp "$built" token/padwright/padwright.exe &&
+  PADWRIGHT_SIGN_PKCS11_MODULE=$softhsm PADWRIGHT_SIGN_CERTS=$PWD/chain.pem \
+    PADWRIGHT_SIGN_PKCS11_KEY="pkcs11:token=padwright;object=signer;type=private" \
+    PADWRIGHT_SIGN_PASSWORD=1234 "$cmake" -DCPACK_TEMPORARY_DIRECTORY="$PWD/token/padwright" \
+    -P "$src/cmake/SignExe.cmake" >token.log 2>&1 &&
+  osslsigncode verify -CAfile ca.pem -in token/padwright/padwright.exe >>token.log 2>&1 ||
+  { cat token.log; say "the exe signed through PKCS#11 is not accepted"; }
 
 version=$(sed -E 's/^padwright-([0-9.]+)-.*/\1/' <<<"$archive")
 PADWRIGHT_SIGN_SSH_KEY=$PWD/release_key \
