@@ -35,7 +35,9 @@ fi
 # What the packaging said of the signature and of the archive's time.
 grep -Eo '(padwright\.exe|padwright-[^ ]+): (signed|unsigned|entries).*' "$log" || true
 
-archive=$(ls "$build"/release/padwright-*.{zip,tar.gz} 2>/dev/null)
+shopt -s nullglob
+made=("$build"/release/padwright-*.zip "$build"/release/padwright-*.tar.gz)
+archive=${made[0]}
 name=$(basename "$archive")
 version=${name#padwright-}
 version=${version%%-*}
