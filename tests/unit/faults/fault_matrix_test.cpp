@@ -154,9 +154,9 @@ void ExpectSavedBackup(FaultRig& rig, const FaultCase& fault) {
   EXPECT_EQ(StateWord(backup.state), std::string(StateWord(expected)));
 }
 
+// Not from __FILE__: builds name their sources relative to the source tree.
 std::string RepositoryRoot() {
-  std::string file = __FILE__;
-  return file.substr(0, file.rfind("tests/unit/faults/"));
+  return PADWRIGHT_SOURCE_DIR "/";
 }
 
 }  // namespace
