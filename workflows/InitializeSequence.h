@@ -4,10 +4,10 @@
 #pragma once
 
 #include "device/CommandReport.h"
+#include "frontends/window/resource.h"
 #include "platform/Clock.h"
 #include "platform/PowerSource.h"
 #include "platform/PowerSwitch.h"
-#include "ui/resource.h"
 #include "workflows/BackupSteps.h"
 #include "workflows/SequenceSteps.h"
 #include "workflows/SequenceView.h"

@@ -1,8 +1,8 @@
 // How the update sequences end: their outcomes and the tail that every upgrade runs.
 #include "workflows/SequenceEnd.h"
 
+#include "frontends/window/resource.h"
 #include "platform/PowerState.h"
-#include "ui/resource.h"
 
 namespace {
 

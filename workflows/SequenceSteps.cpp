@@ -1,11 +1,11 @@
 // Steps that several update sequences share and that need no controller link.
 #include "workflows/SequenceSteps.h"
 
+#include "frontends/window/resource.h"
 #include "platform/Clock.h"
 #include "platform/FileRead.h"
 #include "platform/PowerSource.h"
 #include "platform/PowerSwitch.h"
-#include "ui/resource.h"
 
 void DisableUpgradeControls(SequenceView& view, uint16_t startId) {
   view.EnableControl(IDC_SELECT, false);

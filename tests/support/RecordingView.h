@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/CommandHost.h"
 #include "tests/support/Lines.h"
-#include "workflows/CommandHost.h"
 #include "workflows/SequenceView.h"
 
 struct RecordedCall {

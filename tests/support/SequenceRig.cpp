@@ -1,9 +1,9 @@
 // The setting of the sequence tests (see SequenceRig.h).
 #include "tests/support/SequenceRig.h"
 
+#include "frontends/window/resource.h"
 #include "platform/PhysicalMemory.h"
 #include "tests/support/TestImages.h"
-#include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"

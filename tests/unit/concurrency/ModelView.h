@@ -10,9 +10,9 @@
 #include <thread>
 #include <utility>
 
+#include "frontends/window/CommandHost.h"
+#include "frontends/window/resource.h"
 #include "tests/unit/concurrency/WindowModel.h"
-#include "ui/resource.h"
-#include "workflows/CommandHost.h"
 #include "workflows/SequenceView.h"
 
 class ModelView final : public SequenceView {

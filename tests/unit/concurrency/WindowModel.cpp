@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "device/ConfigBlocks.h"
+#include "frontends/window/CommandStart.h"
+#include "frontends/window/resource.h"
 #include "platform/FormatString.h"
 #include "tests/unit/concurrency/ModelView.h"
-#include "ui/resource.h"
-#include "workflows/CommandStart.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
 #include "workflows/UpgradeSequence.h"

@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "frontends/window/resource.h"
 #include "tests/support/SequenceRig.h"
 #include "tests/unit/concurrency/RaceChecks.h"
 #include "tests/unit/concurrency/WindowModel.h"
-#include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
 
 namespace {

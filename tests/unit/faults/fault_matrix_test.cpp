@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include "frontends/window/resource.h"
 #include "tests/unit/faults/FaultMatrix.h"
-#include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
 #include "workflows/BackupFormat.h"
 #include "workflows/SequenceEnd.h"

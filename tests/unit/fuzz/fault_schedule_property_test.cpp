@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/resource.h"
 #include "tests/unit/faults/FaultRig.h"
 #include "tests/unit/fuzz/PropertyRun.h"
-#include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
 #include "workflows/BackupStore.h"
 #include "workflows/SequenceEnd.h"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/Vexapad.h"
+#include "frontends/window/resource.h"
 #include "platform/PhysicalMemory.h"
 #include "tests/support/ImageFile.h"
 #include "tests/support/MemoryBackupFolder.h"
@@ -18,7 +19,6 @@
 #include "tests/unit/fuzz/ChaosTransport.h"
 #include "tests/unit/fuzz/PropertyRun.h"
 #include "tests/unit/fuzz/RecordingDevice.h"
-#include "ui/resource.h"
 #include "workflows/BackupBuffers.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/resource.h"
 #include "tests/unit/workflows/WorkflowFixture.h"
 #include "workflows/BackupBuffers.h"
 #include "workflows/ForceUpgradeSequence.h"
-#include "ui/resource.h"
 
 namespace {
 

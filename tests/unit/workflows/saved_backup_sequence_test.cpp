@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <string>
 
+#include "frontends/window/resource.h"
 #include "platform/TimeText.h"
 #include "tests/unit/workflows/WorkflowFixture.h"
-#include "ui/resource.h"
 #include "workflows/BackupStore.h"
 #include "workflows/RestoreSequence.h"
 

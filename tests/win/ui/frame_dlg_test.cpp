@@ -9,11 +9,11 @@
 #include <string>
 #include <thread>
 
+#include "frontends/window/FrameDlg.h"
+#include "frontends/window/resource.h"
 #include "tests/win/support/AppProcess.h"
 #include "tests/win/support/TestFolder.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/FrameDlg.h"
-#include "ui/resource.h"
 
 namespace {
 

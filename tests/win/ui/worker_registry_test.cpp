@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "ui/FrameDlg.h"
+#include "frontends/window/FrameDlg.h"
 #include "ui/WorkerRegistry.h"
 
 namespace {

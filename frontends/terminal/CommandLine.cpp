@@ -1,0 +1,118 @@
+// Parsing of the padwright command's arguments.
+#include "frontends/terminal/CommandLine.h"
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* request,
+                      std::string* error) {
+  CommandRequest parsed;
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  bool help = false;
+  bool version = false;
+  for (const std::string& arg : args) {
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+      operands.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--help" || arg == "-h") {
+      help = true;
+    } else if (arg == "--version") {
+      version = true;
+    } else if (arg == "--verbose" || arg == "-v") {
+      parsed.verbose = true;
+    } else if (arg == "--ignore-battery") {
+      parsed.ignoreBattery = true;
+    } else if (arg == "--yes" || arg == "-y") {
+      parsed.assumeYes = true;
+    } else {
+      *error = "unknown option " + arg;
+      return false;
+    }
+  }
+  if (help || version) {
+    parsed.kind = help ? CommandKind::kHelp : CommandKind::kVersion;
+    *request = parsed;
+    return true;
+  }
+  if (operands.empty()) {
+    *error = "no command given";
+    return false;
+  }
+  const std::string& command = operands[0];
+  const size_t maxOperands =
+      command == "status" || command == "backups" || command == "doctor" ? 1 : 2;
+  if (command == "status") {
+    parsed.kind = CommandKind::kStatus;
+  } else if (command == "doctor") {
+    parsed.kind = CommandKind::kDoctor;
+  } else if (command == "backups") {
+    parsed.kind = CommandKind::kBackups;
+  } else if (command == "restore") {
+    parsed.kind = CommandKind::kRestore;
+  } else if (command == "update") {
+    parsed.kind = CommandKind::kUpdate;
+  } else if (command == "recover") {
+    parsed.kind = CommandKind::kRecover;
+  } else {
+    *error = "unknown command " + command;
+    return false;
+  }
+  if (operands.size() > maxOperands) {
+    *error = "too many arguments for " + command;
+    return false;
+  }
+  if (operands.size() == 2) {
+    (parsed.kind == CommandKind::kRestore ? parsed.backupPath : parsed.firmwarePath) = operands[1];
+  }
+  *request = parsed;
+  return true;
+}
+
+std::string UsageText() {
+  return "Usage: padwright [--verbose] [--ignore-battery] [--yes] COMMAND [FILE]\n"
+         "Updates the firmware of the game controller built into the handheld.\n"
+         "\n"
+         "Commands:\n"
+         "  status          show the controller's firmware version and mode\n"
+         "  update [FILE]   back up the configuration, write the firmware image FILE\n"
+         "                  (default: the single *.vxf file in the current folder),\n"
+         "                  power-cycle the controller and restore the configuration\n"
+         "  recover [FILE]  for a controller the update left unusable: hold HOME while it\n"
+         "                  is power-cycled into its boot loader (one already waiting there\n"
+         "                  needs no HOME), then write FILE again and restore the\n"
+         "                  configuration saved before (also by an earlier run)\n"
+         "  restore [BACKUP]  write the newest saved configuration backup (or the file\n"
+         "                  BACKUP) back to a controller in normal mode\n"
+         "  backups         list the saved configuration backups, newest first\n"
+         "  doctor          check what an update needs (the controller, access to it,\n"
+         "                  /dev/mem, the power, the lock, the backup folder) and say how\n"
+         "                  to fix what is wrong; sends nothing that changes the controller\n"
+         "\n"
+         "Options:\n"
+         "  -h, --help      show this text\n"
+         "      --version   show the version\n"
+         "  -v, --verbose   list every HID device examined, and say what was not available\n"
+         "      --ignore-battery\n"
+         "                  update or recover even on a battery below 25% without the\n"
+         "                  charger (for a battery whose reading is wrong)\n"
+         "  -y, --yes       start the recovery without a countdown: at once after a failed\n"
+         "                  update (also without a terminal), and in recover (hold HOME first)\n"
+         "\n"
+         "update and recover switch the controller's power through /dev/mem: run them as root.\n"
+         "On a battery below 25% they refuse until the charger is connected.\n"
+         "Before anything is sent, update saves the configuration it read to\n"
+         "/var/lib/padwright/backups (as root; else ~/.local/state/padwright/backups).\n"
+         "When update fails after the transfer began, or finds only the boot loader, a\n"
+         "terminal counts down 10 s and starts the recovery unless n is typed; recover\n"
+         "counts down 5 s for HOME to be held. Without a terminal the command is named.\n"
+         "Ctrl+C stops the command until the controller is restarted into its boot loader;\n"
+         "from then until its configuration is restored it is put off, and the command\n"
+         "ends afterwards with the status of what it did (0, 1 or 4).\n"
+         "\n"
+         "Exit status: 0 success, 1 the update, the read or the restore failed (also: no\n"
+         "controller found), 2 refused before anything was sent (usage, file, no access to\n"
+         "the power switch, low battery, the configuration backup could not be saved, no\n"
+         "valid backup to restore), 3 another instance is running, 4 the firmware went in\n"
+         "but the configuration is not back (padwright restore writes it later), 128+N\n"
+         "stopped by signal N outside a flash, where stopping harms nothing (before the\n"
+         "transfer, or in a countdown). doctor: 0 when an update could run now, else 1.\n";
+}

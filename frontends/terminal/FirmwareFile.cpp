@@ -1,0 +1,58 @@
+// The firmware file: found beside the user, checked as the sequences will read it.
+#include "frontends/terminal/FirmwareFile.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "platform/FileRead.h"
+#include "platform/FirmwareImage.h"
+
+namespace {
+
+bool HasFirmwareExtension(const std::string& name) {
+  if (name.size() <= 4) {
+    return false;
+  }
+  std::string extension = name.substr(name.size() - 4);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".vxf";
+}
+
+}  // namespace
+
+std::vector<std::string> ListFirmwareFiles(const std::string& folder) {
+  std::vector<std::string> files;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) {
+    return files;
+  }
+  while (dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    struct stat info {};
+    if (HasFirmwareExtension(name) && stat((folder + "/" + name).c_str(), &info) == 0 &&
+        S_ISREG(info.st_mode)) {
+      files.push_back(name);
+    }
+  }
+  closedir(dir);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+FirmwareCheck CheckFirmwareFile(const std::string& path) {
+  struct stat info {};
+  // Only a regular file: reading a pipe or a device node could block or never end.
+  if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return FirmwareCheck::kInvalidPath;
+  }
+  FirmwareImage image;
+  if (!ReadFileBytes(image, std::filesystem::path(path)) || image.empty()) {
+    return FirmwareCheck::kUnreadable;
+  }
+  return FirmwareCheck::kReady;
+}
