@@ -99,9 +99,14 @@ int RunCommand(const CommandRequest& request) {
   CommandSetting* asking = nullptr;
   hooks.askRetry = [&asking] { return asking != nullptr && AskRestoreAgain(*asking); };
   TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks));
-  CommandSetting setting{link, view, backups,
+  CommandSetting setting{link,
+                         view,
+                         backups,
                          isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1,
-                         request.assumeYes};
+                         request.assumeYes,
+                         0,
+                         stdin,
+                         {}};
   asking = &setting;
   if (request.kind == CommandKind::kBackups) {
     return RunBackups(setting);  // only reads files: no lock, the controller untouched

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "frontends/terminal/Commands.h"
-#include "frontends/window/resource.h"
 #include "platform/TimeText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/BackupStore.h"
@@ -137,7 +136,7 @@ int RunRestore(CommandSetting& setting, const std::string& path) {
   }
   // A file from elsewhere is written, but no state of it is kept.
   const std::string name = inFolder ? entry.name : std::string();
-  const bool restored = RestoreSequence(setting.link, setting.view, name, entry.backup, IDC_UPDATE);
+  const bool restored = RestoreSequence(setting.link, setting.view, name, entry.backup);
   setting.view.FinishLine();
   return restored ? kExitSuccess : kExitFailed;
 }

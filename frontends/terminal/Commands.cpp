@@ -4,16 +4,14 @@
 #include "frontends/terminal/FailureDiagnosis.h"
 #include "frontends/terminal/InterruptGuard.h"
 #include "frontends/terminal/KeyCountdown.h"
-#include "frontends/window/resource.h"
-#include "platform/FormatString.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
 #include "workflows/UpgradeSequence.h"
+#include "workflows/VersionLine.h"
 
 namespace {
 
-constexpr uint32_t kVersionOpenMs = 100;
 // The countdowns of the recovery: the offer after a failed update, and the time to get a
 // hand on HOME before the controller is switched off and on.
 constexpr int kOfferSeconds = 10;
@@ -21,24 +19,18 @@ constexpr int kHoldHomeSeconds = 5;
 // How many times a failed restore is offered again on a terminal.
 constexpr int kRestoreOffers = 3;
 
-// The version line of the window.
-bool ReadVersionLine(CVexapad& link, std::string* line) {
-  uint8_t block[kGlobalConfigSize] = {};
-  if (!link.ReadGlobalConfig(block, kGlobalConfigSize, kVersionOpenMs)) {
-    *line = "Firmware Version: Error";
-    return false;
-  }
-  *line = ToUtf8(FormatString(L"Firmware Version: %d Mode: %d", block[kFirmwareVersionByte],
-                              block[kModeByte]));
-  return true;
+// The version line, as the window shows it.
+bool PrintVersionLine(CommandSetting& setting) {
+  std::wstring line;
+  const bool read = ReadVersionLine(setting.link, &line);
+  setting.view.PrintLine(ToUtf8(line));
+  return read;
 }
 
 // Reads the controller's version again when the sequence asked for it, as the window does.
 void ShowVersionAfterSequence(CommandSetting& setting) {
   if (setting.view.TakeRefreshRequest() && interrupt_guard::PendingSignal() == 0) {
-    std::string line;
-    ReadVersionLine(setting.link, &line);
-    setting.view.PrintLine(line);
+    PrintVersionLine(setting);
   }
 }
 
@@ -218,7 +210,7 @@ int ForcedUpgrade(CommandSetting& setting, const std::filesystem::path& path,
                   const std::string& shownPath, Attempt attempt) {
   setting.link.ForgetUpgrade();
   return EndUpgrade(setting, path, shownPath, attempt,
-                    ForceUpgradeSequence(setting.link, setting.view, path, IDC_FORCE_UPDATE));
+                    ForceUpgradeSequence(setting.link, setting.view, setting.run, path));
 }
 
 // Initialize with HOME held, then the forced upgrade once the boot loader is seen.
@@ -230,7 +222,7 @@ int RecoverThroughInitialize(CommandSetting& setting, const std::filesystem::pat
     return statusIfCancelled;
   }
   const InitializeResult found =
-      InitializeSequence(setting.link, setting.view, [] { return CHidrawDevice(); });
+      InitializeSequence(setting.link, setting.view, setting.run, [] { return CHidrawDevice(); });
   if (found == InitializeResult::kPowerSwitchUnavailable ||
       found == InitializeResult::kBatteryLow) {
     return kExitRefused;  // checked before, but lost since: still nothing was touched
@@ -252,10 +244,7 @@ int RecoverThroughInitialize(CommandSetting& setting, const std::filesystem::pat
 }  // namespace
 
 int RunStatus(CommandSetting& setting) {
-  std::string line;
-  const bool read = ReadVersionLine(setting.link, &line);
-  setting.view.PrintLine(line);
-  return read ? kExitSuccess : kExitFailed;
+  return PrintVersionLine(setting) ? kExitSuccess : kExitFailed;
 }
 
 bool AskRestoreAgain(CommandSetting& setting) {
@@ -280,7 +269,7 @@ int RunUpdate(CommandSetting& setting, const std::filesystem::path& path,
               const std::string& shownPath) {
   setting.link.ForgetUpgrade();
   return EndUpgrade(setting, path, shownPath, Attempt::kUpdate,
-                    UpgradeSequence(setting.link, setting.view, path, IDC_UPDATE));
+                    UpgradeSequence(setting.link, setting.view, setting.run, path));
 }
 
 int RunRecover(CommandSetting& setting, const std::filesystem::path& path,

@@ -10,6 +10,7 @@
 #include "frontends/terminal/CommandLink.h"
 #include "frontends/terminal/TerminalView.h"
 #include "platform/linux/PosixBackupFolder.h"
+#include "workflows/RunState.h"
 
 // Exit statuses of the command.
 inline constexpr int kExitSuccess = 0;
@@ -29,6 +30,8 @@ struct CommandSetting {
   // How often a failed restore has been offered again in this run.
   int restoreOffers = 0;
   FILE* in = stdin;
+  // The configuration this run has read, for the sequences that follow in the same run.
+  RunState run;
 };
 
 // Prints the version line; 1 when it cannot be read.

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "workflows/SequenceView.h"
+#include "frontends/terminal/LogindInhibitor.h"
 
 class FlashSpan {
  public:
@@ -22,5 +22,5 @@ class FlashSpan {
  private:
   FILE* log_;
   bool active_ = false;
-  std::unique_ptr<SequenceScope> shutdownHold_;
+  std::unique_ptr<InhibitorLock> shutdownHold_;
 };

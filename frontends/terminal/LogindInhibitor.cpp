@@ -12,15 +12,6 @@
 
 namespace {
 
-class InhibitorLock final : public SequenceScope {
- public:
-  explicit InhibitorLock(int fd) : fd_(fd) {}
-  ~InhibitorLock() override { close(fd_); }  // closing the last copy releases the lock
-
- private:
-  int fd_;
-};
-
 // One Inhibit call; the lock's own descriptor, or -1 with `why` set.
 int CallInhibit(const SystemdBus& bus, const char* what, std::string* why) {
   sd_bus* connection = nullptr;
@@ -58,7 +49,11 @@ int CallInhibit(const SystemdBus& bus, const char* what, std::string* why) {
 
 }  // namespace
 
-std::unique_ptr<SequenceScope> TakeInhibitor(const char* what, const char* goal, FILE* log) {
+InhibitorLock::~InhibitorLock() {
+  close(fd_);
+}
+
+std::unique_ptr<InhibitorLock> TakeInhibitor(const char* what, const char* goal, FILE* log) {
   std::string why;
   const SystemdBus* bus = LoadSystemdBus(&why);
   const int fd = bus != nullptr ? CallInhibit(*bus, what, &why) : -1;

@@ -7,17 +7,27 @@
 #include <cstdio>
 #include <memory>
 
-#include "workflows/SequenceView.h"
+// One inhibitor lock, held while this object lives.
+class InhibitorLock {
+ public:
+  explicit InhibitorLock(int fd) : fd_(fd) {}
+  ~InhibitorLock();
+  InhibitorLock(const InhibitorLock&) = delete;
+  InhibitorLock& operator=(const InhibitorLock&) = delete;
 
-// The lock on `what` ("sleep:idle", "shutdown") while the returned scope lives; null when it
+ private:
+  int fd_;  // logind's descriptor: closing the last copy releases the lock
+};
+
+// The lock on `what` ("sleep:idle", "shutdown") while the returned lock lives; null when it
 // cannot be had. With `log` set, says there why not: "padwright: could not <goal> (<why>)".
-std::unique_ptr<SequenceScope> TakeInhibitor(const char* what, const char* goal, FILE* log);
+std::unique_ptr<InhibitorLock> TakeInhibitor(const char* what, const char* goal, FILE* log);
 
 // The machine neither suspends nor idles into sleep while a sequence runs.
-inline std::unique_ptr<SequenceScope> KeepMachineAwake(FILE* log) {
+inline std::unique_ptr<InhibitorLock> KeepMachineAwake(FILE* log) {
   return TakeInhibitor("sleep:idle", "keep the machine awake", log);
 }
 // No shutdown or reboot while the controller is being flashed.
-inline std::unique_ptr<SequenceScope> HoldOffShutdown(FILE* log) {
+inline std::unique_ptr<InhibitorLock> HoldOffShutdown(FILE* log) {
   return TakeInhibitor("shutdown", "hold off a shutdown", log);
 }

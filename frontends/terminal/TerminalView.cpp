@@ -12,35 +12,9 @@
 
 namespace {
 
-// The transfer's progress text as the sequences write it into the status line.
-constexpr char kProgressPrefix[] = "Upgrading, progress: ";
-// What the sequences show right before the controller leaves normal operation: the
-// transfer (it restarts the controller into its boot loader) and the power cycle.
-constexpr wchar_t kTransferAhead[] = L"Ready, please wait...";
-constexpr wchar_t kPowerOff[] = L"Power off.....";
-// And right before the configuration is written to the controller (also when a restore is
-// tried again, or a saved backup is written back alone).
-constexpr wchar_t kRestoreAhead[] = L"Recovery config.....";
 constexpr uint32_t kPlainProgressIntervalMs = 1000;
 
 std::atomic<bool> progressLineOpen{false};
-
-// The span of the device steps: the machine kept awake, and whatever the flash put off
-// allowed again once it ends.
-class DeviceWorkScope final : public SequenceScope {
- public:
-  DeviceWorkScope(std::unique_ptr<SequenceScope> awake, std::function<void()> ends)
-      : awake_(std::move(awake)), ends_(std::move(ends)) {}
-  ~DeviceWorkScope() override {
-    if (ends_) {
-      ends_();
-    }
-  }
-
- private:
-  std::unique_ptr<SequenceScope> awake_;
-  std::function<void()> ends_;
-};
 
 size_t TerminalColumns(FILE* out) {
   winsize size{};
@@ -59,24 +33,53 @@ bool TerminalView::ProgressLineOpen() {
   return progressLineOpen.load();
 }
 
+void TerminalView::SequenceEnded(SequenceKind kind) {
+  if (kind != SequenceKind::kInitialize) {
+    refreshRequested_ = true;
+  }
+}
+
+void TerminalView::Notify(SequenceEvent event) {
+  switch (event) {
+    case SequenceEvent::kDeviceWorkBegins:
+      awake_ = hooks_.keepAwake ? hooks_.keepAwake() : nullptr;
+      break;
+    case SequenceEvent::kDeviceWorkEnds:
+      Call(hooks_.flashEnds);  // a flash never outlasts the device work
+      awake_.reset();
+      break;
+    case SequenceEvent::kFlashBegins:
+      Call(hooks_.flashBegins);
+      break;
+    case SequenceEvent::kFlashEnds:
+      Call(hooks_.flashEnds);
+      break;
+    case SequenceEvent::kRecoveryNeeded:
+    case SequenceEvent::kFirmwareInstalled:
+    case SequenceEvent::kBootLoaderFound:
+      break;  // the command reads the sequence's result and says what follows
+  }
+}
+
+void TerminalView::Call(const std::function<void()>& hook) const {
+  if (hook) {
+    hook();
+  }
+}
+
 void TerminalView::SetStatus(const std::wstring& text) {
   std::string line = ToUtf8(text);
-  if (line.rfind(kProgressPrefix, 0) == 0) {
-    ShowProgressText(line);
-    return;
-  }
-  if ((text == kTransferAhead || text == kPowerOff || text == kRestoreAhead) &&
-      hooks_.flashBegins) {
-    hooks_.flashBegins();
-  }
   PrintLine(line);
   lastStatus_ = std::move(line);
 }
 
-void TerminalView::SetProgress(uint64_t position) {
+void TerminalView::SetProgress(uint64_t position, const std::wstring& text) {
   position_ = position;
   if (position == 0) {
     progressShown_ = false;  // a new transfer: its first line shows at once
+  }
+  if (!text.empty()) {
+    ShowProgressText(ToUtf8(text));
   }
 }
 
@@ -121,18 +124,7 @@ void TerminalView::PrintOutcome(const std::wstring& text) {
   }
 }
 
-void TerminalView::ClearBusy() {
-  if (hooks_.flashEnds) {
-    hooks_.flashEnds();
-  }
-}
-
-std::unique_ptr<SequenceScope> TerminalView::KeepAwake() {
-  return std::make_unique<DeviceWorkScope>(hooks_.keepAwake ? hooks_.keepAwake() : nullptr,
-                                           hooks_.flashEnds);
-}
-
-bool TerminalView::CloseRequested() {
+bool TerminalView::StopRequested() {
   return hooks_.stopRequested && hooks_.stopRequested();
 }
 

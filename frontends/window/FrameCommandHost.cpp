@@ -22,18 +22,11 @@ void CFrameCommandHost::ShowMessage(const std::wstring& text, const std::wstring
 }
 
 bool CFrameCommandHost::IsBusy() {
-  return frame_.busy;
+  return frame_.IsBusy();
 }
 
 void CFrameCommandHost::SetBusy(bool busy) {
-  // Closing is refused from before the worker exists until after its tail.
-  if (upgrade_ && busy) {
-    frame_.upgradeRunning = true;
-  }
-  frame_.busy = busy;
-  if (upgrade_ && !busy) {
-    frame_.upgradeRunning = false;
-  }
+  frame_.SetBusy(busy, upgrade_);
 }
 
 void CFrameCommandHost::EnableControl(uint16_t id, bool enabled) {

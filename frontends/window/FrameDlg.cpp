@@ -3,15 +3,14 @@
 
 #include <commctrl.h>
 
-#include <cstdint>
 #include <vector>
 
 #include "device/win/ProductVexapad.h"
 #include "frontends/window/resource.h"
-#include "platform/FormatString.h"
 #include "platform/win/FileSystem.h"
 #include "ui/MessageMap.h"
 #include "ui/WindowDpi.h"
+#include "workflows/VersionLine.h"
 
 namespace {
 
@@ -20,12 +19,10 @@ constexpr UINT_PTR kCloseRetryTimer = 1;
 }  // namespace
 
 CFrameDlg::CFrameDlg()
-    : progressBar(nullptr),
-      busy(false),
-      buttonConfigBackedUp(false),
-      globalConfigBackedUp(false),
-      fullRect{},
+    : fullRect{},
       collapsedRect{},
+      progressBar(nullptr),
+      busy(false),
       upgradeRunning(false),
       shutdownHeld(false),
       selectThread(0),
@@ -107,12 +104,8 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
 }
 
 LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
-  uint8_t block[33] = {};
-  std::wstring text = L"Firmware Version: Error";
-  const bool read = vexapad.ReadGlobalConfig(block, 33, 100);
-  if (read) {
-    text = FormatString(L"Firmware Version: %d Mode: %d", block[0], block[12]);
-  }
+  std::wstring text;
+  const bool read = ReadVersionLine(vexapad, &text);
   SetItemText(IDC_VERSION, text);
   if (!firstRefreshDone) {
     firstRefreshDone = true;
@@ -122,6 +115,27 @@ LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
     }
   }
   return 1;
+}
+
+void CFrameDlg::SetBusy(bool value, bool upgrade) {
+  if (value) {
+    // Closing is refused from before the worker exists until after its end.
+    if (upgrade) {
+      upgradeRunning = true;
+    }
+    busy = true;
+    return;
+  }
+  // In this order: once `busy` is clear a next upgrade may mark itself running at once, and
+  // that mark must not be cleared under it.
+  if (upgrade) {
+    upgradeRunning = false;
+  }
+  busy = false;
+}
+
+void CFrameDlg::SetProgressPosition(uint64_t position) {
+  SendMessageW(progressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 BOOL CFrameDlg::CenterOnScreen(HWND window) {

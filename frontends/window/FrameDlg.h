@@ -1,22 +1,21 @@
 // CFrameDlg: the tool's main window (dialog IDD_MAIN). It owns what the window thread shares
-// with the worker threads: the firmware path, the busy flag, the progress bar, the start-up
-// rectangles and the backup flags, and it keeps the window object alive until every worker
-// that may touch it has finished.
+// with the worker threads: the busy marks, this run's state (RunState: the configuration
+// copies the sequences read), the progress bar and the start-up rectangles, and it keeps
+// the window object alive until every worker that may touch it has finished.
 //
 // Rules for a handler that starts a worker (Select here; Update, Force update and Initialize
-// live with the update workflows and are added to this class and to its map):
-//  - on the window thread: refuse while `busy` is set, set `busy`, then StartWorker(body);
+// in FrameDlgUpgrade.cpp, the start-up restore in FrameDlgRestore.cpp):
+//  - on the window thread: refuse while busy, SetBusy(true, ...), then StartWorker(body);
 //    if StartWorker returns false nothing runs and the handler undoes what it set;
 //  - `body` runs on a detached thread; once it returns the worker must not touch this object
 //    (StartWorker's wrapper then tells the window that the worker is gone);
-//  - the Update and Force update handlers (and the start-up restore) set `upgradeRunning`
-//    together with `busy`, and their worker clears it together with `busy`: while it is set
+//  - an upgrade, a forced upgrade or the start-up restore is marked busy with `upgrade` set,
+//    and its worker clears both marks together at its end: while the upgrade mark is set
 //    closing the window is refused, because an interrupted transfer can leave the controller
 //    without firmware;
-//  - while such a worker works on the controller (not while its outcome box waits) it sets
-//    `shutdownHeld`: the end of the session is refused then (a shutdown block reason is held
-//    and WM_QUERYENDSESSION is answered FALSE). The worker has the window thread follow the
-//    flag with kShutdownHoldMessage;
+//  - while such a worker works on the controller (not while its outcome box waits) it holds
+//    the shutdown (HoldShutdown): the end of the session is refused then (a shutdown block
+//    reason is held and WM_QUERYENDSESSION is answered FALSE);
 //  - any other long wait polls CloseRequested() (at least once a second) and ends early,
 //    without touching the window, once it is true. Steps that must not be cut short (a power
 //    cycle) simply run to their end: the process waits for them.
@@ -27,19 +26,21 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 
 #include "ui/DialogBase.h"
 #include "ui/WorkerRegistry.h"
+#include "workflows/RunState.h"
 
 class CFrameDlg : public CDialogBase {
  public:
   // Sent by the Select worker to the window thread: wParam nonzero when a file was chosen,
   // lParam the const std::wstring* of its path. The window thread takes it into firmwarePath.
   static constexpr UINT kFileChosenMessage = WM_APP + 1;
-  // Sent by an upgrade worker once it has changed `shutdownHeld`: the window thread takes or
-  // gives up the shutdown block reason.
+  // Sent by an upgrade worker once it has changed the shutdown hold: the window thread takes
+  // or gives up the shutdown block reason.
   static constexpr UINT kShutdownHoldMessage = WM_APP + 2;
   // Posted after the first version read that found the controller in normal mode: the window
   // thread offers to write back a saved backup that never went back.
@@ -63,7 +64,7 @@ class CFrameDlg : public CDialogBase {
   LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam);
   LRESULT OnRefresh(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
   LRESULT OnSelect(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
-  // Update, Force update and Initialize (bodies with the update workflows).
+  // Update, Force update and Initialize (FrameDlgUpgrade.cpp).
   LRESULT OnUpgrade(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
   LRESULT OnForceUpgrade(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
   LRESULT OnInitialize(WORD code, WORD id, HWND control, WORD firstId, WORD lastId);
@@ -79,11 +80,11 @@ class CFrameDlg : public CDialogBase {
   // would cut the transfer off), TRUE otherwise.
   LRESULT OnQueryEndSession(WPARAM wParam, LPARAM lParam);
   LRESULT OnShutdownHold(WPARAM wParam, LPARAM lParam);
-  // Window thread: holds the shutdown block reason while `shutdownHeld` is set and gives it
-  // up once the flag is clear (Windows accepts both calls only from the window's thread).
+  // Window thread: holds the shutdown block reason while the shutdown is held and gives it
+  // up once it is not (Windows accepts both calls only from the window's thread).
   void FollowShutdownHold();
   // Asks once whether to write back the newest saved backup, when it never went back; Yes
-  // starts the restore on a worker (body with the update workflows).
+  // starts the restore on a worker (FrameDlgRestore.cpp).
   LRESULT OnOfferRestore(WPARAM wParam, LPARAM lParam);
 
   // The window's size at any scale (FrameDlgLayout.cpp). Lengths come from the controls as
@@ -116,19 +117,24 @@ class CFrameDlg : public CDialogBase {
   // returns once no worker is left, serving the thread's messages meanwhile.
   void WaitForWorkers();
 
+  // The busy mark: set while a sequence or the file selection runs, so that no other starts.
+  // `upgrade` marks an upgrade (or the start-up restore) as well, which closing waits for.
+  // Set on the window thread; a worker clears it (both marks together) at its end.
+  bool IsBusy() const { return busy; }
+  void SetBusy(bool busy, bool upgrade);
+  // Worker thread: the end of the session is refused while held (an upgrade works on the
+  // controller); the window thread follows the change before this returns.
+  void HoldShutdown(bool held);
+  // Worker thread: the progress bar's position (0 to 1000).
+  void SetProgressPosition(uint64_t position);
+
+  // Window thread only (handlers, start-up, the Select result handed over by message).
   std::wstring firmwarePath;
-  HWND progressBar;
-  std::atomic<bool> busy;
-  bool buttonConfigBackedUp;
-  bool globalConfigBackedUp;
   // The window's full and collapsed rectangles (screen coordinates) at its current scale:
-  // taken at start-up, and again where the window stands after a change of scale.
+  // taken at start-up, and again where the window stands after a change of scale. Window
+  // thread only.
   RECT fullRect;
   RECT collapsedRect;
-  // An upgrade or forced upgrade holds `busy`: closing is refused meanwhile.
-  std::atomic<bool> upgradeRunning;
-  // An upgrade works on the controller: the session may not end meanwhile.
-  std::atomic<bool> shutdownHeld;
 
  private:
   // The window's width and its two heights at the current scale, in pixels, frame included:
@@ -150,6 +156,14 @@ class CFrameDlg : public CDialogBase {
   void CancelSelectDialog();
 
   CWorkerRegistry workers;
+  // This run's configuration copies, read and used by one sequence at a time (`busy`).
+  RunState run;
+  HWND progressBar;
+  std::atomic<bool> busy;
+  // An upgrade or forced upgrade holds `busy`: closing is refused meanwhile.
+  std::atomic<bool> upgradeRunning;
+  // An upgrade works on the controller: the session may not end meanwhile.
+  std::atomic<bool> shutdownHeld;
   std::atomic<DWORD> selectThread;
   // Window thread only: a Select worker has not handed its result back yet, and a close
   // waits for that.

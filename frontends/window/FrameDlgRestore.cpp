@@ -7,14 +7,13 @@
 #include "frontends/window/FrameCommandHost.h"
 #include "frontends/window/FrameDlg.h"
 #include "frontends/window/FrameSequenceView.h"
-#include "frontends/window/resource.h"
 #include "platform/TimeText.h"
 #include "workflows/BackupStore.h"
 #include "workflows/RestoreSequence.h"
 
 LRESULT CFrameDlg::OnOfferRestore(WPARAM, LPARAM) {
   BackupEntry newest;
-  if (busy || !NewestSoundBackup(&newest) || newest.backup.state != BackupState::kPending) {
+  if (IsBusy() || !NewestSoundBackup(&newest) || newest.backup.state != BackupState::kPending) {
     return 1;
   }
   const std::wstring question = L"The configuration saved on " +
@@ -30,8 +29,8 @@ LRESULT CFrameDlg::OnOfferRestore(WPARAM, LPARAM) {
   }
   host.SetBusy(true);
   const bool started = StartWorker([this, newest] {
-    CFrameSequenceView view(*this, true);
-    RestoreSequence(vexapad, view, newest.name, newest.backup, IDC_UPDATE);
+    CFrameSequenceView view(*this);
+    RestoreSequence(vexapad, view, newest.name, newest.backup);
   });
   if (!started) {
     host.SetBusy(false);

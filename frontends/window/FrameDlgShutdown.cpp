@@ -16,6 +16,12 @@ LRESULT CFrameDlg::OnQueryEndSession(WPARAM, LPARAM) {
   return shutdownHeld ? kResultFalse : TRUE;
 }
 
+void CFrameDlg::HoldShutdown(bool held) {
+  shutdownHeld = held;
+  // The block belongs to the window thread, which takes or gives it up.
+  SendMessageW(hwnd, kShutdownHoldMessage, 0, 0);
+}
+
 LRESULT CFrameDlg::OnShutdownHold(WPARAM, LPARAM) {
   FollowShutdownHold();
   return 1;

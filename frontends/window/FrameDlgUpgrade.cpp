@@ -1,5 +1,5 @@
 // CFrameDlg's handlers of Update, Force update and Initialize: each starts its sequence on a
-// worker thread over the process-wide controller link.
+// worker thread over the process-wide controller link and this run's state.
 #include <string>
 
 #include "device/win/HidDevice.h"
@@ -14,18 +14,18 @@
 
 LRESULT CFrameDlg::OnUpgrade(WORD, WORD id, HWND, WORD, WORD) {
   CFrameCommandHost host(*this, true);
-  StartUpgradeCommand(host, id, [this, id](const std::wstring& path) {
-    CFrameSequenceView view(*this, true);
-    UpgradeSequence(vexapad, view, path, id);
+  StartUpgradeCommand(host, id, [this](const std::wstring& path) {
+    CFrameSequenceView view(*this);
+    UpgradeSequence(vexapad, view, run, path);
   });
   return 0;
 }
 
 LRESULT CFrameDlg::OnForceUpgrade(WORD, WORD id, HWND, WORD, WORD) {
   CFrameCommandHost host(*this, true);
-  StartUpgradeCommand(host, id, [this, id](const std::wstring& path) {
-    CFrameSequenceView view(*this, true);
-    ForceUpgradeSequence(vexapad, view, path, id);
+  StartUpgradeCommand(host, id, [this](const std::wstring& path) {
+    CFrameSequenceView view(*this);
+    ForceUpgradeSequence(vexapad, view, run, path);
   });
   return 0;
 }
@@ -33,9 +33,9 @@ LRESULT CFrameDlg::OnForceUpgrade(WORD, WORD id, HWND, WORD, WORD) {
 LRESULT CFrameDlg::OnInitialize(WORD, WORD, HWND, WORD, WORD) {
   CFrameCommandHost host(*this, false);
   StartInitializeCommand(host, [this] {
-    CFrameSequenceView view(*this, false);
+    CFrameSequenceView view(*this);
     // Its own transport, only for the presence scans: the controller link stays free.
-    InitializeSequence(vexapad, view, [] { return CHidDevice(); });
+    InitializeSequence(vexapad, view, run, [] { return CHidDevice(); });
   });
   return 0;
 }

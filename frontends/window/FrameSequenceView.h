@@ -1,37 +1,39 @@
-// The main window as the update sequences see it: each call acts on CFrameDlg's controls
-// from the worker thread, and the window thread serves it.
+// The main window as the update sequences see it: the events turned into the window's
+// control states (WindowSequenceView), and each of its operations done on CFrameDlg's
+// controls from the worker thread, served by the window thread.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "frontends/window/FrameDlg.h"
-#include "workflows/SequenceView.h"
+#include "frontends/window/WindowSequenceView.h"
 
-class CFrameSequenceView final : public SequenceView {
+class CKeepAwake;
+class CMsgBoxCenterHook;
+
+class CFrameSequenceView final : public WindowSequenceView {
  public:
-  // `upgrade`: the sequence is a normal or forced upgrade (or a restore), whose busy mark also
-  // keeps the window from closing, and whose work on the controller the session from ending.
-  CFrameSequenceView(CFrameDlg& frame, bool upgrade) : frame_(frame), upgrade_(upgrade) {}
+  explicit CFrameSequenceView(CFrameDlg& frame);
+  ~CFrameSequenceView() override;
 
   void SetStatus(const std::wstring& text) override;
-  void EnableControl(uint16_t id, bool enabled) override;
-  void SetProgress(uint64_t position) override;
-  void GrowToFullAndCenter() override;
+  void SetProgress(uint64_t position, const std::wstring& text) override;
   void ShowOutcome(const std::wstring& text, const std::wstring& caption,
                    MessageIcon icon) override;
   bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
-  void PostRefresh() override;
-  void ClearBusy() override;
-  void SetButtonConfigBackedUp(bool value) override;
-  void SetGlobalConfigBackedUp(bool value) override;
-  bool ButtonConfigBackedUp() override;
-  bool GlobalConfigBackedUp() override;
-  std::unique_ptr<SequenceScope> PlaceMessageBoxes() override;
-  std::unique_ptr<SequenceScope> KeepAwake() override;
-  bool CloseRequested() override;
+  bool StopRequested() override;
 
  private:
+  void EnableControl(uint16_t id, bool enabled) override;
+  void GrowToFullAndCenter() override;
+  void ClearBusy(bool upgrade) override;
+  void PostRefresh() override;
+  void PlaceMessageBoxes(bool placed) override;
+  void KeepAwake(bool held, bool holdShutdown) override;
+
   CFrameDlg& frame_;
-  bool upgrade_;
+  // Made and destroyed on the worker's thread, which each belongs to.
+  std::unique_ptr<CMsgBoxCenterHook> boxPlacement_;
+  std::unique_ptr<CKeepAwake> awake_;
 };

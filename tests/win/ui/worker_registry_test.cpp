@@ -46,7 +46,7 @@ TEST(FrameWorkers, DestructionWaitsForRunningWorkers) {
       }
       sawStop = true;
       Sleep(100);
-      frame.busy = false;
+      frame.SetBusy(false, false);
       finished = true;
     }));
     Sleep(30);
