@@ -1,35 +1,62 @@
-// Parsing of the padwright command's arguments.
+// Parsing of the padwright command's arguments, from the tables of commands and options.
 #include "frontends/terminal/CommandLine.h"
 
-bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* request,
-                      std::string* error) {
-  CommandRequest parsed;
-  std::vector<std::string> operands;
+namespace {
+
+// The options, each a flag of the request.
+struct OptionSpec {
+  const char* longName;
+  const char* shortName;  // or null
+  bool CommandRequest::*flag;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"--help", "-h", &CommandRequest::help},
+    {"--version", nullptr, &CommandRequest::version},
+    {"--verbose", "-v", &CommandRequest::verbose},
+    {"--ignore-battery", nullptr, &CommandRequest::ignoreBattery},
+    {"--yes", "-y", &CommandRequest::assumeYes},
+};
+
+const OptionSpec* FindOption(const std::string& arg) {
+  for (const OptionSpec& option : kOptions) {
+    if (arg == option.longName || (option.shortName != nullptr && arg == option.shortName)) {
+      return &option;
+    }
+  }
+  return nullptr;
+}
+
+// Sets the flags of the options in `args` and collects the rest as operands; after "--"
+// everything is an operand. False with `error` set for an option that does not exist.
+bool SplitArguments(const std::vector<std::string>& args, CommandRequest* request,
+                    std::vector<std::string>* operands, std::string* error) {
   bool optionsEnded = false;
-  bool help = false;
-  bool version = false;
   for (const std::string& arg : args) {
     if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-      operands.push_back(arg);
+      operands->push_back(arg);
     } else if (arg == "--") {
       optionsEnded = true;
-    } else if (arg == "--help" || arg == "-h") {
-      help = true;
-    } else if (arg == "--version") {
-      version = true;
-    } else if (arg == "--verbose" || arg == "-v") {
-      parsed.verbose = true;
-    } else if (arg == "--ignore-battery") {
-      parsed.ignoreBattery = true;
-    } else if (arg == "--yes" || arg == "-y") {
-      parsed.assumeYes = true;
+    } else if (const OptionSpec* option = FindOption(arg)) {
+      request->*(option->flag) = true;
     } else {
       *error = "unknown option " + arg;
       return false;
     }
   }
-  if (help || version) {
-    parsed.kind = help ? CommandKind::kHelp : CommandKind::kVersion;
+  return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* request,
+                      std::string* error) {
+  CommandRequest parsed;
+  std::vector<std::string> operands;
+  if (!SplitArguments(args, &parsed, &operands, error)) {
+    return false;
+  }
+  if (parsed.help || parsed.version) {
     *request = parsed;
     return true;
   }
@@ -37,31 +64,17 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
     *error = "no command given";
     return false;
   }
-  const std::string& command = operands[0];
-  const size_t maxOperands =
-      command == "status" || command == "backups" || command == "doctor" ? 1 : 2;
-  if (command == "status") {
-    parsed.kind = CommandKind::kStatus;
-  } else if (command == "doctor") {
-    parsed.kind = CommandKind::kDoctor;
-  } else if (command == "backups") {
-    parsed.kind = CommandKind::kBackups;
-  } else if (command == "restore") {
-    parsed.kind = CommandKind::kRestore;
-  } else if (command == "update") {
-    parsed.kind = CommandKind::kUpdate;
-  } else if (command == "recover") {
-    parsed.kind = CommandKind::kRecover;
-  } else {
-    *error = "unknown command " + command;
+  parsed.command = FindCommand(operands[0]);
+  if (parsed.command == nullptr) {
+    *error = "unknown command " + operands[0];
     return false;
   }
-  if (operands.size() > maxOperands) {
-    *error = "too many arguments for " + command;
+  if (operands.size() > (parsed.command->operand != nullptr ? 2u : 1u)) {
+    *error = "too many arguments for " + operands[0];
     return false;
   }
   if (operands.size() == 2) {
-    (parsed.kind == CommandKind::kRestore ? parsed.backupPath : parsed.firmwarePath) = operands[1];
+    parsed.operand = operands[1];
   }
   *request = parsed;
   return true;

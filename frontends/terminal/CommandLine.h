@@ -1,26 +1,19 @@
-// The padwright command's arguments: one command (status, update, recover, restore,
-// backups, doctor), an optional firmware file or backup, and the options --help, --version,
-// --verbose, --ignore-battery and --yes.
+// The padwright command's arguments: one command of the table (status, update, recover,
+// restore, backups, doctor) with the operand its row allows (a firmware file or a backup),
+// and the options of the table of options: --help, --version, --verbose, --ignore-battery
+// and --yes.
 #pragma once
 
 #include <string>
 #include <vector>
 
-enum class CommandKind {
-  kHelp,
-  kVersion,
-  kStatus,
-  kUpdate,
-  kRecover,
-  kRestore,
-  kBackups,
-  kDoctor,
-};
+#include "frontends/terminal/CommandTable.h"
 
 struct CommandRequest {
-  CommandKind kind = CommandKind::kHelp;
-  std::string firmwarePath;  // empty: the single *.vxf of the current folder
-  std::string backupPath;    // restore: empty for the newest saved backup
+  bool help = false;                     // --help: show the usage, run nothing
+  bool version = false;                  // --version: show the version, run nothing
+  const CommandSpec* command = nullptr;  // else the command to run
+  std::string operand;                   // its operand as given; empty: none (its default)
   bool verbose = false;
   bool ignoreBattery = false;  // update and recover skip the battery check
   bool assumeYes = false;      // the recovery starts without its countdowns

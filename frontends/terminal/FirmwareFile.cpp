@@ -56,3 +56,32 @@ FirmwareCheck CheckFirmwareFile(const std::string& path) {
   }
   return FirmwareCheck::kReady;
 }
+
+bool ChooseFirmware(const std::string& named, FirmwareChoice* choice, std::string* error) {
+  std::string shown = named;
+  if (shown.empty()) {
+    const std::vector<std::string> files = ListFirmwareFiles(".");
+    if (files.size() != 1) {
+      *error = files.empty() ? "padwright: no *.vxf file in the current folder; name the file: "
+                               "padwright update FILE"
+                             : "padwright: several *.vxf files in the current folder; name one:";
+      for (const std::string& file : files) {
+        *error += "\n  " + file;
+      }
+      return false;
+    }
+    shown = files[0];
+  }
+  switch (CheckFirmwareFile(shown)) {
+    case FirmwareCheck::kReady:
+      *choice = {shown, std::filesystem::path(shown)};
+      return true;
+    case FirmwareCheck::kInvalidPath:
+      *error = "Invalid file path: " + shown;
+      return false;
+    case FirmwareCheck::kUnreadable:
+      *error = "Read firmware file failed! (" + shown + ")";
+      return false;
+  }
+  return false;
+}

@@ -1,6 +1,7 @@
 // Choosing and checking the firmware image before anything reaches the controller.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,3 +16,14 @@ enum class FirmwareCheck {
 
 // Checks `path` (the bytes the user gave) as the sequences will read it.
 FirmwareCheck CheckFirmwareFile(const std::string& path);
+
+// The image an update or a recovery writes: as the user named it, and as the sequences take
+// it (the same bytes).
+struct FirmwareChoice {
+  std::string shown;
+  std::filesystem::path path;
+};
+
+// The file `named` (empty: the single *.vxf of the current folder), checked. False with
+// `error` saying what is wrong and how to go on.
+bool ChooseFirmware(const std::string& named, FirmwareChoice* choice, std::string* error);
