@@ -99,7 +99,7 @@ NodeSurvey SurveyNodes() {
     }
   }
   for (const HidrawNode& node : survey.controller) {
-    if (survey.command == nullptr && HasReportLength(node, CHidrawDevice::kCommandReportLength)) {
+    if (survey.command == nullptr && HasReportLength(node, kCommandReportLength)) {
       survey.command = &node;
     }
   }
