@@ -16,20 +16,6 @@ std::string BlocksHeld(const SavedBackup& backup) {
   return backup.global ? "global" : "buttons";
 }
 
-std::string StateText(BackupState state) {
-  switch (state) {
-    case BackupState::kSaved:
-      return "saved";
-    case BackupState::kPending:
-      return "PENDING";
-    case BackupState::kWrittenBack:
-      return "written back";
-    case BackupState::kDeclined:
-      return "not written back";
-  }
-  return "saved";
-}
-
 }  // namespace
 
 int RunBackups(CommandContext& context) {
@@ -55,7 +41,7 @@ int RunBackups(CommandContext& context) {
                   LocalTime(backup).c_str(),
                   backup.global ? std::to_string(FirmwareVersion(*backup.global)).c_str() : "-",
                   backup.global ? std::to_string(ControllerMode(*backup.global)).c_str() : "-",
-                  BlocksHeld(backup).c_str(), StateText(backup.state).c_str());
+                  BlocksHeld(backup).c_str(), StateLabel(backup.state));
     context.view.PrintLine(line + path);
   }
   return kExitSuccess;
