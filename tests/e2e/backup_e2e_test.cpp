@@ -139,6 +139,11 @@ TEST(SavedBackups, RetryWritesTheConfigurationAgainAndCancelLeavesItForTheNextSt
     HWND question = declining.WaitForBox(kSequenceMs);
     ASSERT_NE(question, nullptr);
     EXPECT_TRUE(declining.Answer(question, IDNO));
+    // The window writes the answer down once its box has gone.
+    probe::WaitFor([] {
+      const std::vector<BackupEntry> backups = SavedBackups();
+      return !backups.empty() && backups.front().backup.state == BackupState::kDeclined;
+    });
     ExpectNewestBackup("declined");
     EXPECT_EQ(declining.Close(), 0u);
   }
