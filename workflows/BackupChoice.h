@@ -23,9 +23,7 @@ BlockSources PendingSources(const std::vector<BackupEntry>& entries);
 // The same for the bound folder; false when it cannot be read (then `sources` is empty).
 bool FindPendingSources(BlockSources* sources);
 
-// For each block that `sources` lacks (and `wanted` asks for), the newest sound backup of
-// `entries` that holds it, copies set aside last. Returns the damaged files that come
-// before the oldest backup taken (all of them when none is taken), newest first: each one
-// was passed over.
-std::vector<BackupEntry> AddNewestSaved(const std::vector<BackupEntry>& entries, bool global,
-                                        bool buttons, BlockSources* sources);
+// For each block that `sources` lacks (of those asked for), the newest sound backup of
+// `entries` that holds it, copies set aside last.
+void AddNewestSaved(const std::vector<BackupEntry>& entries, bool global, bool buttons,
+                    BlockSources* sources);
