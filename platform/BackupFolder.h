@@ -20,8 +20,9 @@ class BackupFolder {
   // moment leaves either the old file or the whole new one, never a part.
   virtual bool Write(const std::string& name, const std::string& text) = 0;
   virtual bool Remove(const std::string& name) = 0;
-  // What the last failed call ran into, in a few words for the user ("" when not known).
-  virtual std::string LastError() const { return {}; }
+  // What the last failed call ran into, in a few words for the status line ("" when not
+  // known).
+  virtual std::wstring FailureText() const { return {}; }
   // Told, after the backups' states changed, the time (UTC ms) of the newest backup that
   // still has to go back to the controller, or that none has. A folder that other users
   // cannot read keeps a note of it where they can; by default nothing is kept.

@@ -1,6 +1,7 @@
 // How the update sequences end: their outcomes.
 #include "workflows/SequenceEnd.h"
 
+#include "platform/BackupFolder.h"
 #include "platform/PowerState.h"
 
 namespace {
@@ -37,12 +38,23 @@ void ShowFailure(SequenceView& view) {
 }
 
 // Nothing reached the controller, so there is nothing to recover from.
-void ShowRefusal(SequenceView& view, const wchar_t* text) {
-  view.SetStatus(text);
+void ShowRefusal(SequenceView& view, const wchar_t* text, const std::wstring& status) {
+  view.SetStatus(status);
   view.ShowOutcome(text, L"error", MessageIcon::kError);
 }
 
+void ShowRefusal(SequenceView& view, const wchar_t* text) {
+  ShowRefusal(view, text, text);
+}
+
 }  // namespace
+
+std::wstring BackupNotSavedStatus() {
+  const BackupFolder* folder = GetBackupFolder();
+  const std::wstring reason = folder != nullptr ? folder->FailureText() : std::wstring();
+  return reason.empty() ? std::wstring(kBackupNotSaved)
+                        : std::wstring(kBackupNotSaved) + L" (" + reason + L")";
+}
 
 UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
                                  const RestoreAgain& restoreAgain) {
@@ -57,7 +69,7 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
       ShowRefusal(view, L"Read firmware file failed!");
       break;
     case UpgradeResult::kBackupNotSaved:
-      ShowRefusal(view, kBackupNotSaved);
+      ShowRefusal(view, kBackupNotSaved, BackupNotSavedStatus());
       break;
     case UpgradeResult::kFailed:
       if (kind == SequenceKind::kUpdate) {

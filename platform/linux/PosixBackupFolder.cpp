@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/linux/PendingMarker.h"
+#include "platform/linux/Utf8Text.h"
 
 namespace {
 
@@ -57,6 +58,14 @@ std::string PosixBackupFolder::DefaultPath() {
 
 std::string PosixBackupFolder::DefaultPendingMarker() {
   return geteuid() == 0 ? kRootPendingMarker : "";
+}
+
+std::wstring PosixBackupFolder::FailureText() const {
+  std::wstring text;
+  if (!FromUtf8(lastError_, text)) {
+    text.assign(lastError_.begin(), lastError_.end());  // a path in another encoding
+  }
+  return text;
 }
 
 bool PosixBackupFolder::Fail(const std::string& what, const std::string& path) {

@@ -26,12 +26,13 @@ class PosixBackupFolder final : public BackupFolder {
   bool Read(const std::string& name, std::string* text) override;
   bool Write(const std::string& name, const std::string& text) override;
   bool Remove(const std::string& name) override;
-  std::string LastError() const override { return lastError_; }
+  std::wstring FailureText() const override;
   void NotePending(std::optional<int64_t> newestPendingUtcMs) override;
 
   const std::string& Path() const { return path_; }
   std::string PathOf(const std::string& name) const { return path_ + "/" + name; }
-  // LastError() says e.g. "mkdir /var/lib/padwright: Read-only file system".
+  // What the last failed call ran into, e.g. "mkdir /var/lib/padwright: Read-only file system".
+  const std::string& LastError() const { return lastError_; }
 
  private:
   bool Fail(const std::string& what, const std::string& path);

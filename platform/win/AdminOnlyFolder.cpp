@@ -68,17 +68,17 @@ HANDLE OpenFolder(const std::wstring& path, DWORD access) {
   return folder;
 }
 
-std::string ErrorText(const char* what, DWORD error) {
-  return std::string(what) + " (" + WinErrorText(error) + ")";
+std::wstring ErrorText(const wchar_t* what, DWORD error) {
+  return std::wstring(what) + L" (" + WinErrorText(error) + L")";
 }
 
 // Sets the owner first: taking ownership is what the privilege grants, and the owner may
 // then write the access list. Each handle is checked again for a link in its place.
-bool TakeOver(const std::wstring& path, std::string* reason) {
+bool TakeOver(const std::wstring& path, std::wstring* reason) {
   CTakeOverPrivileges privileges;
   CSecurityDescriptor wanted(AdministratorsOnlySecurity());
   if (!wanted.Valid()) {
-    *reason = ErrorText("its new permissions could not be made", GetLastError());
+    *reason = ErrorText(L"its new permissions could not be made", GetLastError());
     return false;
   }
   HANDLE folder = OpenFolder(path, WRITE_OWNER);
@@ -101,7 +101,7 @@ bool TakeOver(const std::wstring& path, std::string* reason) {
     }
   }
   if (error != ERROR_SUCCESS) {
-    *reason = ErrorText("could not be made the administrators' own", error);
+    *reason = ErrorText(L"could not be made the administrators' own", error);
     return false;
   }
   return true;
@@ -109,8 +109,8 @@ bool TakeOver(const std::wstring& path, std::string* reason) {
 
 }  // namespace
 
-FolderCheck ProtectFolder(const std::wstring& path, std::string* reason) {
-  const std::string named = Utf8(path) + " ";
+FolderCheck ProtectFolder(const std::wstring& path, std::wstring* reason) {
+  const std::wstring named = path + L" ";
   // The attributes show a link even where the open handle might not.
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -118,12 +118,12 @@ FolderCheck ProtectFolder(const std::wstring& path, std::string* reason) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
       return FolderCheck::kAbsent;
     }
-    *reason = named + ErrorText("cannot be read", error);
+    *reason = named + ErrorText(L"cannot be read", error);
     return FolderCheck::kRefused;
   }
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
       (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    *reason = named + "is a link or not a folder, so it is not used";
+    *reason = named + L"is a link or not a folder, so it is not used";
     return FolderCheck::kRefused;
   }
   HANDLE folder = OpenFolder(path, 0);
@@ -134,26 +134,26 @@ FolderCheck ProtectFolder(const std::wstring& path, std::string* reason) {
     CloseHandle(folder);
   }
   if (error == ERROR_REPARSE_ATTRIBUTE_CONFLICT) {
-    *reason = named + "is a link, so it is not used";
+    *reason = named + L"is a link, so it is not used";
     return FolderCheck::kRefused;
   }
   // One that this run may not even read is taken over like any other that is not safe.
-  const std::string problem =
-      read ? FolderSecurityProblem(security) : ErrorText("cannot be checked", error);
-  std::string failure;
+  const std::wstring problem =
+      read ? WidenAscii(FolderSecurityProblem(security)) : ErrorText(L"cannot be checked", error);
+  std::wstring failure;
   if (!problem.empty() && !TakeOver(path, &failure)) {
-    *reason = named + problem + " and " + failure;
+    *reason = named + problem + L" and " + failure;
     return FolderCheck::kRefused;
   }
   return FolderCheck::kProtected;
 }
 
-bool MakeProtectedFolder(const std::wstring& path, std::string* reason) {
+bool MakeProtectedFolder(const std::wstring& path, std::wstring* reason) {
   CSecurityDescriptor wanted(AdministratorsOnlySecurity());
   SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, FALSE};
   attributes.lpSecurityDescriptor = wanted.Valid() ? wanted.Descriptor() : nullptr;
   if (!CreateDirectoryW(path.c_str(), &attributes) && GetLastError() != ERROR_ALREADY_EXISTS) {
-    *reason = Utf8(path) + " " + ErrorText("cannot be made", GetLastError());
+    *reason = path + L" " + ErrorText(L"cannot be made", GetLastError());
     return false;
   }
   // Whoever made it, it is checked like any other.
@@ -161,7 +161,7 @@ bool MakeProtectedFolder(const std::wstring& path, std::string* reason) {
     case FolderCheck::kProtected:
       return true;
     case FolderCheck::kAbsent:
-      *reason = Utf8(path) + " was removed as it was made";
+      *reason = path + L" was removed as it was made";
       return false;
     case FolderCheck::kRefused:
       break;

@@ -17,7 +17,7 @@ enum class FolderCheck {
 
 // Checks the folder `path`; when it is not safe, takes it over with
 // AdministratorsOnlySecurity(). On kRefused, `reason` says what stands in the way.
-FolderCheck ProtectFolder(const std::wstring& path, std::string* reason);
+FolderCheck ProtectFolder(const std::wstring& path, std::wstring* reason);
 // Makes the folder `path` with that security when it is missing, then checks it as above.
 // False, with the reason, when it cannot be made or is refused.
-bool MakeProtectedFolder(const std::wstring& path, std::string* reason);
+bool MakeProtectedFolder(const std::wstring& path, std::wstring* reason);

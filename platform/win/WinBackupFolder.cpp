@@ -74,13 +74,13 @@ std::wstring CWinBackupFolder::ParentPath() const {
   return last == std::wstring::npos ? std::wstring() : path_.substr(0, last);
 }
 
-bool CWinBackupFolder::Fail(const std::string& reason) {
+bool CWinBackupFolder::Fail(const std::wstring& reason) {
   std::lock_guard<std::mutex> lock(errorMutex_);
   lastError_ = reason;
   return false;
 }
 
-std::string CWinBackupFolder::LastError() const {
+std::wstring CWinBackupFolder::FailureText() const {
   std::lock_guard<std::mutex> lock(errorMutex_);
   return lastError_;
 }
@@ -90,9 +90,9 @@ bool CWinBackupFolder::Secure() {
     return true;
   }
   if (path_.empty() || ParentPath().empty()) {
-    return Fail("the ProgramData folder cannot be found");
+    return Fail(L"the ProgramData folder cannot be found");
   }
-  std::string reason;
+  std::wstring reason;
   bool present = true;
   for (const std::wstring& folder : {ParentPath(), path_}) {
     switch (ProtectFolder(folder, &reason)) {
@@ -115,9 +115,9 @@ bool CWinBackupFolder::MakeFolders() {
   if (secured_.load()) {
     return true;
   }
-  std::string reason;
+  std::wstring reason;
   if (path_.empty() || ParentPath().empty()) {
-    return Fail("the ProgramData folder cannot be found");
+    return Fail(L"the ProgramData folder cannot be found");
   }
   if (!MakeProtectedFolder(ParentPath(), &reason) || !MakeProtectedFolder(path_, &reason)) {
     secured_.store(false);
@@ -137,7 +137,7 @@ bool CWinBackupFolder::List(std::vector<std::string>* names) {
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-           Fail("the backups cannot be listed (" + WinErrorText(error) + ")");
+           Fail(L"the backups cannot be listed (" + WinErrorText(error) + L")");
   }
   do {
     std::string name;
@@ -154,13 +154,13 @@ void* CWinBackupFolder::OpenTrusted(const std::string& name) {
   const std::wstring path = PathOf(name);
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    Fail(name + " is a link, so it is not read");
+    Fail(WidenAscii(name) + L" is a link, so it is not read");
     return INVALID_HANDLE_VALUE;
   }
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    Fail(name + " cannot be opened (" + WinErrorText(GetLastError()) + ")");
+    Fail(WidenAscii(name) + L" cannot be opened (" + WinErrorText(GetLastError()) + L")");
     return INVALID_HANDLE_VALUE;
   }
   FolderSecurity security;
@@ -174,7 +174,7 @@ void* CWinBackupFolder::OpenTrusted(const std::string& name) {
   }
   if (!problem.empty()) {
     CloseHandle(file);
-    Fail(name + " " + problem + ", so it is not read");
+    Fail(WidenAscii(name + " " + problem + ", so it is not read"));
     return INVALID_HANDLE_VALUE;
   }
   return file;
@@ -190,7 +190,7 @@ bool CWinBackupFolder::Read(const std::string& name, std::string* text) {
   }
   const bool read = ReadAll(file, text);
   CloseHandle(file);
-  return read || Fail(name + " cannot be read");
+  return read || Fail(WidenAscii(name + " cannot be read"));
 }
 
 bool CWinBackupFolder::Write(const std::string& name, const std::string& text) {
@@ -205,7 +205,7 @@ bool CWinBackupFolder::Write(const std::string& name, const std::string& text) {
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     secured_.store(false);  // checked, and made again if gone, on the next call
-    return Fail("a backup cannot be created (" + WinErrorText(GetLastError()) + ")");
+    return Fail(L"a backup cannot be created (" + WinErrorText(GetLastError()) + L")");
   }
   bool ok = WriteAll(file, text) && FlushFileBuffers(file);
   DWORD error = ok ? ERROR_SUCCESS : GetLastError();
@@ -215,13 +215,14 @@ bool CWinBackupFolder::Write(const std::string& name, const std::string& text) {
   if (!ok) {
     error = error != ERROR_SUCCESS ? error : GetLastError();
     DeleteFileW(temporary.c_str());
-    return Fail("a backup cannot be written (" + WinErrorText(error) + ")");
+    return Fail(L"a backup cannot be written (" + WinErrorText(error) + L")");
   }
   return true;
 }
 
 bool CWinBackupFolder::Remove(const std::string& name) {
   // A link is removed itself, never what it leads to.
-  return Secure() && (DeleteFileW(PathOf(name).c_str()) != FALSE ||
-                      Fail(name + " cannot be removed (" + WinErrorText(GetLastError()) + ")"));
+  return Secure() &&
+         (DeleteFileW(PathOf(name).c_str()) != FALSE ||
+          Fail(WidenAscii(name) + L" cannot be removed (" + WinErrorText(GetLastError()) + L")"));
 }

@@ -23,14 +23,14 @@ class CWinBackupFolder final : public BackupFolder {
   static std::wstring DefaultPath();
 
   // Checks both folders and takes them over when needed. False when they must not be used;
-  // LastError() then says why. Folders that do not exist yet are fine (they are made safe).
+  // FailureText() then says why. Folders that do not exist yet are fine (they are made safe).
   bool Secure();
 
   bool List(std::vector<std::string>* names) override;
   bool Read(const std::string& name, std::string* text) override;
   bool Write(const std::string& name, const std::string& text) override;
   bool Remove(const std::string& name) override;
-  std::string LastError() const override;
+  std::wstring FailureText() const override;
 
   const std::wstring& Path() const { return path_; }
 
@@ -38,12 +38,12 @@ class CWinBackupFolder final : public BackupFolder {
   std::wstring PathOf(const std::string& name) const;
   std::wstring ParentPath() const;
   bool MakeFolders();
-  bool Fail(const std::string& reason);
+  bool Fail(const std::wstring& reason);
   // Opens a file of the folder for reading when it can be trusted (see FileSecurityProblem).
   void* OpenTrusted(const std::string& name);
 
   std::wstring path_;
   std::atomic<bool> secured_{false};  // both folders were found or made safe
   mutable std::mutex errorMutex_;
-  std::string lastError_;
+  std::wstring lastError_;
 };

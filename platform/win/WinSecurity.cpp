@@ -98,28 +98,22 @@ std::string RunningAccount() {
   return read ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : "";
 }
 
-std::string Utf8(const std::wstring& wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string text(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-  if (size > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-  }
-  return text;
+std::wstring WidenAscii(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
 }
 
-std::string WinErrorText(DWORD error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
+std::wstring WinErrorText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string words = length > 0 ? std::string(text, length) : std::string();
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring words = length > 0 ? std::wstring(text, length) : std::wstring();
   LocalFree(text);
-  while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ')) {
+  while (!words.empty() &&
+         (words.back() == L'\n' || words.back() == L'\r' || words.back() == L' ')) {
     words.pop_back();
   }
-  return "error " + std::to_string(error) + (words.empty() ? "" : ": " + words);
+  return L"error " + std::to_wstring(error) + (words.empty() ? L"" : L": " + words);
 }
 
 CSecurityDescriptor::CSecurityDescriptor(const FolderSecurity& security) {

@@ -18,10 +18,10 @@ bool ReadSecurity(HANDLE handle, FolderSecurity* out);
 bool IsReparsePoint(HANDLE handle);
 // The account this process runs as, as a security identifier in text; "" when unknown.
 std::string RunningAccount();
-// A UTF-8 copy of `wide`, for texts that name a path.
-std::string Utf8(const std::wstring& wide);
+// The wide text of an ASCII one (account names, file names of ours, the rule's words).
+std::wstring WidenAscii(const std::string& text);
 // "error 112: There is not enough space on the disk." for a system error code.
-std::string WinErrorText(DWORD error);
+std::wstring WinErrorText(DWORD error);
 
 // A security descriptor made from a FolderSecurity, with its own owner and access list.
 class CSecurityDescriptor {

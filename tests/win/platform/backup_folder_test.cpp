@@ -88,7 +88,8 @@ TEST(WinBackupFolderSecurity, ALinkInThePlaceOfTheBackupsFolderIsNeverFollowed) 
 
   CWinBackupFolder folder(kLinkedBackups);
   EXPECT_FALSE(folder.Secure());
-  EXPECT_NE(folder.LastError().find("is a link"), std::string::npos) << folder.LastError();
+  EXPECT_NE(folder.FailureText().find(L"is a link"), std::wstring::npos)
+      << testing::PrintToString(folder.FailureText());
   BindBackupFolder(&folder);
   std::vector<BackupEntry> entries;
   EXPECT_FALSE(ListBackups(&entries));
