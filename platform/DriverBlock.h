@@ -1,0 +1,30 @@
+// Why the physical-memory library's driver most likely did not load when the power switch is
+// out of reach on Windows, judged from three settings of Windows itself, and what the user
+// can do about it. Only the choice and its words live here; reading the settings is the
+// platform's (platform/win/DriverBlockSettingsReader.h).
+#pragma once
+
+#include <string>
+
+// Each is "on" only when Windows says so; a setting that cannot be read is off.
+struct DriverBlockSettings {
+  bool memoryIntegrity = false;            // hypervisor-enforced code integrity
+  bool vulnerableDriverBlocklist = false;  // Microsoft's list of drivers refused by hash
+  bool smartAppControl = false;            // enforcing, not only evaluating
+};
+
+enum class DriverBlockCause {
+  kMemoryIntegrity,
+  kVulnerableDriverBlocklist,
+  kSmartAppControl,
+  kOtherSoftware,  // none of Windows' own: an antivirus program or an anti-cheat driver
+};
+
+// The first setting that is on, in the order above: memory integrity refuses the driver
+// outright, the blocklist refuses some builds of it, Smart App Control refuses what it does
+// not trust. With none on, other software is the likely cause.
+DriverBlockCause ProbableDriverBlock(const DriverBlockSettings& settings);
+
+// The cause and its remedy, with the way through Windows Security, as sentences for the
+// refusal's message box.
+std::wstring DriverBlockAdvice(DriverBlockCause cause);
