@@ -2,12 +2,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "frontends/window/FrameDlg.h"
+#include "frontends/window/resource.h"
 #include "platform/win/InpOutPhysicalMemory.h"
 #include "platform/win/SystemPowerSource.h"
 #include "platform/win/WinBackupFolder.h"
 #include "platform/win/WindowsClock.h"
-#include "ui/FrameDlg.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -23,4 +23,11 @@ set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NA
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/release)
 # Reproducible listings: no empty folders, the archive's own top folder only.
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The same bytes from the same sources (cmake/RepackArchive.cmake); on Windows the exe is
+# signed first when a certificate is given (cmake/SignExe.cmake).
+set(CPACK_PADWRIGHT_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/RepackArchive.cmake)
+if(WIN32)
+  set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/SignExe.cmake)
+endif()
 include(CPack)

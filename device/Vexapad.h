@@ -1,7 +1,6 @@
 // The controller link: every configuration command and the firmware transfer, written once
-// over any transport type offering OpenDevice / IsOpen / CloseDevice / ReadReport /
-// WriteReport / IsPresent. The product instantiates it over the Win32 HID transport, tests
-// over the simulator's transport.
+// over any HID transport (HidTransport.h). The products instantiate it over the Win32 HID
+// transport and over hidraw, tests over the simulator's transport.
 #pragma once
 
 #include <cstddef>
@@ -12,10 +11,11 @@
 #include <utility>
 
 #include "device/CommandReport.h"
+#include "device/HidTransport.h"
 #include "device/ConfigBlocks.h"
 #include "platform/Clock.h"
 
-template <typename Transport>
+template <HidTransport Transport>
 class CVexapadT {
  public:
   // Called after each acknowledged data packet as (bytes done, image size), with the device

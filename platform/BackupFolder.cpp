@@ -1,18 +1,18 @@
 // Binding of the process-wide backup folder.
 #include "platform/BackupFolder.h"
 
-#include <atomic>
+#include "platform/ProcessBinding.h"
 
 namespace {
 
-std::atomic<BackupFolder*> boundFolder{nullptr};
+constinit ProcessBinding<BackupFolder> boundFolder;
 
 }  // namespace
 
 BackupFolder* GetBackupFolder() {
-  return boundFolder.load(std::memory_order_acquire);
+  return boundFolder.Get();
 }
 
 void BindBackupFolder(BackupFolder* folder) {
-  boundFolder.store(folder, std::memory_order_release);
+  boundFolder.Bind(folder);
 }

@@ -1,9 +1,10 @@
 // Binding of the process-wide clock, with a portable steady clock as the default.
 #include "platform/Clock.h"
 
-#include <atomic>
 #include <chrono>
 #include <thread>
+
+#include "platform/ProcessBinding.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ SteadyClock& DefaultClock() {
   return clock;
 }
 
-std::atomic<Clock*> boundClock{nullptr};
+constinit ProcessBinding<Clock> boundClock;
 
 }  // namespace
 
@@ -36,10 +37,10 @@ int64_t Clock::UtcMs() {
 }
 
 Clock& GetClock() {
-  Clock* clock = boundClock.load(std::memory_order_acquire);
+  Clock* clock = boundClock.Get();
   return clock ? *clock : DefaultClock();
 }
 
 void BindClock(Clock* clock) {
-  boundClock.store(clock, std::memory_order_release);
+  boundClock.Bind(clock);
 }

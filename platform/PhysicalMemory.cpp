@@ -1,18 +1,18 @@
 // Binding of the process-wide physical-memory pair behind the power switch.
 #include "platform/PhysicalMemory.h"
 
-#include <atomic>
+#include "platform/ProcessBinding.h"
 
 namespace {
 
-std::atomic<PhysicalMemory*> boundMemory{nullptr};
+constinit ProcessBinding<PhysicalMemory> boundMemory;
 
 }  // namespace
 
 PhysicalMemory* GetPhysicalMemory() {
-  return boundMemory.load(std::memory_order_acquire);
+  return boundMemory.Get();
 }
 
 void BindPhysicalMemory(PhysicalMemory* memory) {
-  boundMemory.store(memory, std::memory_order_release);
+  boundMemory.Bind(memory);
 }

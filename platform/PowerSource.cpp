@@ -1,20 +1,20 @@
 // Binding of the process-wide power source, and the check the sequences make through it.
 #include "platform/PowerSource.h"
 
-#include <atomic>
+#include "platform/ProcessBinding.h"
 
 namespace {
 
-std::atomic<PowerSource*> boundSource{nullptr};
+constinit ProcessBinding<PowerSource> boundSource;
 
 }  // namespace
 
 PowerSource* GetPowerSource() {
-  return boundSource.load(std::memory_order_acquire);
+  return boundSource.Get();
 }
 
 void BindPowerSource(PowerSource* source) {
-  boundSource.store(source, std::memory_order_release);
+  boundSource.Bind(source);
 }
 
 bool BatteryAllowsUpdate() {

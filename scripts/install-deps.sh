@@ -7,6 +7,7 @@ packages=(
   cmake g++ make libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 fonts-wine xvfb imagemagick fonts-wqy-microhei xauth tmux
+  zip unzip faketime osslsigncode openssl openssh-client softhsm2 libengine-pkcs11-openssl
 )
 
 missing=()

@@ -226,18 +226,39 @@ const char* DamageText(BackupDamage damage) {
   return "damaged";
 }
 
-const char* StateWord(BackupState state) {
-  switch (state) {
-    case BackupState::kSaved:
-      return "saved";
-    case BackupState::kPending:
-      return "pending";
-    case BackupState::kWrittenBack:
-      return "written-back";
-    case BackupState::kDeclined:
-      return "declined";
+namespace {
+
+// Each state as the file says it and as a list of backups shows it (a pending one stands out).
+struct StateNames {
+  BackupState state;
+  const char* word;
+  const char* label;
+};
+
+constexpr StateNames kStateNames[] = {
+    {BackupState::kSaved, "saved", "saved"},
+    {BackupState::kPending, "pending", "PENDING"},
+    {BackupState::kWrittenBack, "written-back", "written back"},
+    {BackupState::kDeclined, "declined", "not written back"},
+};
+
+const StateNames& NamesOf(BackupState state) {
+  for (const StateNames& names : kStateNames) {
+    if (names.state == state) {
+      return names;
+    }
   }
-  return "saved";
+  return kStateNames[0];
+}
+
+}  // namespace
+
+const char* StateWord(BackupState state) {
+  return NamesOf(state).word;
+}
+
+const char* StateLabel(BackupState state) {
+  return NamesOf(state).label;
 }
 
 std::string BackupFileName(int64_t utcMs) {

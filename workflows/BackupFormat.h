@@ -59,6 +59,9 @@ BackupDamage ParseBackup(std::string_view text, SavedBackup* out);
 const char* DamageText(BackupDamage damage);
 // "pending", "written back", ... as the state reads in the file, with "-" for a space.
 const char* StateWord(BackupState state);
+// The state as a list of backups shows it: "saved", "PENDING", "written back", "not written
+// back".
+const char* StateLabel(BackupState state);
 
 // The file name of a backup taken at `utcMs`: "backup-2026-12-07T17-53-16.123Z.txt", which
 // sorts by time. True for names of that form.

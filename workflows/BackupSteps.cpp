@@ -8,24 +8,24 @@
 
 namespace backup_steps {
 
-bool SaveCopies(bool global, bool buttons) {
+bool SaveCopies(RunState& run, bool global, bool buttons) {
   SavedBackup backup;
   backup.takenUtcMs = UtcNowMs();
   if (global) {
-    backup.global = savedGlobalConfig;
+    backup.global = run.global.block;
   }
   if (buttons) {
-    backup.buttons = savedButtonConfig;
+    backup.buttons = run.buttons.block;
   }
   std::string name;
   if (!SaveBackup(backup, &name)) {
     return false;
   }
   if (global) {
-    savedGlobalBackupName = name;
+    run.global.backupName = name;
   }
   if (buttons) {
-    savedButtonBackupName = name;
+    run.buttons.backupName = name;
   }
   return true;
 }

@@ -8,43 +8,32 @@
 #include <filesystem>
 #include <optional>
 
+#include "workflows/RunState.h"
 #include "workflows/UpgradeSteps.h"
 
 namespace upgrade_steps {
 
 template <typename Device>
-UpgradeResult RunForcedUpgrade(Device& device, SequenceView& view,
+UpgradeResult RunForcedUpgrade(Device& device, SequenceView& view, const RunState& run,
                                const std::filesystem::path& firmwarePath, RestorePlan& plan) {
   FirmwareImage image;
-  if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(image, firmwarePath)) {
+  uint32_t startMs = 0;
+  if (std::optional<UpgradeResult> refusal = PrepareUpgrade(view, image, firmwarePath, startMs)) {
     return *refusal;
   }
-  uint32_t startMs = NowMs();
-  view.SetProgress(0);
-  plan = PlanFromThisRun(view);
+  plan = PlanFromThisRun(run);
   AddSavedBackups(plan, view);
-  view.SetStatus(L"Ready, please wait...");
   return TransferAndRestore(device, view, image, startMs, plan);
 }
 
 }  // namespace upgrade_steps
 
-// The worker body of Force update; `startId` is the id of the Force update button. Returns
-// where the upgrade ended.
+// The worker body of Force update. Returns where the upgrade ended.
 template <typename Device>
-UpgradeResult ForceUpgradeSequence(Device& device, SequenceView& view,
-                                   const std::filesystem::path& firmwarePath, uint16_t startId) {
-  auto boxPlacement = view.PlaceMessageBoxes();
-  auto awake = view.KeepAwake();
-  DisableUpgradeControls(view, startId);
-  RestorePlan plan;
-  UpgradeResult result = upgrade_steps::RunForcedUpgrade(device, view, firmwarePath, plan);
-  awake.reset();  // the device steps are over: nothing to hold while a box waits
-  result =
-      ShowForcedUpgradeOutcome(view, result, upgrade_steps::RestoreAgainOf(device, view, plan));
-  // The hook goes before the window is free again: a next upgrade installs its own, and the
-  // one variable that holds the installed hook must not be unhooked under it.
-  boxPlacement.reset();
-  FinishUpgrade(view, startId);
-  return result;
+UpgradeResult ForceUpgradeSequence(Device& device, SequenceView& view, const RunState& run,
+                                   const std::filesystem::path& firmwarePath) {
+  return upgrade_steps::RunUpgradeSequence(
+      device, view, SequenceKind::kForcedUpgrade, [&](RestorePlan& plan) {
+        return upgrade_steps::RunForcedUpgrade(device, view, run, firmwarePath, plan);
+      });
 }

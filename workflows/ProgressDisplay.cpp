@@ -12,9 +12,9 @@ void ShowProgress(SequenceView& view, size_t done, size_t total, uint32_t startM
   }
   // The transfer never reports an empty image; the guard keeps the division defined.
   double ratio = total == 0 ? 0.0 : static_cast<double>(done) / static_cast<double>(total);
-  view.SetProgress(static_cast<uint64_t>(ratio * 1000.0));
-  view.SetStatus(FormatString(L"Upgrading, progress: %zu/%zu %.0lf%% elapsed time: %dms", done,
-                              total, ratio * 100.0, static_cast<int>(now - startMs)));
+  view.SetProgress(static_cast<uint64_t>(ratio * 1000.0),
+                   FormatString(L"Upgrading, progress: %zu/%zu %.0lf%% elapsed time: %dms", done,
+                                total, ratio * 100.0, static_cast<int>(now - startMs)));
   lastUpdateMs = NowMs();
 }
 

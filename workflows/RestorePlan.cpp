@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "platform/TimeText.h"
-#include "workflows/BackupBuffers.h"
 #include "workflows/BackupStore.h"
 
 namespace {
@@ -21,15 +20,15 @@ void RestorePlan::AddBackup(const std::string& name) {
   }
 }
 
-RestorePlan PlanFromThisRun(SequenceView& view) {
+RestorePlan PlanFromThisRun(const RunState& run) {
   RestorePlan plan;
-  if (view.GlobalConfigBackedUp()) {
-    plan.global = savedGlobalConfig;
-    plan.AddBackup(savedGlobalBackupName);
+  if (run.global.backedUp) {
+    plan.global = run.global.block;
+    plan.AddBackup(run.global.backupName);
   }
-  if (view.ButtonConfigBackedUp()) {
-    plan.buttons = savedButtonConfig;
-    plan.AddBackup(savedButtonBackupName);
+  if (run.buttons.backedUp) {
+    plan.buttons = run.buttons.block;
+    plan.AddBackup(run.buttons.backupName);
   }
   return plan;
 }

@@ -9,6 +9,7 @@
 
 #include "device/ConfigBlocks.h"
 #include "workflows/BackupFormat.h"
+#include "workflows/RunState.h"
 #include "workflows/SequenceView.h"
 
 struct RestorePlan {
@@ -20,8 +21,8 @@ struct RestorePlan {
   void AddBackup(const std::string& name);
 };
 
-// The complete copies that this run of the tool holds (the blocks whose flag is set).
-RestorePlan PlanFromThisRun(SequenceView& view);
+// The complete copies that this run of the tool holds.
+RestorePlan PlanFromThisRun(const RunState& run);
 
 // For each block the plan lacks, the block of the newest sound saved backup that holds it,
 // newer damaged ones skipped. Says on the status line which saved backup it uses, and each

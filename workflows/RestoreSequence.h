@@ -4,26 +4,25 @@
 // the mode), then "Configuration restored" or the offer to try again.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "workflows/SequenceSteps.h"
+#include "workflows/SequenceFrame.h"
 #include "workflows/UpgradeSteps.h"
 
-// The worker body; `startId` is the control that stands for the restore (it is disabled
-// with Select and Refresh while it runs). True when the configuration went back.
+// The worker body. `backupName` is the backup's file in the backup folder (empty for a file
+// elsewhere, whose state is not kept). True when the configuration went back.
 template <typename Device>
 bool RestoreSequence(Device& device, SequenceView& view, const std::string& backupName,
-                     const SavedBackup& backup, uint16_t startId) {
-  auto boxPlacement = view.PlaceMessageBoxes();
-  auto awake = view.KeepAwake();
-  DisableUpgradeControls(view, startId);
+                     const SavedBackup& backup) {
   const RestorePlan plan = PlanFromBackup(backupName, backup);
-  view.SetStatus(UsingBackupText(backup));
-  bool restored = upgrade_steps::RestoreAndRecord(device, view, plan);
-  awake.reset();
-  restored = ShowRestoreOutcome(view, restored, upgrade_steps::RestoreAgainOf(device, view, plan));
-  boxPlacement.reset();
-  FinishUpgrade(view, startId);
-  return restored;
+  return RunSequence(
+      view, SequenceKind::kRestore,
+      [&] {
+        view.SetStatus(UsingBackupText(backup));
+        return upgrade_steps::RestoreAndRecord(device, view, plan);
+      },
+      [&](bool restored) {
+        return ShowRestoreOutcome(view, restored,
+                                  upgrade_steps::RestoreAgainOf(device, view, plan));
+      });
 }

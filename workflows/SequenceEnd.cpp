@@ -1,8 +1,7 @@
-// How the update sequences end: their outcomes and the tail that every upgrade runs.
+// How the update sequences end: their outcomes.
 #include "workflows/SequenceEnd.h"
 
 #include "platform/PowerState.h"
-#include "ui/resource.h"
 
 namespace {
 
@@ -37,60 +36,39 @@ void ShowFailure(SequenceView& view) {
   view.ShowOutcome(L"Upgrade failed!", L"error", MessageIcon::kError);
 }
 
-// Nothing reached the controller, so there is nothing to recover from: the window stays as
-// it is.
+// Nothing reached the controller, so there is nothing to recover from.
 void ShowRefusal(SequenceView& view, const wchar_t* text) {
   view.SetStatus(text);
   view.ShowOutcome(text, L"error", MessageIcon::kError);
 }
 
-// The outcomes both upgrades show alike; false for a failed transfer, which they do not.
-bool ShowCommonOutcome(SequenceView& view, UpgradeResult& result,
-                       const RestoreAgain& restoreAgain) {
+}  // namespace
+
+UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
+                                 const RestoreAgain& restoreAgain) {
   switch (result) {
     case UpgradeResult::kPowerSwitchUnavailable:
       ShowRefusal(view, L"Power switch unavailable!");
-      return true;
+      break;
     case UpgradeResult::kBatteryLow:
       ShowRefusal(view, kBatteryLowStatus);
-      return true;
+      break;
     case UpgradeResult::kImageUnreadable:
       ShowRefusal(view, L"Read firmware file failed!");
-      return true;
+      break;
     case UpgradeResult::kBackupNotSaved:
       ShowRefusal(view, kBackupNotSaved);
-      return true;
+      break;
     case UpgradeResult::kFailed:
-      return false;
+      if (kind == SequenceKind::kUpdate) {
+        view.Notify(SequenceEvent::kRecoveryNeeded);
+      }
+      ShowFailure(view);
+      break;
     case UpgradeResult::kRestoreFailed:
     case UpgradeResult::kSucceeded:
-      result = ShowSuccess(view, result, restoreAgain);
-      return true;
-  }
-  return true;
-}
-
-}  // namespace
-
-UpgradeResult ShowUpgradeOutcome(SequenceView& view, UpgradeResult result,
-                                 const RestoreAgain& restoreAgain) {
-  if (ShowCommonOutcome(view, result, restoreAgain)) {
-    return result;
-  }
-  view.GrowToFullAndCenter();
-  view.EnableControl(IDC_INITIALIZE, true);
-  ShowFailure(view);
-  return result;
-}
-
-UpgradeResult ShowForcedUpgradeOutcome(SequenceView& view, UpgradeResult result,
-                                       const RestoreAgain& restoreAgain) {
-  if (result == UpgradeResult::kSucceeded || result == UpgradeResult::kRestoreFailed) {
-    // Off while the box is up; the tail gives it back.
-    view.EnableControl(IDC_FORCE_UPDATE, false);
-  }
-  if (!ShowCommonOutcome(view, result, restoreAgain)) {
-    ShowFailure(view);
+      view.Notify(SequenceEvent::kFirmwareInstalled);
+      return ShowSuccess(view, result, restoreAgain);
   }
   return result;
 }
@@ -106,12 +84,4 @@ bool ShowRestoreOutcome(SequenceView& view, bool restored, const RestoreAgain& r
   view.SetStatus(kConfigurationRestored);
   view.ShowOutcome(kConfigurationRestored, L"info", MessageIcon::kInformation);
   return true;
-}
-
-void FinishUpgrade(SequenceView& view, uint16_t startId) {
-  view.ClearBusy();
-  view.EnableControl(IDC_SELECT, true);
-  view.EnableControl(IDC_REFRESH, true);
-  view.EnableControl(startId, true);
-  view.PostRefresh();
 }

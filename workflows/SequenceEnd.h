@@ -1,7 +1,6 @@
-// How the update sequences end: their outcomes and the tail that every upgrade runs.
+// How the update sequences end: their outcomes.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 
 #include "workflows/SequenceView.h"
@@ -33,17 +32,12 @@ inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration 
 // all of it went back.
 using RestoreAgain = std::function<bool()>;
 
-// Outcome of the normal upgrade. A failure grows the window to show the force-update group
-// and enables Initialize. A restore that failed is offered again (Retry) as often as the
-// user asks; returns the result as it finally stands.
-UpgradeResult ShowUpgradeOutcome(SequenceView& view, UpgradeResult result,
+// The outcome of an upgrade of `kind` (Update or Force update). A refusal is said as it is:
+// nothing reached the controller. A failed normal upgrade asks for the way to the recovery;
+// a failed forced upgrade is already on it. A restore that failed is offered again (Retry)
+// as often as the user asks. Returns the result as it finally stands.
+UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
                                  const RestoreAgain& restoreAgain);
-// Outcome of the forced upgrade: the window is left as it is.
-UpgradeResult ShowForcedUpgradeOutcome(SequenceView& view, UpgradeResult result,
-                                       const RestoreAgain& restoreAgain);
 // Outcome of writing a saved backup back alone: "Configuration restored", or the offer to
 // try again. True when it went back.
 bool ShowRestoreOutcome(SequenceView& view, bool restored, const RestoreAgain& restoreAgain);
-// The tail of both upgrades: the window is free again, the buttons that the sequence
-// disabled are enabled, and the version line is read again.
-void FinishUpgrade(SequenceView& view, uint16_t startId);

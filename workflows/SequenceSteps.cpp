@@ -5,17 +5,8 @@
 #include "platform/FileRead.h"
 #include "platform/PowerSource.h"
 #include "platform/PowerSwitch.h"
-#include "ui/resource.h"
 
-void DisableUpgradeControls(SequenceView& view, uint16_t startId) {
-  view.EnableControl(IDC_SELECT, false);
-  view.EnableControl(IDC_REFRESH, false);
-  view.EnableControl(startId, false);
-}
-
-bool LoadFirmwareImage(FirmwareImage& image, const std::filesystem::path& path) {
-  return ReadFileBytes(image, path) && !image.empty();
-}
+namespace {
 
 std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image,
                                                   const std::filesystem::path& path) {
@@ -25,13 +16,26 @@ std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image,
   if (!BatteryAllowsUpdate()) {
     return UpgradeResult::kBatteryLow;
   }
-  if (!LoadFirmwareImage(image, path)) {
+  if (!ReadFileBytes(image, path) || image.empty()) {
     return UpgradeResult::kImageUnreadable;
   }
   return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<UpgradeResult> PrepareUpgrade(SequenceView& view, FirmwareImage& image,
+                                            const std::filesystem::path& path, uint32_t& startMs) {
+  if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(image, path)) {
+    return refusal;
+  }
+  startMs = NowMs();
+  view.SetProgress(0, L"");
+  return std::nullopt;
+}
+
 void PowerCycleController(SequenceView& view) {
+  view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Power off.....");
   SetControllerPower(false);
   SleepMs(1000);

@@ -1,58 +1,90 @@
-// The narrow surface through which the update sequences act on the main window. The window
-// implements it (every call is made from the worker thread and served by the window thread);
-// native tests implement a recorder that keeps every call in order.
+// The narrow surface through which the update sequences tell a front end what happens: the
+// status line, the progress, the outcome, and named events that each front end turns into
+// what it needs (the window: its buttons, growing, busy, keep-awake, the shutdown block; the
+// terminal: its signal guard, inhibitors and version line). No front end learns anything by
+// reading a status text. Every call is made from the sequence's own thread; native tests
+// implement a recorder that keeps every call in order.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 // What the outcome box shows beside its text.
 enum class MessageIcon { kInformation, kWarning, kError };
 
-// Something a sequence holds for a span of its run; releasing it ends that span.
-class SequenceScope {
- public:
-  virtual ~SequenceScope() = default;
+// Which sequence runs.
+enum class SequenceKind {
+  kUpdate,         // the normal upgrade (Update)
+  kInitialize,     // the first half of the recovery: backup, power cycle, the boot loader
+  kForcedUpgrade,  // the upgrade of a controller waiting in its boot loader (Force update)
+  kRestore,        // a saved backup written back alone
+};
+
+// What happens in a sequence, between its start and its end.
+enum class SequenceEvent {
+  // The controller is being worked on: the machine must stay awake (and, for an upgrade or a
+  // restore, the session must not end). Ends before an outcome waits for the user, and
+  // begins again for a Retry.
+  kDeviceWorkBegins,
+  kDeviceWorkEnds,
+  // The controller is about to leave normal operation (the restart into its boot loader, a
+  // power cycle, the configuration written back): nothing may cut the sequence short until
+  // the flash ends. Said again at each such step; the flash ends once, by kFlashEnds or with
+  // the device work.
+  kFlashBegins,
+  kFlashEnds,
+  // The normal upgrade failed: the way to the recovery (Initialize) is to be shown.
+  kRecoveryNeeded,
+  // The image went across: the upgrade succeeded, whether or not the restore did.
+  kFirmwareInstalled,
+  // Initialize found the boot loader: the forced upgrade can run now.
+  kBootLoaderFound,
 };
 
 class SequenceView {
  public:
   virtual ~SequenceView() = default;
 
+  // A sequence of `kind` starts or has ended (after its outcome). The events between belong
+  // to that sequence.
+  virtual void SequenceStarted(SequenceKind kind) = 0;
+  virtual void SequenceEnded(SequenceKind kind) = 0;
+  virtual void Notify(SequenceEvent event) = 0;
+
   // The status line.
   virtual void SetStatus(const std::wstring& text) = 0;
-  // Enables or disables the control with the given id.
-  virtual void EnableControl(uint16_t id, bool enabled) = 0;
-  // Moves the progress bar (range 0 to 1000).
-  virtual void SetProgress(uint64_t position) = 0;
-  // Gives the window back the full size and place it had at start-up, then centres it on the
-  // primary screen, so that the force-update group shows.
-  virtual void GrowToFullAndCenter() = 0;
-  // Shows a message box owned by the main window; returns once the user has dismissed it.
+  // The transfer's progress: `position` from 0 to 1000 and, unless empty, the progress text
+  // (shown where the status is).
+  virtual void SetProgress(uint64_t position, const std::wstring& text) = 0;
+  // Shows an outcome; returns once the user has seen it.
   virtual void ShowOutcome(const std::wstring& text, const std::wstring& caption,
                            MessageIcon icon) = 0;
-  // Shows a warning box with Retry and Cancel owned by the main window; true for Retry.
+  // Offers to try a failed restore again; true for yes (Retry).
   virtual bool OfferRetry(const std::wstring& text, const std::wstring& caption) = 0;
-  // Posts the Refresh command to the window, so the version line is read again there.
-  virtual void PostRefresh() = 0;
-  // Lets the window start another sequence.
-  virtual void ClearBusy() = 0;
+  // True once the front end asks the sequence to stop (the window is closing, a signal came);
+  // a long wait gives up then.
+  virtual bool StopRequested() = 0;
+};
 
-  // The flags that say which backup buffer holds a complete copy of its block, read from the
-  // controller in this run of the tool (by Update or Initialize). They live as long as the
-  // window; only a complete backup sets one, and nothing clears them.
-  virtual void SetButtonConfigBackedUp(bool value) = 0;
-  virtual void SetGlobalConfigBackedUp(bool value) = 0;
-  virtual bool ButtonConfigBackedUp() = 0;
-  virtual bool GlobalConfigBackedUp() = 0;
+// The device work of a sequence as a span: begun when made, ended by End or when it goes. A
+// flash still going ends with it.
+class DeviceWork {
+ public:
+  explicit DeviceWork(SequenceView& view) : view_(view) {
+    view_.Notify(SequenceEvent::kDeviceWorkBegins);
+  }
+  ~DeviceWork() { End(); }
+  DeviceWork(const DeviceWork&) = delete;
+  DeviceWork& operator=(const DeviceWork&) = delete;
 
-  // Centres the message boxes that this thread shows over the main window while held.
-  virtual std::unique_ptr<SequenceScope> PlaceMessageBoxes() = 0;
-  // Keeps the system from sleeping while held, and for an upgrade also holds off the end of
-  // the session. Held only while the controller is being worked on: released before an
-  // outcome box waits for the user.
-  virtual std::unique_ptr<SequenceScope> KeepAwake() = 0;
-  // True once the window is closing; a long wait gives up then.
-  virtual bool CloseRequested() = 0;
+  void End() {
+    if (held_) {
+      held_ = false;
+      view_.Notify(SequenceEvent::kDeviceWorkEnds);
+    }
+  }
+
+ private:
+  SequenceView& view_;
+  bool held_ = true;
 };

@@ -9,11 +9,11 @@
 #include "platform/Clock.h"
 #include "platform/FirmwareImage.h"
 #include "platform/FormatString.h"
-#include "workflows/BackupBuffers.h"
 #include "workflows/BackupSteps.h"
 #include "workflows/ProgressDisplay.h"
 #include "workflows/RestorePlan.h"
 #include "workflows/SequenceEnd.h"
+#include "workflows/SequenceFrame.h"
 #include "workflows/SequenceSteps.h"
 #include "workflows/SequenceView.h"
 
@@ -73,6 +73,7 @@ bool RestoreMode(Device& device, SequenceView& view, const RestorePlan& plan) {
 // that cannot be written ends the steps there. True when all of it went back.
 template <typename Device>
 bool RestoreConfiguration(Device& device, SequenceView& view, const RestorePlan& plan) {
+  view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Recovery config.....");
   if (plan.global) {
     view.SetStatus(L"Recovery global config...");
@@ -111,18 +112,21 @@ bool RestoreAndRecord(Device& device, SequenceView& view, const RestorePlan& pla
 template <typename Device>
 RestoreAgain RestoreAgainOf(Device& device, SequenceView& view, const RestorePlan& plan) {
   return [&device, &view, &plan] {
-    auto again = view.KeepAwake();
+    DeviceWork again(view);
     return RestoreAndRecord(device, view, plan);
   };
 }
 
-// Sends the image, power-cycles the controller and writes back the plan's copies. The first
-// data packet erases the controller's own copy, so from then on the plan's saved backups
-// are pending. Once the image is across the upgrade has succeeded; a restore that fails only
-// makes that success a warned one.
+// From the restart into the boot loader on, the flash: sends the image, power-cycles the
+// controller and writes back the plan's copies. The first data packet erases the
+// controller's own copy, so from then on the plan's saved backups are pending. Once the image
+// is across the upgrade has succeeded; a restore that fails only makes that success a warned
+// one.
 template <typename Device>
 UpgradeResult TransferAndRestore(Device& device, SequenceView& view, FirmwareImage& image,
                                  const uint32_t& startMs, const RestorePlan& plan) {
+  view.Notify(SequenceEvent::kFlashBegins);
+  view.SetStatus(L"Ready, please wait...");
   uint32_t lastUpdateMs = NowMs();
   if (!device.Upgrade(image.data(), image.size(), MakeProgressCallback(view, startMs, lastUpdateMs),
                       kBootLoaderWaitMs, [&plan] { MarkBackups(plan, BackupState::kPending); })) {
@@ -134,6 +138,20 @@ UpgradeResult TransferAndRestore(Device& device, SequenceView& view, FirmwareIma
   }
   return RestoreAndRecord(device, view, plan) ? UpgradeResult::kSucceeded
                                               : UpgradeResult::kRestoreFailed;
+}
+
+// The worker body of an upgrade of `kind`. `steps(plan)` runs everything from the checks
+// before anything is sent to the end of the restore, and fills `plan` with what the restore
+// writes back; the image it reads is released when it returns, before the outcome is shown.
+template <typename Device, typename Steps>
+UpgradeResult RunUpgradeSequence(Device& device, SequenceView& view, SequenceKind kind,
+                                 Steps steps) {
+  RestorePlan plan;
+  return RunSequence(
+      view, kind, [&] { return steps(plan); },
+      [&](UpgradeResult result) {
+        return ShowUpgradeOutcome(view, kind, result, RestoreAgainOf(device, view, plan));
+      });
 }
 
 }  // namespace upgrade_steps

@@ -36,7 +36,7 @@ void ReportAccessDenied(const std::string& path) {
 
 // The controller's command interface: 64-byte reports both ways, no report ids.
 bool IsCommandInterface(const HidrawNode& node) {
-  return HasReportLength(node, CHidrawDevice::kCommandReportLength);
+  return HasReportLength(node, kCommandReportLength);
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ bool CHidrawDevice::WaitReady(short events, uint64_t deadlineMs) {
   }
 }
 
-bool CHidrawDevice::ReadReport(uint8_t* dst, uint16_t len, uint32_t timeoutMs) {
+bool CHidrawDevice::ReadReport(uint8_t* dst, uint16_t len, TransportTimeoutMs timeoutMs) {
   if (!IsOpen() || (dst == nullptr && len > 0) || inputLength_ != len + 1u ||
       len + 1u > kBufferSize) {
     return false;
@@ -136,7 +136,7 @@ bool CHidrawDevice::ReadReport(uint8_t* dst, uint16_t len, uint32_t timeoutMs) {
   }
 }
 
-bool CHidrawDevice::WriteReport(const uint8_t* src, uint16_t len, uint32_t timeoutMs) {
+bool CHidrawDevice::WriteReport(const uint8_t* src, uint16_t len, TransportTimeoutMs timeoutMs) {
   if (!IsOpen() || (src == nullptr && len > 0) || outputLength_ != len + 1u ||
       len + 1u > kBufferSize) {
     return false;

@@ -8,29 +8,27 @@
 #include <cstdint>
 #include <string>
 
+#include "device/HidTransport.h"
+
 class CHidrawDevice {
  public:
-  // The report length (id byte included) of the interface the controller link talks to: a
-  // node counts as the device only when its report descriptor declares this length in both
-  // directions and no report ids. Other interfaces with its ids (a gamepad, keyboard or mouse
-  // function) are never opened.
-  static constexpr uint16_t kCommandReportLength = 65;
-
   CHidrawDevice() = default;
   ~CHidrawDevice();
   CHidrawDevice(const CHidrawDevice&) = delete;
   CHidrawDevice& operator=(const CHidrawDevice&) = delete;
 
   // Closes whatever was open, then opens a hidraw node of a device with this vendor and
-  // product id, of the report length above, whose node path contains `pathFilter` (null or
-  // empty: any). Fails when no such node opens now.
+  // product id whose report descriptor declares kCommandReportLength in both directions and
+  // no report ids (another function with its ids, a gamepad or keyboard, is never opened),
+  // whose node path contains `pathFilter` (null or empty: any). Fails when no such node
+  // opens now.
   bool OpenDevice(uint16_t vid, uint16_t pid, const wchar_t* pathFilter);
   bool IsOpen() const { return fd_ >= 0; }
   void CloseDevice();
   // One input report of exactly `len` bytes into `dst`.
-  bool ReadReport(uint8_t* dst, uint16_t len, uint32_t timeoutMs);
+  bool ReadReport(uint8_t* dst, uint16_t len, TransportTimeoutMs timeoutMs);
   // One output report: report id 0 followed by the `len` bytes of `src`.
-  bool WriteReport(const uint8_t* src, uint16_t len, uint32_t timeoutMs);
+  bool WriteReport(const uint8_t* src, uint16_t len, TransportTimeoutMs timeoutMs);
   // Whether a device with this vendor and product id is attached; opens nothing and leaves
   // this object as it is.
   bool IsPresent(uint16_t vid, uint16_t pid);
@@ -48,3 +46,5 @@ class CHidrawDevice {
   uint16_t inputLength_ = 0;  // as the report descriptor declares, id byte included
   uint16_t outputLength_ = 0;
 };
+
+static_assert(HidTransport<CHidrawDevice>);

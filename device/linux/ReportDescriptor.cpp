@@ -39,69 +39,98 @@ uint16_t LengthOf(const std::map<uint32_t, ReportBits>& reports, bool input) {
   return static_cast<uint16_t>(longest == 0 ? 0 : longest + 1);
 }
 
-}  // namespace
-
-bool ParseReportLengths(const uint8_t* descriptor, size_t size, ReportLengths* lengths) {
-  GlobalState state;
-  std::vector<GlobalState> stack;
-  std::map<uint32_t, ReportBits> reports;
-  size_t i = 0;
-  while (i < size) {
-    const uint8_t prefix = descriptor[i];
-    if (prefix == kLongItem) {  // vendor-defined long item: skipped whole
-      if (i + 2 >= size) {
-        return false;
-      }
-      i += 3 + descriptor[i + 1];
-      continue;
-    }
-    const size_t dataSize = (prefix & 3) == 3 ? 4 : (prefix & 3);
-    if (i + 1 + dataSize > size) {
-      return false;
-    }
-    uint32_t value = 0;
-    for (size_t k = 0; k < dataSize; ++k) {
-      value |= static_cast<uint32_t>(descriptor[i + 1 + k]) << (8 * k);
-    }
-    switch (prefix & 0xFC) {
+// The global items that a main item's bits depend on (with their push and pop stack), and
+// the bits of every input and output main item added up per report id.
+class DescriptorWalk {
+ public:
+  void Apply(uint8_t tag, uint32_t value) {
+    switch (tag) {
       case kReportSize:
-        state.reportSize = value;
+        state_.reportSize = value;
         break;
       case kReportCount:
-        state.reportCount = value;
+        state_.reportCount = value;
         break;
       case kReportId:
-        state.reportId = value;
+        state_.reportId = value;
         break;
       case kPush:
-        stack.push_back(state);
+        stack_.push_back(state_);
         break;
       case kPop:
-        if (!stack.empty()) {
-          state = stack.back();
-          stack.pop_back();
+        if (!stack_.empty()) {
+          state_ = stack_.back();
+          stack_.pop_back();
         }
         break;
       case kInput:
-        reports[state.reportId].input += uint64_t{state.reportSize} * state.reportCount;
+        reports_[state_.reportId].input += uint64_t{state_.reportSize} * state_.reportCount;
         break;
       case kOutput:
-        reports[state.reportId].output += uint64_t{state.reportSize} * state.reportCount;
+        reports_[state_.reportId].output += uint64_t{state_.reportSize} * state_.reportCount;
         break;
       default:
         break;
     }
-    i += 1 + dataSize;
+  }
+
+  const std::map<uint32_t, ReportBits>& Reports() const { return reports_; }
+
+ private:
+  GlobalState state_;
+  std::vector<GlobalState> stack_;
+  std::map<uint32_t, ReportBits> reports_;
+};
+
+// Reads the item at `*at` and moves past it: a short item's tag (size bits cleared) and
+// little-endian data, or a long item (vendor-defined), skipped whole with `*tag` set to it.
+// False when the item runs past the end of the descriptor.
+bool NextItem(const uint8_t* descriptor, size_t size, size_t* at, uint8_t* tag, uint32_t* value) {
+  const size_t i = *at;
+  const uint8_t prefix = descriptor[i];
+  if (prefix == kLongItem) {
+    if (i + 2 >= size) {
+      return false;
+    }
+    *tag = kLongItem;
+    *at = i + 3 + descriptor[i + 1];
+    return true;
+  }
+  const size_t dataSize = (prefix & 3) == 3 ? 4 : (prefix & 3);
+  if (i + 1 + dataSize > size) {
+    return false;
+  }
+  *value = 0;
+  for (size_t k = 0; k < dataSize; ++k) {
+    *value |= static_cast<uint32_t>(descriptor[i + 1 + k]) << (8 * k);
+  }
+  *tag = prefix & 0xFC;
+  *at = i + 1 + dataSize;
+  return true;
+}
+
+}  // namespace
+
+bool ParseReportLengths(const uint8_t* descriptor, size_t size, ReportLengths* lengths) {
+  DescriptorWalk walk;
+  size_t at = 0;
+  while (at < size) {
+    uint8_t tag = 0;
+    uint32_t value = 0;
+    if (!NextItem(descriptor, size, &at, &tag, &value)) {
+      return false;
+    }
+    walk.Apply(tag, value);
   }
   ReportLengths result;
-  for (const auto& [id, bits] : reports) {
+  for (const auto& [id, bits] : walk.Reports()) {
     if (bits.input > kMaxReportBits || bits.output > kMaxReportBits) {
       return false;
     }
     result.numberedReports = result.numberedReports || id != 0;
   }
-  result.input = LengthOf(reports, true);
-  result.output = LengthOf(reports, false);
+  result.input = LengthOf(walk.Reports(), true);
+  result.output = LengthOf(walk.Reports(), false);
   *lengths = result;
   return true;
 }

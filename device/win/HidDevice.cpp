@@ -87,7 +87,7 @@ DWORD CHidDevice::UsableReportLength(bool input, uint16_t len) {
   return length;
 }
 
-bool CHidDevice::ReadReport(uint8_t* dst, uint16_t len, DWORD timeoutMs) {
+bool CHidDevice::ReadReport(uint8_t* dst, uint16_t len, TransportTimeoutMs timeoutMs) {
   if (!IsOpen() || (dst == nullptr && len > 0)) {
     return false;
   }
@@ -110,7 +110,7 @@ bool CHidDevice::ReadReport(uint8_t* dst, uint16_t len, DWORD timeoutMs) {
   return true;
 }
 
-bool CHidDevice::WriteReport(const uint8_t* src, uint16_t len, DWORD timeoutMs) {
+bool CHidDevice::WriteReport(const uint8_t* src, uint16_t len, TransportTimeoutMs timeoutMs) {
   if (!IsOpen() || (src == nullptr && len > 0)) {
     return false;
   }

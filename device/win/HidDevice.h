@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "device/HidTransport.h"
+
 // The DDK headers carry no C++ linkage guards of their own.
 extern "C" {
 #include <hidsdi.h>
@@ -15,10 +17,6 @@ class CHidDevice {
  public:
   // Bound on any report this object moves, report id included.
   static constexpr DWORD kBufferSize = 4096;
-  // The input and output report length of a device OpenDevice keeps: the controller's 64-byte
-  // commands and replies behind the report id.
-  static constexpr uint16_t kCommandReportLength = 65;
-
   CHidDevice() = default;
   ~CHidDevice();
   CHidDevice(const CHidDevice&) = delete;
@@ -34,9 +32,9 @@ class CHidDevice {
   // The open device's capabilities, queried afresh.
   bool GetCaps(HIDP_CAPS* caps);
   // One input report: its `len` data bytes (without the report id) go to `dst`.
-  bool ReadReport(uint8_t* dst, uint16_t len, DWORD timeoutMs);
+  bool ReadReport(uint8_t* dst, uint16_t len, TransportTimeoutMs timeoutMs);
   // One output report with report id 0 followed by the `len` bytes of `src`.
-  bool WriteReport(const uint8_t* src, uint16_t len, DWORD timeoutMs);
+  bool WriteReport(const uint8_t* src, uint16_t len, TransportTimeoutMs timeoutMs);
   // Whether a device with this vendor and product id is attached; keeps nothing open and
   // leaves this object as it is.
   bool IsPresent(uint16_t vid, uint16_t pid);
@@ -54,3 +52,5 @@ class CHidDevice {
   HANDLE writeEvent = nullptr;
   HANDLE device = INVALID_HANDLE_VALUE;
 };
+
+static_assert(HidTransport<CHidDevice>);

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "frontends/window/resource.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/resource.h"
 
 void ExpectCentredOver(HWND box, HWND owner) {
   RECT b = probe::RectOf(box);

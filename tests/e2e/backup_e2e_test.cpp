@@ -7,13 +7,13 @@
 
 #include <vector>
 
+#include "frontends/window/resource.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/e2e/E2eSteps.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/SavedBackups.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/resource.h"
 
 namespace {
 
@@ -139,6 +139,11 @@ TEST(SavedBackups, RetryWritesTheConfigurationAgainAndCancelLeavesItForTheNextSt
     HWND question = declining.WaitForBox(kSequenceMs);
     ASSERT_NE(question, nullptr);
     EXPECT_TRUE(declining.Answer(question, IDNO));
+    // The window writes the answer down once its box has gone.
+    probe::WaitFor([] {
+      const std::vector<BackupEntry> backups = SavedBackups();
+      return !backups.empty() && backups.front().backup.state == BackupState::kDeclined;
+    });
     ExpectNewestBackup("declined");
     EXPECT_EQ(declining.Close(), 0u);
   }

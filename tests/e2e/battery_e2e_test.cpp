@@ -9,12 +9,12 @@
 #include <string>
 #include <utility>
 
+#include "frontends/window/resource.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/TestFolder.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <string>
 
+#include "frontends/window/resource.h"
 #include "platform/PathText.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/WindowsClock.h"
@@ -21,7 +22,6 @@
 #include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/resource.h"
 
 namespace {
 

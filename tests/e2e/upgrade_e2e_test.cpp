@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/resource.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/win/inpout/SharedPhysicalMemory.h"
 #include "tests/e2e/E2eSteps.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "device/linux/ReportDescriptor.h"
-#include "workflows/linux/ProgressLine.h"
+#include "frontends/terminal/ProgressLine.h"
 
 namespace {
 

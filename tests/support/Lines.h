@@ -1,9 +1,7 @@
-// Lists of texts, as the recording window gives its calls: the last few, several joined,
-// and the calls with which every update sequence frees the window at its end.
+// Lists of texts, as the recording view gives its calls: the last few, and several joined.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -22,11 +20,4 @@ inline Lines Join(std::initializer_list<Lines> parts) {
     all.insert(all.end(), part.begin(), part.end());
   }
   return all;
-}
-
-// After its outcome box: the box hook ends, the window is idle, Select, Refresh and the
-// pressed button `start` come back and a refresh is posted.
-inline Lines FreedWindowCalls(uint16_t start) {
-  return {L"hook off", L"idle", L"enable 1352", L"enable 1356", L"enable " + std::to_wstring(start),
-          L"refresh"};
 }

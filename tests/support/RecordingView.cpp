@@ -1,4 +1,4 @@
-// A SequenceView and CommandHost that records every call for the workflow tests.
+// A SequenceView and the window's CommandHost that record every call, for the tests.
 #include "tests/support/RecordingView.h"
 
 #include <gtest/gtest.h>
@@ -7,17 +7,42 @@
 
 namespace {
 
-class RecordedScope final : public SequenceScope {
- public:
-  RecordedScope(std::function<void()> onEnd) : onEnd_(std::move(onEnd)) {}
-  ~RecordedScope() override { onEnd_(); }
-
- private:
-  std::function<void()> onEnd_;
-};
-
 std::wstring Flag(bool value) {
   return value ? L"1" : L"0";
+}
+
+std::wstring KindName(SequenceKind kind) {
+  switch (kind) {
+    case SequenceKind::kUpdate:
+      return L"update";
+    case SequenceKind::kInitialize:
+      return L"initialize";
+    case SequenceKind::kForcedUpgrade:
+      return L"forced upgrade";
+    case SequenceKind::kRestore:
+      return L"restore";
+  }
+  return L"?";
+}
+
+std::wstring EventName(SequenceEvent event) {
+  switch (event) {
+    case SequenceEvent::kDeviceWorkBegins:
+      return L"work on";
+    case SequenceEvent::kDeviceWorkEnds:
+      return L"work off";
+    case SequenceEvent::kFlashBegins:
+      return L"flash on";
+    case SequenceEvent::kFlashEnds:
+      return L"flash off";
+    case SequenceEvent::kRecoveryNeeded:
+      return L"recovery needed";
+    case SequenceEvent::kFirmwareInstalled:
+      return L"firmware in";
+    case SequenceEvent::kBootLoaderFound:
+      return L"boot loader found";
+  }
+  return L"?";
 }
 
 std::wstring IconName(MessageIcon icon) {
@@ -44,21 +69,27 @@ void RecordingView::Record(std::wstring line) {
   calls_.push_back({std::move(line), NowMs()});
 }
 
+void RecordingView::SequenceStarted(SequenceKind kind) {
+  Record(L"start " + KindName(kind));
+}
+
+void RecordingView::SequenceEnded(SequenceKind kind) {
+  Record(L"end " + KindName(kind));
+}
+
+void RecordingView::Notify(SequenceEvent event) {
+  Record(EventName(event));
+}
+
 void RecordingView::SetStatus(const std::wstring& text) {
   Record(L"status " + text);
 }
 
-void RecordingView::EnableControl(uint16_t id, bool value) {
-  Record((value ? L"enable " : L"disable ") + std::to_wstring(id));
-  enabled[id] = value;
-}
-
-void RecordingView::SetProgress(uint64_t position) {
+void RecordingView::SetProgress(uint64_t position, const std::wstring& text) {
   Record(L"progress " + std::to_wstring(position));
-}
-
-void RecordingView::GrowToFullAndCenter() {
-  Record(L"grow");
+  if (!text.empty()) {
+    Record(L"status " + text);
+  }
 }
 
 void RecordingView::ShowOutcome(const std::wstring& text, const std::wstring& caption,
@@ -82,48 +113,9 @@ bool RecordingView::OfferRetry(const std::wstring& text, const std::wstring& cap
   return retry;
 }
 
-void RecordingView::PostRefresh() {
-  Record(L"refresh");
-}
-
-void RecordingView::ClearBusy() {
-  Record(L"idle");
-  busy = false;
-}
-
-void RecordingView::SetButtonConfigBackedUp(bool value) {
-  Record(L"set button " + Flag(value));
-  buttonBackedUp = value;
-}
-
-void RecordingView::SetGlobalConfigBackedUp(bool value) {
-  Record(L"set global " + Flag(value));
-  globalBackedUp = value;
-}
-
-bool RecordingView::ButtonConfigBackedUp() {
-  Record(L"ask button");
-  return buttonBackedUp;
-}
-
-bool RecordingView::GlobalConfigBackedUp() {
-  Record(L"ask global");
-  return globalBackedUp;
-}
-
-std::unique_ptr<SequenceScope> RecordingView::PlaceMessageBoxes() {
-  Record(L"hook on");
-  return std::make_unique<RecordedScope>([this] { Record(L"hook off"); });
-}
-
-std::unique_ptr<SequenceScope> RecordingView::KeepAwake() {
-  Record(L"awake on");
-  return std::make_unique<RecordedScope>([this] { Record(L"awake off"); });
-}
-
-bool RecordingView::CloseRequested() {
-  Record(L"closing?");
-  return closing;
+bool RecordingView::StopRequested() {
+  Record(L"stop?");
+  return stopRequested;
 }
 
 std::wstring RecordingView::TakeFirmwarePath() {
@@ -153,6 +145,11 @@ bool RecordingView::IsBusy() {
 void RecordingView::SetBusy(bool value) {
   Record(L"busy " + Flag(value));
   busy = value;
+}
+
+void RecordingView::EnableControl(uint16_t id, bool value) {
+  Record((value ? L"enable " : L"disable ") + std::to_wstring(id));
+  enabled[id] = value;
 }
 
 bool RecordingView::IsControlEnabled(uint16_t id) {

@@ -1,17 +1,16 @@
-// A SequenceView and CommandHost for tests: keeps every call, in order, as one line of text
-// with the virtual time at which it was made, and answers with settable values.
+// A SequenceView and the window's CommandHost for tests: keeps every call, in order, as one line of
+// text with the virtual time at which it was made, and answers with settable values.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "frontends/window/CommandHost.h"
 #include "tests/support/Lines.h"
-#include "workflows/CommandHost.h"
 #include "workflows/SequenceView.h"
 
 struct RecordedCall {
@@ -21,37 +20,31 @@ struct RecordedCall {
 
 class RecordingView final : public SequenceView, public CommandHost {
  public:
-  // SequenceView. Lines: "status <text>", "enable <id>", "disable <id>", "progress <n>",
-  // "grow", "box <text>|<caption>|<info, warning or error>", "retry? <text>|<caption>|warning",
-  // "refresh", "idle",
-  // "set button <0/1>", "set global <0/1>", "ask button", "ask global", "hook on/off",
-  // "awake on/off", "closing?".
+  // SequenceView. Lines: "start <kind>", "end <kind>" (kinds: update, initialize, forced
+  // upgrade, restore), "work on", "work off", "flash on", "flash off", "recovery needed",
+  // "firmware in", "boot loader found", "status <text>", "progress <n>" (then, with a text,
+  // "status <text>": it shows where the status does), "box <text>|<caption>|<info, warning
+  // or error>", "retry? <text>|<caption>|warning", "stop?".
+  void SequenceStarted(SequenceKind kind) override;
+  void SequenceEnded(SequenceKind kind) override;
+  void Notify(SequenceEvent event) override;
   void SetStatus(const std::wstring& text) override;
-  void EnableControl(uint16_t id, bool enabled) override;
-  void SetProgress(uint64_t position) override;
-  void GrowToFullAndCenter() override;
+  void SetProgress(uint64_t position, const std::wstring& text) override;
   void ShowOutcome(const std::wstring& text, const std::wstring& caption,
                    MessageIcon icon) override;
   bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
-  void PostRefresh() override;
-  void ClearBusy() override;
-  void SetButtonConfigBackedUp(bool value) override;
-  void SetGlobalConfigBackedUp(bool value) override;
-  bool ButtonConfigBackedUp() override;
-  bool GlobalConfigBackedUp() override;
-  std::unique_ptr<SequenceScope> PlaceMessageBoxes() override;
-  std::unique_ptr<SequenceScope> KeepAwake() override;
-  bool CloseRequested() override;
+  bool StopRequested() override;
 
   // CommandHost. Lines: "take path", "is file <path>", "message <text>|<caption>|<icon>",
-  // "busy?", "busy <0/1>", "enabled? <id>", "start worker" (then "worker refused" when
-  // starting is refused). ShowMessage and EnableControl share the lines above.
+  // "busy?", "busy <0/1>", "enable <id>", "disable <id>", "enabled? <id>", "start worker"
+  // (then "worker refused" when starting is refused).
   std::wstring TakeFirmwarePath() override;
   bool IsFile(const std::wstring& path) override;
   void ShowMessage(const std::wstring& text, const std::wstring& caption,
                    MessageIcon icon) override;
   bool IsBusy() override;
   void SetBusy(bool busy) override;
+  void EnableControl(uint16_t id, bool enabled) override;
   bool IsControlEnabled(uint16_t id) override;
   bool StartWorker(std::function<void()> body) override;
 
@@ -65,9 +58,7 @@ class RecordingView final : public SequenceView, public CommandHost {
 
   // State the window would hold.
   bool busy = false;
-  bool buttonBackedUp = false;
-  bool globalBackedUp = false;
-  bool closing = false;
+  bool stopRequested = false;        // what StopRequested answers
   std::map<uint16_t, bool> enabled;  // absent ids count as enabled
   std::wstring pathEdit;             // the path edit's text
   std::wstring firmwarePath;         // the window's path, written by TakeFirmwarePath

@@ -1,10 +1,10 @@
 // The setting of the sequence tests (see SequenceRig.h).
 #include "tests/support/SequenceRig.h"
 
+#include <algorithm>
+
 #include "platform/PhysicalMemory.h"
 #include "tests/support/TestImages.h"
-#include "ui/resource.h"
-#include "workflows/BackupBuffers.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
 #include "workflows/UpgradeSequence.h"
@@ -17,10 +17,6 @@ const std::wstring kProgressText = L"Upgrading, progress: ";
 
 SequenceRig::SequenceRig(size_t imageBytes, uint32_t pace) : clock(pace) {
   BindPhysicalMemory(&memory);
-  savedButtonConfig = {};
-  savedGlobalConfig = {};
-  savedButtonBackupName.clear();
-  savedGlobalBackupName.clear();
   SetFirmwareVersions(3, 4);
   WriteImage(imageBytes);
 }
@@ -43,41 +39,40 @@ void SequenceRig::WriteImage(size_t size) {
 }
 
 void SequenceRig::StartNewRun() {
-  savedButtonConfig = {};
-  savedGlobalConfig = {};
-  savedButtonBackupName.clear();
-  savedGlobalBackupName.clear();
-  view.buttonBackedUp = false;
-  view.globalBackedUp = false;
+  run = RunState{};
   firstCall_ = view.Calls().size();
   sim.ClearTranscript();
 }
 
 uint32_t SequenceRig::RunUpgrade() {
   const uint32_t start = clock->NowMs();
-  UpgradeSequence(link, view, ImagePath(), IDC_UPDATE);
+  UpgradeSequence(link, view, run, ImagePath());
   return clock->NowMs() - start;
 }
 
 uint32_t SequenceRig::RunForcedUpgrade() {
   const uint32_t start = clock->NowMs();
-  ForceUpgradeSequence(link, view, ImagePath(), IDC_FORCE_UPDATE);
+  ForceUpgradeSequence(link, view, run, ImagePath());
   return clock->NowMs() - start;
 }
 
 uint32_t SequenceRig::RunInitialize() {
   const uint32_t start = clock->NowMs();
-  InitializeSequence(link, view, [this] { return SimTransport(sim); });
+  InitializeSequence(link, view, run, [this] { return SimTransport(sim); });
   return clock->NowMs() - start;
 }
 
 bool SequenceRig::PrepareForcedUpgrade() {
   sim.SetHomeHeld(true);
+  const size_t before = view.Calls().size();
   RunInitialize();
   sim.SetHomeHeld(false);
   firstCall_ = view.Calls().size();
   sim.ClearTranscript();
-  return sim.State() == SimState::BootLoader && view.enabled[IDC_FORCE_UPDATE];
+  const Lines calls = view.Calls();
+  return sim.State() == SimState::BootLoader &&
+         std::count(calls.begin() + static_cast<std::ptrdiff_t>(before), calls.end(),
+                    L"boot loader found") == 1;
 }
 
 Lines SequenceRig::Calls() const {

@@ -1,6 +1,7 @@
 // The setting of the tests that run whole update sequences: virtual time, the controller
 // simulator behind the controller link and the power switch, the user's controller (see
-// UserController.h), an image file, a recording window, and what the runs left behind.
+// UserController.h), an image file, a recording view, the run's state, and what the runs
+// left behind.
 #pragma once
 
 #include <cstdint>
@@ -19,12 +20,13 @@
 #include "tests/support/RecordingView.h"
 #include "tests/support/UserController.h"
 #include "tests/support/VirtualClock.h"
+#include "workflows/RunState.h"
 
 // Members are public so that tests and table rows can arrange the simulator.
 class SequenceRig {
  public:
   // The controller runs firmware 3 and a complete image installs firmware 4; the image file
-  // holds `imageBytes` pseudo-random bytes. `pace`: see VirtualClock. The backup buffers
+  // holds `imageBytes` pseudo-random bytes. `pace`: see VirtualClock. The run's copies
   // start empty, the backup folder too, and the power switch works on the simulator.
   explicit SequenceRig(size_t imageBytes = 1000, uint32_t pace = 0);
   ~SequenceRig();
@@ -37,8 +39,8 @@ class SequenceRig {
   std::wstring ImagePath() const { return file_.Path(); }
   std::wstring MissingPath() const { return file_.Path() + L".missing"; }
 
-  // The tool ends and starts again: what it held in memory (the copies, their flags, the
-  // window's calls) is gone; the backup folder and the controller stay as they are.
+  // The tool ends and starts again: what it held in memory (the run's copies, the view's
+  // calls) is gone; the backup folder and the controller stay as they are.
   void StartNewRun();
 
   // Each returns the virtual milliseconds the sequence took.
@@ -48,10 +50,10 @@ class SequenceRig {
   // Initialize with HOME held, so that the boot loader is waiting, then HOME let go, so that
   // the power cycle after a transfer brings the controller up in normal mode. The calls and
   // the controller's record that the observations see start afresh afterwards. True when
-  // the boot loader waits and Force update is offered.
+  // the boot loader waits and Initialize said it found it.
   bool PrepareForcedUpgrade();
 
-  // The window's calls since the start (or since PrepareForcedUpgrade), and those of one
+  // The view's calls since the start (or since PrepareForcedUpgrade), and those of one
   // kind without their first word.
   Lines Calls() const;
   Lines CallsOf(const std::wstring& kind) const;
@@ -70,6 +72,7 @@ class SequenceRig {
   SimPhysicalMemory memory{sim};
   CVexapadT<SimTransport> link{sim};
   RecordingView view;
+  RunState run;  // this run's copies, as the front end would own them
   FirmwareImage image;
   GlobalConfig userGlobal = UserGlobal(3);
   ButtonConfig userButtons = UserButtons();

@@ -1,36 +1,32 @@
-// The window model as the sequences see it (from their workers) and as the start handlers
-// see it (on the window thread), made the way the product's window makes them: window calls
-// go through the window thread and block until served; the busy marks are atomics that
-// workers clear directly; the backup flags are plain fields ordered by `busy` alone.
+// The window model as the sequences see it (from their workers, through the window's own
+// rules for their events) and as the start handlers see it (on the window thread), made the
+// way the product's window makes them: window calls go through the window thread and block
+// until served; the busy marks are atomics that workers clear directly; the run's state is
+// ordered by `busy` alone.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <thread>
 #include <utility>
 
+#include "frontends/window/CommandHost.h"
+#include "frontends/window/WindowSequenceView.h"
+#include "frontends/window/resource.h"
 #include "tests/unit/concurrency/WindowModel.h"
-#include "ui/resource.h"
-#include "workflows/CommandHost.h"
-#include "workflows/SequenceView.h"
 
-class ModelView final : public SequenceView {
+class ModelView final : public WindowSequenceView {
  public:
-  ModelView(WindowModel& window, bool upgrade) : window_(window), upgrade_(upgrade) {}
+  explicit ModelView(WindowModel& window) : window_(window) {}
 
   void SetStatus(const std::wstring& text) override {
     Call(L"status " + text, [this, text] { window_.SetStatusText(text); });
   }
-  void EnableControl(uint16_t id, bool enabled) override {
-    Call((enabled ? L"enable " : L"disable ") + std::to_wstring(id),
-         [this, id, enabled] { window_.SetEnabled(id, enabled); });
-  }
-  void SetProgress(uint64_t position) override {
+  void SetProgress(uint64_t position, const std::wstring& text) override {
     Call(L"progress " + std::to_wstring(position), [] {});
-  }
-  void GrowToFullAndCenter() override {
-    Call(L"grow", [] {});
+    if (!text.empty()) {
+      SetStatus(text);
+    }
   }
   void ShowOutcome(const std::wstring& text, const std::wstring& caption,
                    MessageIcon icon) override {
@@ -39,6 +35,16 @@ class ModelView final : public SequenceView {
   bool OfferRetry(const std::wstring& text, const std::wstring& caption) override {
     Call(L"retry? " + text + L"|" + caption, [] {});
     return false;
+  }
+  bool StopRequested() override { return window_.workers.StopRequested(); }
+
+ private:
+  void EnableControl(uint16_t id, bool enabled) override {
+    Call((enabled ? L"enable " : L"disable ") + std::to_wstring(id),
+         [this, id, enabled] { window_.SetEnabled(id, enabled); });
+  }
+  void GrowToFullAndCenter() override {
+    Call(L"grow", [] {});
   }
   void PostRefresh() override {
     // Runs after this view is gone: it holds on to the window only.
@@ -49,37 +55,17 @@ class ModelView final : public SequenceView {
       }
     });
   }
-  void ClearBusy() override {
+  void ClearBusy(bool upgrade) override {
     window_.Record(L"idle");
-    if (upgrade_) {
+    if (upgrade) {
       window_.upgradeRunning = false;
     }
     window_.busy = false;
   }
-  void SetButtonConfigBackedUp(bool value) override { window_.buttonConfigBackedUp = value; }
-  void SetGlobalConfigBackedUp(bool value) override { window_.globalConfigBackedUp = value; }
-  bool ButtonConfigBackedUp() override { return window_.buttonConfigBackedUp; }
-  bool GlobalConfigBackedUp() override { return window_.globalConfigBackedUp; }
-  std::unique_ptr<SequenceScope> PlaceMessageBoxes() override { return Scope(L"hook"); }
-  std::unique_ptr<SequenceScope> KeepAwake() override { return Scope(L"awake"); }
-  bool CloseRequested() override { return window_.workers.StopRequested(); }
-
- private:
-  class NamedScope final : public SequenceScope {
-   public:
-    NamedScope(WindowModel& window, std::wstring name) : window_(window), name_(std::move(name)) {
-      window_.Record(name_ + L" on");
-    }
-    ~NamedScope() override { window_.Record(name_ + L" off"); }
-
-   private:
-    WindowModel& window_;
-    std::wstring name_;
-  };
-
-  std::unique_ptr<SequenceScope> Scope(const wchar_t* name) {
-    return std::make_unique<NamedScope>(window_, name);
+  void PlaceMessageBoxes(bool placed) override {
+    window_.Record(placed ? L"hook on" : L"hook off");
   }
+  void KeepAwake(bool held, bool) override { window_.Record(held ? L"awake on" : L"awake off"); }
 
   // A window call: served by the window thread while the worker waits; on a closed window
   // it does nothing (the product's handle is dead then) and is logged as such.
@@ -96,7 +82,6 @@ class ModelView final : public SequenceView {
   }
 
   WindowModel& window_;
-  bool upgrade_;
 };
 
 class ModelHost final : public CommandHost {

@@ -5,14 +5,13 @@
 #include <chrono>
 #include <utility>
 
-#include "device/ConfigBlocks.h"
-#include "platform/FormatString.h"
+#include "frontends/window/CommandStart.h"
+#include "frontends/window/resource.h"
 #include "tests/unit/concurrency/ModelView.h"
-#include "ui/resource.h"
-#include "workflows/CommandStart.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
 #include "workflows/UpgradeSequence.h"
+#include "workflows/VersionLine.h"
 
 WindowModel::WindowModel(Link& link, ControllerSimulator& sim, std::wstring firmwarePath)
     : link(link), sim(sim), firmwarePath_(std::move(firmwarePath)) {
@@ -139,27 +138,24 @@ void WindowModel::OnCommand(uint16_t id) {
   host.SetPath(firmwarePath_);
   if (upgrade) {
     StartUpgradeCommand(host, id, [this, id](const std::wstring& path) {
-      ModelView view(*this, true);
+      ModelView view(*this);
       if (id == IDC_UPDATE) {
-        UpgradeSequence(link, view, path, id);
+        UpgradeSequence(link, view, run, path);
       } else {
-        ForceUpgradeSequence(link, view, path, id);
+        ForceUpgradeSequence(link, view, run, path);
       }
     });
   } else if (id == IDC_INITIALIZE) {
     StartInitializeCommand(host, [this] {
-      ModelView view(*this, false);
-      InitializeSequence(link, view, [this] { return SimTransport(sim); });
+      ModelView view(*this);
+      InitializeSequence(link, view, run, [this] { return SimTransport(sim); });
     });
   }
 }
 
 void WindowModel::OnRefresh() {
-  GlobalConfig block{};
-  std::wstring text = L"Firmware Version: Error";
-  if (link.ReadGlobalConfig(block.data(), kGlobalConfigSize, 100)) {
-    text = FormatString(L"Firmware Version: %d Mode: %d", block[0], block[kModeByte]);
-  }
+  std::wstring text;
+  ReadVersionLine(link, &text);
   std::lock_guard<std::mutex> lock(stateMutex_);
   version_ = text;
   log_.push_back(L"version " + text);

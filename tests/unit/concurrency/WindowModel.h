@@ -22,6 +22,7 @@
 #include "sim/ControllerSimulator.h"
 #include "sim/SimTransport.h"
 #include "ui/WorkerRegistry.h"
+#include "workflows/RunState.h"
 
 class WindowModel {
  public:
@@ -66,8 +67,7 @@ class WindowModel {
   ControllerSimulator& sim;
   std::atomic<bool> busy{false};
   std::atomic<bool> upgradeRunning{false};
-  bool buttonConfigBackedUp = false;  // window thread only
-  bool globalConfigBackedUp = false;
+  RunState run;  // this run's copies, ordered by `busy`
   CWorkerRegistry workers;
 
  private:

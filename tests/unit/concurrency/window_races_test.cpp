@@ -10,11 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "frontends/window/resource.h"
 #include "tests/support/SequenceRig.h"
 #include "tests/unit/concurrency/RaceChecks.h"
 #include "tests/unit/concurrency/WindowModel.h"
-#include "ui/resource.h"
-#include "workflows/BackupBuffers.h"
 
 namespace {
 
@@ -85,10 +84,10 @@ TEST(WindowRaces, RefreshDuringInitializeBackupWaitsForTheLinkAndSpoilsNothing) 
           << testing::PrintToString(line);
     }
   }
-  EXPECT_TRUE(window.buttonConfigBackedUp);
-  EXPECT_TRUE(window.globalConfigBackedUp);
-  EXPECT_EQ(savedButtonConfig, rig.userButtons);
-  EXPECT_EQ(savedGlobalConfig, rig.userGlobal);
+  EXPECT_TRUE(window.run.buttons.backedUp);
+  EXPECT_TRUE(window.run.global.backedUp);
+  EXPECT_EQ(window.run.buttons.block, rig.userButtons);
+  EXPECT_EQ(window.run.global.block, rig.userGlobal);
   EXPECT_EQ(window.Count(L"enable 1361"), 1u);
   ExpectNoInterleaving(rig.sim.Transcript());
   EXPECT_TRUE(rig.sim.Violations().empty());

@@ -18,10 +18,9 @@
 #include "tests/unit/fuzz/ChaosTransport.h"
 #include "tests/unit/fuzz/PropertyRun.h"
 #include "tests/unit/fuzz/RecordingDevice.h"
-#include "ui/resource.h"
-#include "workflows/BackupBuffers.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
+#include "workflows/RunState.h"
 #include "workflows/SequenceEnd.h"
 #include "workflows/UpgradeSequence.h"
 
@@ -70,9 +69,9 @@ const DeviceCall* Retried(Walk& walk, const char* name) {
 
 // Walks the device calls of an upgrade in their required order; the outcome box it must end
 // in: a failure until the image is across, then a success, warned unless everything saved
-// went back.
+// went back. `savedMode` is the mode of the run's global copy.
 std::wstring ExpectUpgradeOrder(const std::vector<DeviceCall>& calls, bool normal, bool global,
-                                bool buttons) {
+                                bool buttons, uint8_t savedMode) {
   Walk walk{calls};
   std::wstring outcome = L"box Upgrade failed!|error|error";
   [&] {
@@ -103,7 +102,7 @@ std::wstring ExpectUpgradeOrder(const std::vector<DeviceCall>& calls, bool norma
     if (version->versionByte < 3 || !global) {
       outcome = clean;
     } else if ((call = Retried(walk, "set mode")) != nullptr) {
-      EXPECT_EQ(call->mode, savedGlobalConfig[kModeByte]) << "the mode saved before";
+      EXPECT_EQ(call->mode, savedMode) << "the mode saved before";
       outcome = call->ok ? clean : outcome;
     }
   }();
@@ -111,10 +110,10 @@ std::wstring ExpectUpgradeOrder(const std::vector<DeviceCall>& calls, bool norma
   return outcome;
 }
 
-// One outcome box that tells the truth, then the tail that frees the window; the progress
-// shown stays within the image and the bar's range.
-void ExpectUpgradeEnd(const RecordingView& view, uint16_t start, const std::wstring& outcome,
-                      size_t imageSize) {
+// One outcome box that tells the truth, then the end of the sequence; the progress shown
+// stays within the image and the bar's range.
+void ExpectUpgradeEnd(const RecordingView& view, const std::wstring& end,
+                      const std::wstring& outcome, size_t imageSize) {
   Lines boxes;
   for (const std::wstring& line : view.Calls()) {
     if (line.rfind(L"box ", 0) == 0 || line.rfind(L"retry? ", 0) == 0) {
@@ -122,7 +121,7 @@ void ExpectUpgradeEnd(const RecordingView& view, uint16_t start, const std::wstr
     }
   }
   EXPECT_EQ(boxes, Lines{outcome});
-  EXPECT_EQ(Tail(view.Calls(), 6), FreedWindowCalls(start));
+  EXPECT_EQ(view.Calls().back(), end);
   const std::wstring total = L"/" + std::to_wstring(imageSize) + L" ";
   for (const std::wstring& text : view.CallsOf(L"status")) {
     if (text.rfind(L"Upgrading, progress: ", 0) == 0) {
@@ -141,10 +140,6 @@ void ExpectUpgradeEnd(const RecordingView& view, uint16_t start, const std::wstr
 struct ChaosSequenceRig {
   explicit ChaosSequenceRig(uint32_t seed) : chaos(seed) {
     BindPhysicalMemory(&memory);
-    savedButtonConfig = {};
-    savedGlobalConfig = {};
-    savedButtonBackupName.clear();
-    savedGlobalBackupName.clear();
     chaos.openPercent = 50 + chaos.Below(51);
     chaos.writePercent = 85 + chaos.Below(16);
     chaos.readPercent = 85 + chaos.Below(16);
@@ -163,6 +158,7 @@ struct ChaosSequenceRig {
   Link link{chaos};
   RecordingDevice<Link> device{link};
   RecordingView view;
+  RunState run;
   ByteMemory memory;
   ImageFile file;
   std::vector<unsigned char> image;
@@ -171,32 +167,33 @@ struct ChaosSequenceRig {
 void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
   const bool global = normal || rig.chaos.Chance(60);
   const bool buttons = normal || rig.chaos.Chance(60);
-  rig.view.globalBackedUp = global;
-  rig.view.buttonBackedUp = buttons;
-  const uint16_t start = normal ? IDC_UPDATE : IDC_FORCE_UPDATE;
+  rig.run.global.backedUp = global;
+  rig.run.buttons.backedUp = buttons;
   if (normal) {
-    UpgradeSequence(rig.device, rig.view, rig.file.Path(), start);
+    UpgradeSequence(rig.device, rig.view, rig.run, rig.file.Path());
   } else {
-    ForceUpgradeSequence(rig.device, rig.view, rig.file.Path(), start);
+    ForceUpgradeSequence(rig.device, rig.view, rig.run, rig.file.Path());
   }
   std::wstring outcome = L"box Read firmware file failed!|error|error";
   if (rig.image.empty()) {
     EXPECT_TRUE(rig.device.calls.empty()) << "an empty image reached the controller";
   } else {
-    outcome = ExpectUpgradeOrder(rig.device.calls, normal, global, buttons);
+    outcome = ExpectUpgradeOrder(rig.device.calls, normal, global, buttons,
+                                 rig.run.global.block[kModeByte]);
   }
-  ExpectUpgradeEnd(rig.view, start, outcome, rig.image.size());
+  ExpectUpgradeEnd(rig.view, normal ? L"end update" : L"end forced upgrade", outcome,
+                   rig.image.size());
 }
 
 void RunChaosInitialize(ChaosSequenceRig& rig) {
-  rig.view.closing = rig.chaos.Chance(10);
-  InitializeSequence(rig.device, rig.view, [&rig] { return ChaosTransport(rig.chaos); });
+  rig.view.stopRequested = rig.chaos.Chance(10);
+  InitializeSequence(rig.device, rig.view, rig.run, [&rig] { return ChaosTransport(rig.chaos); });
   const auto& calls = rig.device.calls;
   ASSERT_EQ(calls.size(), 2u) << "Initialize reads both blocks, whatever the first gave";
   EXPECT_EQ(calls[0].name, "read buttons");
   EXPECT_EQ(calls[1].name, "read global");
-  EXPECT_EQ(rig.view.buttonBackedUp, calls[0].ok);
-  EXPECT_EQ(rig.view.globalBackedUp, calls[1].ok);
+  EXPECT_EQ(rig.run.buttons.backedUp, calls[0].ok);
+  EXPECT_EQ(rig.run.global.backedUp, calls[1].ok);
   size_t scans = 0;
   bool found = false;
   for (const ChaosEvent& event : rig.chaos.events) {
@@ -208,9 +205,10 @@ void RunChaosInitialize(ChaosSequenceRig& rig) {
     }
   }
   EXPECT_LE(scans, 15u);
-  EXPECT_EQ(rig.view.Count(L"idle"), 1u);
-  EXPECT_EQ(rig.view.Count(L"enable 1361"), found ? 1u : 0u);
-  EXPECT_EQ(rig.view.Count(L"enable 1025"), !found && scans == 15 ? 1u : 0u);
+  EXPECT_EQ(rig.view.Count(L"flash off"), 1u);
+  EXPECT_EQ(rig.view.Count(L"boot loader found"), found ? 1u : 0u);
+  EXPECT_EQ(rig.view.Count(L"stop?"), rig.view.stopRequested ? 1u : scans);
+  EXPECT_EQ(rig.view.Calls().back(), L"end initialize");
   EXPECT_TRUE(rig.view.CallsOf(L"box").empty());
 }
 

@@ -40,19 +40,17 @@ TEST_F(BatteryCheckTest, LowBatteryStopsEverySequenceBeforeTheController) {
 
   RunForcedUpgrade();
   RunUpgrade();
-  // Neither grows the window or offers Initialize: there is nothing to recover from.
-  EXPECT_EQ(Calls(), Join({{L"hook on", L"awake on", L"disable 1352", L"disable 1356",
-                            L"disable 1361", L"awake off", kStatus, kBox},
-                           FreedWindowCalls(1361),
-                           {L"hook on", L"awake on", L"disable 1352", L"disable 1356",
-                            L"disable 1039", L"awake off", kStatus, kBox},
-                           FreedWindowCalls(1039)}));
+  // Neither asks for the recovery: there is nothing to recover from.
+  EXPECT_EQ(Calls(), (Lines{L"start forced upgrade", L"work on", L"work off", kStatus, kBox,
+                            L"end forced upgrade", L"start update", L"work on", L"work off",
+                            kStatus, kBox, L"end update"}));
 
   const size_t before = view.Calls().size();
   RunInitialize();
   Lines initialize = view.Calls();
   initialize.erase(initialize.begin(), initialize.begin() + static_cast<std::ptrdiff_t>(before));
-  EXPECT_EQ(initialize, (Lines{L"awake on", kStatus, L"idle", L"enable 1025", L"awake off"}));
+  EXPECT_EQ(initialize,
+            (Lines{L"start initialize", L"work on", kStatus, L"work off", L"end initialize"}));
   EXPECT_TRUE(sim.Transcript().empty());
   EXPECT_EQ(sim.PowerOnCount(), 1u);  // only the one of the Initialize before the battery ran low
 

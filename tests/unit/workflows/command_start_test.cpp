@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/CommandStart.h"
+#include "frontends/window/resource.h"
 #include "tests/support/RecordingView.h"
-#include "ui/resource.h"
-#include "workflows/CommandStart.h"
 
 TEST(UpgradeCommand, InvalidPathIsReportedEvenWhileBusyAndStartsNothing) {
   for (bool busy : {false, true}) {

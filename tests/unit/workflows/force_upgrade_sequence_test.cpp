@@ -7,15 +7,12 @@
 #include <vector>
 
 #include "tests/unit/workflows/WorkflowFixture.h"
-#include "workflows/BackupBuffers.h"
 #include "workflows/ForceUpgradeSequence.h"
-#include "ui/resource.h"
 
 namespace {
 
-const Lines kForcedSuccessEnd =
-    Join({{L"disable 1361", L"status Upgrade success", L"box Upgrade success|info|info"},
-          FreedWindowCalls(1361)});
+const Lines kForcedSuccessEnd{L"firmware in", L"status Upgrade success",
+                              L"box Upgrade success|info|info", L"end forced upgrade"};
 
 }  // namespace
 
@@ -32,8 +29,8 @@ class ForceUpgradeSequenceTest : public WorkflowTest {
       sim.Inject(Step::GlobalRead, 0, Fault::NoReply);
     }
     ASSERT_TRUE(PrepareForcedUpgrade());
-    ASSERT_EQ(view.buttonBackedUp, buttonsAnswer);
-    ASSERT_EQ(view.globalBackedUp, globalAnswers);
+    ASSERT_EQ(run.buttons.backedUp, buttonsAnswer);
+    ASSERT_EQ(run.global.backedUp, globalAnswers);
   }
 };
 
@@ -44,9 +41,9 @@ TEST_F(ForceUpgradeSequenceTest, AfterAFullInitializeRestoresBothBlocksAndTheMod
 
   Lines calls = Calls();
   ASSERT_GE(calls.size(), 8u);
-  EXPECT_EQ(Lines(calls.begin(), calls.begin() + 9),
-            (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1361",
-                   L"progress 0", L"ask global", L"ask button", L"status Ready, please wait..."}));
+  EXPECT_EQ(Lines(calls.begin(), calls.begin() + 5),
+            (Lines{L"start forced upgrade", L"work on", L"progress 0", L"flash on",
+                   L"status Ready, please wait..."}));
   EXPECT_EQ(Tail(calls, kForcedSuccessEnd.size()), kForcedSuccessEnd);
   Lines steps = StepStatuses();
   Lines forcedSteps(std::find(steps.begin(), steps.end(), L"Ready, please wait..."), steps.end());
@@ -64,7 +61,6 @@ TEST_F(ForceUpgradeSequenceTest, AfterAFullInitializeRestoresBothBlocksAndTheMod
   EXPECT_EQ(sim.GetButtonConfig(), userButtons);
   EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
   EXPECT_EQ(sim.SaveCount(), 1u);
-  EXPECT_TRUE(view.enabled[1361]);
 }
 
 TEST_F(ForceUpgradeSequenceTest, OnlyTheGlobalBlockBackedUpSkipsTheButtonRestore) {
@@ -112,8 +108,8 @@ TEST_F(ForceUpgradeSequenceTest, AnUpdateCutOffHalfwayIsRecoveredWithTheCopyItMa
   RunInitialize();
   EXPECT_EQ(view.Count(L"status Backup button config failed!"), 1u);
   EXPECT_EQ(view.Count(L"status Backup global config failed!"), 1u);
-  ASSERT_TRUE(view.enabled[IDC_FORCE_UPDATE]);
-  EXPECT_TRUE(view.buttonBackedUp && view.globalBackedUp);
+  ASSERT_EQ(view.Count(L"boot loader found"), 1u);
+  EXPECT_TRUE(run.buttons.backedUp && run.global.backedUp);
 
   const size_t before = view.Calls().size();
   RunForcedUpgrade();
@@ -144,28 +140,25 @@ TEST_F(ForceUpgradeSequenceTest, NothingBackedUpSucceedsRightAfterThePowerCycle)
 }
 
 TEST_F(ForceUpgradeSequenceTest, FailedTransferLeavesTheWindowAndInitializeAlone) {
-  view.buttonBackedUp = true;
-  view.globalBackedUp = true;
+  run.buttons.backedUp = true;
+  run.global.backedUp = true;
   sim.Inject(Step::Enter, 0, Fault::NoBootLoader);
   RunForcedUpgrade();
   EXPECT_EQ(StepStatuses(), (Lines{L"Ready, please wait...", L"Upgrade failed!"}));
-  EXPECT_EQ(
-      Tail(view.Calls(), 9),
-      (Lines{L"awake off", L"status Upgrade failed!", L"box Upgrade failed!|error|error",
-             L"hook off", L"idle", L"enable 1352", L"enable 1356", L"enable 1361", L"refresh"}));
-  EXPECT_EQ(view.Count(L"grow"), 0u);
-  EXPECT_EQ(view.Count(L"enable 1025"), 0u);
-  EXPECT_EQ(view.Count(L"disable 1361"), 1u);  // only at the start
+  EXPECT_EQ(Tail(view.Calls(), 4),
+            (Lines{L"work off", L"status Upgrade failed!", L"box Upgrade failed!|error|error",
+                   L"end forced upgrade"}));
+  EXPECT_EQ(view.Count(L"recovery needed"), 0u);
+  EXPECT_EQ(view.Count(L"firmware in"), 0u);
   EXPECT_EQ(sim.PowerOnCount(), 0u);
 }
 
 TEST_F(ForceUpgradeSequenceTest, UnreadableImageEndsBeforeAnyDeviceStep) {
   WriteImage(0);
   RunForcedUpgrade();
-  EXPECT_EQ(view.Calls(),
-            (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1361",
-                   L"awake off", L"status Read firmware file failed!",
-                   L"box Read firmware file failed!|error|error", L"hook off", L"idle",
-                   L"enable 1352", L"enable 1356", L"enable 1361", L"refresh"}));
+  EXPECT_EQ(
+      view.Calls(),
+      (Lines{L"start forced upgrade", L"work on", L"work off", L"status Read firmware file failed!",
+             L"box Read firmware file failed!|error|error", L"end forced upgrade"}));
   EXPECT_TRUE(sim.Transcript().empty());
 }

@@ -9,7 +9,6 @@
 
 #include "platform/TimeText.h"
 #include "tests/unit/workflows/WorkflowFixture.h"
-#include "ui/resource.h"
 #include "workflows/BackupStore.h"
 #include "workflows/RestoreSequence.h"
 
@@ -65,7 +64,7 @@ TEST_F(SavedBackupTest, UpdateKeepsTheCopyOnDiskBeforeAnythingIsSentOrStops) {
   EXPECT_EQ(StepStatuses(), (Lines{L"Backup config.....", kNotSaved}));
   EXPECT_EQ(CallsOf(L"box"), Lines{kNotSaved + L"|error|error"});
   const Lines calls = Calls();
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), L"grow"), 0);  // nothing to recover from
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), L"recovery needed"), 0);  // nothing changed
   EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
   EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::EnterBootLoader).empty());
 }
@@ -75,7 +74,7 @@ TEST_F(SavedBackupTest, InitializeSaysWhenItCannotSaveAndGoesOn) {
   ASSERT_TRUE(PrepareForcedUpgrade());
   const Lines statuses = view.CallsOf(L"status");
   EXPECT_NE(std::find(statuses.begin(), statuses.end(), kNotSaved), statuses.end());
-  EXPECT_TRUE(view.buttonBackedUp && view.globalBackedUp);  // the copies in memory still count
+  EXPECT_TRUE(run.buttons.backedUp && run.global.backedUp);  // the copies in memory still count
 }
 
 TEST_F(SavedBackupTest, ALaterRunWritesBackTheNewestSoundBackupAndSkipsADamagedOne) {
@@ -93,7 +92,7 @@ TEST_F(SavedBackupTest, ALaterRunWritesBackTheNewestSoundBackupAndSkipsADamagedO
   // The next run: Initialize finds only the boot loader and reads nothing.
   StartNewRun();
   ASSERT_TRUE(PrepareForcedUpgrade());
-  ASSERT_FALSE(view.buttonBackedUp || view.globalBackedUp);
+  ASSERT_FALSE(run.buttons.backedUp || run.global.backedUp);
   RunForcedUpgrade();
   const Lines statuses = StepStatuses();
   ASSERT_GE(statuses.size(), 3u);
@@ -112,7 +111,7 @@ TEST_F(SavedBackupTest, ABlockThisRunLacksComesFromTheSavedBackup) {
   sim.SetGlobalConfig(factoryGlobal);               // a global block the user never had...
   sim.Inject(Step::GlobalRead, 0, Fault::NoReply);  // ...that Initialize cannot read
   ASSERT_TRUE(PrepareForcedUpgrade());
-  ASSERT_TRUE(view.buttonBackedUp && !view.globalBackedUp);
+  ASSERT_TRUE(run.buttons.backedUp && !run.global.backedUp);
   sim.SetButtonConfig(factoryButtons);
   RunForcedUpgrade();
   // This run's button table, the saved global block and its mode.
@@ -140,10 +139,10 @@ TEST_F(SavedBackupTest, RetryWritesTheSameCopyAgainUntilItGoesBack) {
   const auto offer = std::find(calls.begin(), calls.end(),
                                L"retry? " + std::wstring(kRestoreFailedOutcome) + L"|warn|warning");
   ASSERT_NE(offer, calls.end());
-  EXPECT_EQ(*(offer - 2), L"awake off");
-  EXPECT_EQ(*(offer + 1), L"awake on");
+  EXPECT_EQ(*(offer - 3), L"work off");
+  EXPECT_EQ(*(offer + 1), L"work on");
   EXPECT_EQ(*(std::find(calls.begin(), calls.end(), L"box Upgrade success|info|info") - 2),
-            L"awake off");
+            L"work off");
 }
 
 TEST_F(SavedBackupTest, ASavedBackupIsWrittenBackAloneOrOfferedAgain) {
@@ -157,13 +156,13 @@ TEST_F(SavedBackupTest, ASavedBackupIsWrittenBackAloneOrOfferedAgain) {
     sim.Inject(Step::ButtonWrite, i * 33, Fault::ShortReply);
   }
   view.retryAnswers = {false};
-  EXPECT_FALSE(RestoreSequence(link, view, saved.name, saved.backup, IDC_UPDATE));
+  EXPECT_FALSE(RestoreSequence(link, view, saved.name, saved.backup));
   EXPECT_EQ(CallsOf(L"retry?"), Lines{std::wstring(kRestoreOnlyFailedOutcome) + L"|warn|warning"});
   EXPECT_EQ(LoadBackup(saved.name).backup.state, BackupState::kPending);
 
   sim.ClearFaults();
   StartNewRun();
-  EXPECT_TRUE(RestoreSequence(link, view, saved.name, saved.backup, IDC_UPDATE));
+  EXPECT_TRUE(RestoreSequence(link, view, saved.name, saved.backup));
   EXPECT_EQ(StepStatuses().front(),
             L"Using the configuration saved on " + LocalMinuteText(saved.backup.takenUtcMs));
   EXPECT_EQ(CallsOf(L"box"), Lines{L"Configuration restored|info|info"});

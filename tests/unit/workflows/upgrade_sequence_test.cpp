@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "tests/unit/workflows/WorkflowFixture.h"
-#include "workflows/BackupBuffers.h"
 #include "workflows/UpgradeSequence.h"
 
 namespace {
@@ -20,15 +19,14 @@ const Lines kRestore{L"Recovery config.....", L"Recovery global config...",
                      L"Save config..."};
 
 // The calls from the outcome on, for a successful and for a failed normal upgrade.
-const Lines kSuccessEnd =
-    Join({{L"status Upgrade success", L"box Upgrade success|info|info"}, FreedWindowCalls(1039)});
-const Lines kFailureEnd =
-    Join({{L"grow", L"enable 1025", L"status Upgrade failed!", L"box Upgrade failed!|error|error"},
-          FreedWindowCalls(1039)});
-const Lines kWarnedEnd = Join({{L"status Upgrade success",
-                                L"retry? Upgrade success\n\nThe saved configuration could not be "
-                                L"restored.|warn|warning"},
-                               FreedWindowCalls(1039)});
+const Lines kSuccessEnd{L"firmware in", L"status Upgrade success", L"box Upgrade success|info|info",
+                        L"end update"};
+const Lines kFailureEnd{L"recovery needed", L"status Upgrade failed!",
+                        L"box Upgrade failed!|error|error", L"end update"};
+const Lines kWarnedEnd{L"firmware in", L"status Upgrade success",
+                       L"retry? Upgrade success\n\nThe saved configuration could not be "
+                       L"restored.|warn|warning",
+                       L"end update"};
 
 // The answer to a restore write lost three times over: every try of it fails. `perTry` is
 // how many requests of the kind each try makes up to the failing one.
@@ -37,9 +35,8 @@ void LoseThreeTimes(WorkflowTest& t, Step step, uint32_t first, uint32_t perTry 
     t.sim.Inject(step, first + i * perTry, Fault::NoReply);
   }
 }
-const Lines kRefusedEnd =
-    Join({{L"status Power switch unavailable!", L"box Power switch unavailable!|error|error"},
-          FreedWindowCalls(1039)});
+const Lines kRefusedEnd{L"status Power switch unavailable!",
+                        L"box Power switch unavailable!|error|error", L"end update"};
 
 }  // namespace
 
@@ -51,9 +48,8 @@ TEST_F(UpgradeSequenceTest, OldStyleFirmwareEndsAfterSaveWithEverythingRestored)
 
   Lines calls = view.Calls();
   ASSERT_GE(calls.size(), 8u);
-  EXPECT_EQ(Lines(calls.begin(), calls.begin() + 7),
-            (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1039",
-                   L"progress 0", L"status Backup config....."}));
+  EXPECT_EQ(Lines(calls.begin(), calls.begin() + 4),
+            (Lines{L"start update", L"work on", L"progress 0", L"status Backup config....."}));
   EXPECT_EQ(Tail(calls, kSuccessEnd.size()), kSuccessEnd);
   EXPECT_EQ(StepStatuses(),
             Join({kBackupAndTransfer, kPowerCycle, kRestore, Lines{L"Upgrade success"}}));
@@ -67,10 +63,9 @@ TEST_F(UpgradeSequenceTest, OldStyleFirmwareEndsAfterSaveWithEverythingRestored)
   EXPECT_EQ(sim.GetButtonConfig(), userButtons);
   EXPECT_EQ(sim.SaveCount(), 1u);
   EXPECT_TRUE(sim.ModesSet().empty());
-  EXPECT_EQ(savedGlobalConfig, userGlobal);
-  EXPECT_EQ(savedButtonConfig, userButtons);
-  EXPECT_TRUE(view.enabled[1352] && view.enabled[1356] && view.enabled[1039]);
-  EXPECT_EQ(view.Count(L"grow"), 0u);
+  EXPECT_EQ(run.global.block, userGlobal);
+  EXPECT_EQ(run.buttons.block, userButtons);
+  EXPECT_EQ(view.Count(L"recovery needed"), 0u);
 }
 
 TEST_F(UpgradeSequenceTest, FirmwareThreeAndUpGetsTheSavedModeBackAfterOneSecond) {
@@ -141,7 +136,6 @@ TEST_F(UpgradeSequenceTest, ControllerThatCannotBeOpenedEndsInFailureWithoutTran
   EXPECT_EQ(Tail(view.Calls(), kFailureEnd.size()), kFailureEnd);
   EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
   EXPECT_EQ(sim.PowerOnCount(), 0u);
-  EXPECT_TRUE(view.enabled[1025]);
 }
 
 struct FailureRow {
@@ -165,8 +159,7 @@ TEST_P(UpgradeFailureTable, EndsWithItsTextsAndOutcome) {
   EXPECT_EQ(Tail(view.Calls(), GetParam().end.size()), GetParam().end);
   // Only a failure offers the recovery path; only a refusal leaves the controller untouched.
   const bool failed = &GetParam().end == &kFailureEnd;
-  EXPECT_EQ(view.Count(L"grow"), failed ? 1u : 0u);
-  EXPECT_EQ(view.Count(L"enable 1025"), failed ? 1u : 0u);
+  EXPECT_EQ(view.Count(L"recovery needed"), failed ? 1u : 0u);
   EXPECT_EQ(sim.Transcript().empty(), &GetParam().end == &kRefusedEnd);
 }
 
@@ -257,12 +250,10 @@ TEST_F(UpgradeSequenceTest, UnreadableOrEmptyImageEndsBeforeAnyDeviceStep) {
     RecordingView fresh;
     sim.ClearTranscript();
     WriteImage(0);
-    UpgradeSequence(link, fresh, empty ? ImagePath() : MissingPath(), 1039);
+    UpgradeSequence(link, fresh, run, empty ? ImagePath() : MissingPath());
     EXPECT_EQ(fresh.Calls(),
-              (Lines{L"hook on", L"awake on", L"disable 1352", L"disable 1356", L"disable 1039",
-                     L"awake off", L"status Read firmware file failed!",
-                     L"box Read firmware file failed!|error|error", L"hook off", L"idle",
-                     L"enable 1352", L"enable 1356", L"enable 1039", L"refresh"}));
+              (Lines{L"start update", L"work on", L"work off", L"status Read firmware file failed!",
+                     L"box Read firmware file failed!|error|error", L"end update"}));
     EXPECT_TRUE(sim.Transcript().empty());
   }
 }

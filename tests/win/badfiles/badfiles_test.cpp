@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/resource.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/UserController.h"
@@ -16,7 +17,6 @@
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/TestFolder.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/FrameDlg.h"
+#include "frontends/window/resource.h"
 #include "tests/win/support/AppProcess.h"
 #include "tests/win/support/TestFolder.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/FrameDlg.h"
 #include "ui/WindowDpi.h"
-#include "ui/resource.h"
 
 namespace {
 

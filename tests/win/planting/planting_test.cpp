@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/resource.h"
 #include "platform/win/FileSystem.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/support/UserController.h"
@@ -15,7 +16,6 @@
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/TestFolder.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 
 #include <commctrl.h>
 
+#include "frontends/window/resource.h"
 #include "platform/win/FileSystem.h"
 #include "tests/win/support/PngWriter.h"
 #include "tests/win/support/ScreenCapture.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/resource.h"
 
 bool CopyProduct(const std::wstring& folder) {
   const std::wstring bin = GetModuleDirectory();

@@ -9,11 +9,11 @@
 
 #include <string>
 
+#include "frontends/window/resource.h"
 #include "tests/win/support/PngWriter.h"
 #include "tests/win/support/ScreenCapture.h"
 #include "tests/win/support/WindowProbe.h"
 #include "tests/win/ui/AppFolder.h"
-#include "ui/resource.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 
 #include "device/CommandReport.h"
 #include "device/ConfigBlocks.h"
+#include "frontends/window/resource.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/win/support/PngWriter.h"
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/ScreenCapture.h"
-#include "ui/resource.h"
 
 namespace {
 

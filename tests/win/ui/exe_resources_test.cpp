@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "frontends/window/resource.h"
 #include "padwright/Version.h"
 #include "platform/win/FileSystem.h"
 #include "tests/win/ui/DialogTemplate.h"
-#include "ui/resource.h"
 
 namespace {
 

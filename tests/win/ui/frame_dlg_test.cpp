@@ -9,11 +9,11 @@
 #include <string>
 #include <thread>
 
+#include "frontends/window/FrameDlg.h"
+#include "frontends/window/resource.h"
 #include "tests/win/support/AppProcess.h"
 #include "tests/win/support/TestFolder.h"
 #include "tests/win/support/WindowProbe.h"
-#include "ui/FrameDlg.h"
-#include "ui/resource.h"
 
 namespace {
 
@@ -153,7 +153,7 @@ TEST(FrameDlg, ChangeOfScaleTakesTheSuggestedPlaceStaysCollapsedOrFullAndSwapsIc
 
 TEST(FrameDlg, CloseIsRefusedWhileAnUpgradeRunsAndAllowedAfterwards) {
   CFrameDlg frame;
-  frame.upgradeRunning = true;
+  frame.SetBusy(true, true);
   bool stayedOpen = false;
   LRESULT result = RunWithDriver(frame, [&](HWND window) {
     ASSERT_NE(window, nullptr);
@@ -162,7 +162,7 @@ TEST(FrameDlg, CloseIsRefusedWhileAnUpgradeRunsAndAllowedAfterwards) {
     Sleep(300);
     stayedOpen = IsWindow(window) && IsWindowVisible(window);
     EXPECT_FALSE(frame.CloseRequested());
-    frame.upgradeRunning = false;
+    frame.SetBusy(false, true);
     PostMessageW(window, WM_CLOSE, 0, 0);
     probe::WaitFor([&] { return !IsWindow(window); });
   });
@@ -188,7 +188,7 @@ TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
     SendMessageW(window, WM_COMMAND, IDC_SELECT, 0);
     HWND dialog = WaitForFileDialog(window);
     ASSERT_NE(dialog, nullptr);
-    busyWhileOpen = frame.busy;
+    busyWhileOpen = frame.IsBusy();
     apartment = ApartmentOfWindowThread(dialog);
     dialogOnWorker = GetWindowThreadProcessId(dialog, nullptr) == frame.SelectThread();
     // A second press while the dialog is up starts nothing.
@@ -199,7 +199,7 @@ TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
     HWND nameBox = probe::FindChild(dialog, L"Edit", L"a.vxf");
     prefilled = nameBox != nullptr ? probe::TextOf(nameBox) : L"";
     PostMessageW(dialog, WM_CLOSE, 0, 0);  // cancel
-    ASSERT_TRUE(probe::WaitFor([&] { return !frame.busy; }));
+    ASSERT_TRUE(probe::WaitFor([&] { return !frame.IsBusy(); }));
     editAfterCancel = probe::TextOf(edit);
   });
   EXPECT_TRUE(busyWhileOpen);
@@ -222,17 +222,17 @@ TEST(FrameDlg, ChosenPathIsTakenOnTheWindowThread) {
     ASSERT_NE(window, nullptr);
     HWND edit = GetDlgItem(window, IDC_FILE_PATH);
     std::wstring chosen = L"C:\\new folder\\new.vxf";
-    frame.busy = true;
+    frame.SetBusy(true, false);
     // What the Select worker sends once its dialog has closed.
     SendMessageW(window, CFrameDlg::kFileChosenMessage, 0, reinterpret_cast<LPARAM>(&chosen));
     afterCancel = probe::TextOf(edit);
-    EXPECT_FALSE(frame.busy);
-    frame.busy = true;
+    EXPECT_FALSE(frame.IsBusy());
+    frame.SetBusy(true, false);
     EXPECT_EQ(
         SendMessageW(window, CFrameDlg::kFileChosenMessage, 1, reinterpret_cast<LPARAM>(&chosen)),
         1);
     afterChoice = probe::TextOf(edit);
-    EXPECT_FALSE(frame.busy);
+    EXPECT_FALSE(frame.IsBusy());
   });
   EXPECT_EQ(afterCancel, L"C:\\old.vxf");
   EXPECT_EQ(afterChoice, L"C:\\new folder\\new.vxf");
@@ -258,7 +258,7 @@ TEST(FrameDlg, ClosingWithTheFileDialogOpenEndsTheSelectWorker) {
   DWORD start = GetTickCount();
   frame.WaitForWorkers();
   EXPECT_LT(GetTickCount() - start, 10000u);
-  EXPECT_FALSE(frame.busy);
+  EXPECT_FALSE(frame.IsBusy());
   EXPECT_EQ(CountFileDialogs(nullptr), 0u);
 }
 

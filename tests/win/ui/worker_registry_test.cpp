@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "ui/FrameDlg.h"
+#include "frontends/window/FrameDlg.h"
 #include "ui/WorkerRegistry.h"
 
 namespace {
@@ -46,7 +46,7 @@ TEST(FrameWorkers, DestructionWaitsForRunningWorkers) {
       }
       sawStop = true;
       Sleep(100);
-      frame.busy = false;
+      frame.SetBusy(false, false);
       finished = true;
     }));
     Sleep(30);

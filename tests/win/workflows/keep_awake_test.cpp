@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "workflows/win/KeepAwake.h"
+#include "frontends/window/KeepAwake.h"
 
 namespace {
 

@@ -1,0 +1,48 @@
+// What each command of padwright works with: the controller link, the terminal view, the
+// backup folder, the platform it checks, the request's settings and this run's state; and
+// the command's exit statuses.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "frontends/terminal/CommandLink.h"
+#include "frontends/terminal/FirmwareFile.h"
+#include "frontends/terminal/TerminalView.h"
+#include "platform/PowerSource.h"
+#include "platform/linux/DevMemPhysicalMemory.h"
+#include "platform/linux/PosixBackupFolder.h"
+#include "workflows/RunState.h"
+
+// Exit statuses of the command.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitRefused = 2;
+inline constexpr int kExitAnotherInstance = 3;
+inline constexpr int kExitConfigurationNotRestored = 4;
+
+struct CommandContext {
+  CommandLink& link;
+  TerminalView& view;
+  PosixBackupFolder& backups;          // bound as the process's backup folder
+  const DevMemPhysicalMemory& memory;  // bound as the process's physical memory
+  PowerSource& power;                  // the machine's power, as the sequences read it
+  // The command's operand as given (a backup to restore); empty when none was.
+  std::string operand;
+  // update and recover: the firmware image, chosen and checked before anything else.
+  FirmwareChoice firmware;
+  // stdin and stdout are a terminal: the command may ask and wait for answers.
+  bool interactive = false;
+  // --yes: the recovery starts at once, without its countdowns, also without a terminal.
+  bool assumeYes = false;
+  // --ignore-battery: the battery check is skipped.
+  bool ignoreBattery = false;
+  // How often a failed restore has been offered again in this run.
+  int restoreOffers = 0;
+  FILE* in = stdin;
+  // The configuration this run has read, for the sequences that follow in the same run.
+  RunState run;
+};
+
+// Prints the version line, as the window shows it; false when it could not be read.
+bool PrintVersionLine(CommandContext& context);

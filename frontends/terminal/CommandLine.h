@@ -1,0 +1,27 @@
+// The padwright command's arguments: one command of the table (status, update, recover,
+// restore, backups, doctor) with the operand its row allows (a firmware file or a backup),
+// and the options of the table of options: --help, --version, --verbose, --ignore-battery
+// and --yes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "frontends/terminal/CommandTable.h"
+
+struct CommandRequest {
+  bool help = false;                     // --help: show the usage, run nothing
+  bool version = false;                  // --version: show the version, run nothing
+  const CommandSpec* command = nullptr;  // else the command to run
+  std::string operand;                   // its operand as given; empty: none (its default)
+  bool verbose = false;
+  bool ignoreBattery = false;  // update and recover skip the battery check
+  bool assumeYes = false;      // the recovery starts without its countdowns
+};
+
+// False with `error` set for arguments that make no command.
+bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* request,
+                      std::string* error);
+
+// The text of --help.
+std::string UsageText();

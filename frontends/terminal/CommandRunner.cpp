@@ -1,0 +1,130 @@
+// Running one command of padwright (see CommandRunner.h).
+#include "frontends/terminal/CommandRunner.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "device/linux/HidrawScan.h"
+#include "frontends/terminal/BatteryPreflight.h"
+#include "frontends/terminal/FlashSpan.h"
+#include "frontends/terminal/InstanceLock.h"
+#include "frontends/terminal/InterruptGuard.h"
+#include "frontends/terminal/PowerPreflight.h"
+#include "frontends/terminal/RecoveryOffer.h"
+#include "platform/BackupFolder.h"
+#include "platform/linux/MonotonicClock.h"
+#include "platform/linux/SysfsPowerSource.h"
+
+namespace {
+
+// The platform the core runs on here, bound for the run of one command.
+struct LinuxPlatform {
+  explicit LinuxPlatform(const CommandRequest& request)
+      : log(request.verbose ? stderr : nullptr), backups(PosixBackupFolder::DefaultPath()) {
+    BindClock(&clock);
+    BindPhysicalMemory(&memory);
+    if (!request.ignoreBattery) {
+      BindPowerSource(&power);  // the sequences check it again, as the window's do
+    }
+    SetHidrawScanLog(log);
+    BindBackupFolder(&backups);
+  }
+  ~LinuxPlatform() {
+    BindBackupFolder(nullptr);
+    BindPowerSource(nullptr);
+    BindPhysicalMemory(nullptr);
+    BindClock(nullptr);
+  }
+  LinuxPlatform(const LinuxPlatform&) = delete;
+  LinuxPlatform& operator=(const LinuxPlatform&) = delete;
+
+  FILE* log;  // --verbose: what was examined and what was not available
+  MonotonicClock clock;
+  DevMemPhysicalMemory memory;
+  SysfsPowerSource power;
+  PosixBackupFolder backups;
+};
+
+int Refuse(const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  return kExitRefused;
+}
+
+// Takes the single-instance lock; the refusal's exit status when another run holds it, else
+// 0 (a lock that cannot be had at all is said, and the command goes on unguarded).
+int TakeLock(InstanceLock& lock) {
+  const InstanceLock::Result locked = lock.Acquire();
+  const int lockError = errno;
+  switch (locked) {
+    case InstanceLock::Result::kAcquired:
+      break;
+    case InstanceLock::Result::kHeldElsewhere:
+      std::fprintf(stderr, "An instance is already running!\n");
+      return kExitAnotherInstance;
+    case InstanceLock::Result::kUnavailable:
+      std::fprintf(stderr,
+                   "padwright: cannot use the lock file %s (%s); not guarded against a "
+                   "second instance\n",
+                   InstanceLock::Path(), std::strerror(lockError));
+      break;
+  }
+  return 0;
+}
+
+// The checks before a flash: the power switch, then the battery. False with `reason`.
+bool MayFlash(LinuxPlatform& platform, const CommandRequest& request, std::string* reason) {
+  return CheckPowerSwitch(platform.memory, reason) &&
+         (request.ignoreBattery || CheckBattery(platform.power, reason));
+}
+
+// The view's reach beyond the terminal: the flash span, logind's sleep inhibitor, the
+// pending signal and the question of a restore again (once the context exists).
+TerminalViewHooks MakeHooks(FlashSpan& flashSpan, FILE* log, CommandContext*& asking) {
+  TerminalViewHooks hooks;
+  hooks.flashBegins = [&flashSpan] { flashSpan.Begin(); };
+  hooks.flashEnds = [&flashSpan] { flashSpan.End(); };
+  hooks.keepAwake = [log] { return KeepMachineAwake(log); };
+  hooks.stopRequested = [] { return interrupt_guard::PendingSignal() != 0; };
+  hooks.askRetry = [&asking] { return asking != nullptr && AskRestoreAgain(*asking); };
+  return hooks;
+}
+
+}  // namespace
+
+int RunCommand(const CommandRequest& request) {
+  const CommandSpec& command = *request.command;
+  LinuxPlatform platform(request);
+  FirmwareChoice firmware;
+  std::string reason;
+  if (command.mayFlash && !ChooseFirmware(request.operand, &firmware, &reason)) {
+    return Refuse(reason);
+  }
+  static CommandLink link;
+  FlashSpan flashSpan(platform.log);
+  CommandContext* asking = nullptr;
+  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, MakeHooks(flashSpan, platform.log, asking));
+  CommandContext context{.link = link,
+                         .view = view,
+                         .backups = platform.backups,
+                         .memory = platform.memory,
+                         .power = platform.power,
+                         .operand = request.operand,
+                         .firmware = firmware,
+                         .interactive = isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1,
+                         .assumeYes = request.assumeYes,
+                         .ignoreBattery = request.ignoreBattery,
+                         .run = {}};
+  asking = &context;
+  InstanceLock lock;
+  if (const int refused = command.needsLock ? TakeLock(lock) : 0) {
+    return refused;
+  }
+  if (command.mayFlash && !MayFlash(platform, request, &reason)) {
+    return Refuse(reason);
+  }
+  return command.run(context);
+}

@@ -1,0 +1,28 @@
+// The commands of padwright as data: each row says what the command is called, what operand
+// it takes, whether it runs only under the single-instance lock, whether it may flash the
+// controller (then the firmware file, the power switch and the battery are checked before
+// anything else), and the handler that runs it. Each handler lives in a file of its own.
+#pragma once
+
+#include <string_view>
+
+#include "frontends/terminal/CommandContext.h"
+
+struct CommandSpec {
+  const char* name;
+  const char* operand;  // the one optional operand ("FILE", "BACKUP"), or null for none
+  bool needsLock;       // refused (exit 3) while another run holds the lock
+  bool mayFlash;        // writes firmware: needs an image, the power switch and the power
+  int (*run)(CommandContext& context);
+};
+
+// The row called `name`, or null.
+const CommandSpec* FindCommand(std::string_view name);
+
+// The handlers (StatusCommand.cpp, UpdateCommand.cpp, ...). Each returns the exit status.
+int RunStatus(CommandContext& context);
+int RunUpdate(CommandContext& context);
+int RunRecover(CommandContext& context);
+int RunRestore(CommandContext& context);
+int RunBackups(CommandContext& context);
+int RunDoctor(CommandContext& context);

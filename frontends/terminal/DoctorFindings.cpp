@@ -1,0 +1,266 @@
+// The checks of padwright doctor (see DoctorFindings.h).
+#include "frontends/terminal/DoctorFindings.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "device/CommandReport.h"
+#include "device/ConfigBlocks.h"
+#include "device/linux/HidrawDevice.h"
+#include "frontends/terminal/PowerPreflight.h"
+#include "platform/PowerState.h"
+#include "platform/PowerSwitch.h"
+#include "platform/TimeText.h"
+#include "platform/linux/Utf8Text.h"
+#include "workflows/BackupStore.h"
+
+namespace {
+
+constexpr uint32_t kReadOpenMs = 1000;
+// A name the backup listing never shows (it passes over dot files).
+constexpr char kProbeName[] = ".doctor-probe";
+// Where udev reads rules from, most local first.
+constexpr const char* kRuleFolders[] = {"/etc/udev/rules.d", "/run/udev/rules.d",
+                                        "/usr/local/lib/udev/rules.d", "/usr/lib/udev/rules.d",
+                                        "/lib/udev/rules.d"};
+
+std::string Ids(const HidrawNode& node) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%04x:%04x", node.vendorId, node.productId);
+  return text;
+}
+
+std::string Reports(const HidrawNode& node) {
+  if (!node.lengthsKnown) {
+    return "report descriptor unreadable";
+  }
+  if (node.lengths.numberedReports) {
+    return "numbered reports";
+  }
+  return std::to_string(node.lengths.input > 0 ? node.lengths.input - 1 : 0) + "-byte reports";
+}
+
+// Opens the node as the command would and closes it at once: nothing is sent.
+int OpenError(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return errno;
+  }
+  close(fd);
+  return 0;
+}
+
+bool RuleInstalled() {
+  struct stat info {};
+  for (const char* folder : kRuleFolders) {
+    if (stat((std::string(folder) + "/70-padwright.rules").c_str(), &info) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The controller's other nodes, passed over for commands.
+std::string PassedOver(const NodeSurvey& survey) {
+  std::string text;
+  for (const HidrawNode& node : survey.controller) {
+    if (&node != survey.command) {
+      text +=
+          (text.empty() ? "; passed over: " : ", ") + node.devicePath + " (" + Reports(node) + ")";
+    }
+  }
+  return text;
+}
+
+std::string DescribePower(const PowerState& state) {
+  std::string text = state.externalPower ? "on the charger" : "on battery";
+  if (!state.batteryPresent) {
+    return state.externalPower ? "on mains power, no battery" : "no battery and no charger seen";
+  }
+  text += state.chargePercent ? ", battery at " + std::to_string(*state.chargePercent) + "%"
+                              : ", battery charge unknown";
+  return state.charging ? text + ", charging" : text;
+}
+
+}  // namespace
+
+NodeSurvey SurveyNodes() {
+  NodeSurvey survey;
+  for (HidrawNode& node : ListHidrawNodes()) {
+    if (node.vendorId == kControllerVid && node.productId == kControllerPid) {
+      survey.controller.push_back(std::move(node));
+    } else if (node.vendorId == kBootLoaderVid && node.productId == kBootLoaderPid) {
+      survey.bootLoader.push_back(std::move(node));
+    }
+  }
+  for (const HidrawNode& node : survey.controller) {
+    if (survey.command == nullptr && HasReportLength(node, kCommandReportLength)) {
+      survey.command = &node;
+    }
+  }
+  return survey;
+}
+
+Finding CheckNodeAccess(const NodeSurvey& survey, int* openError) {
+  const HidrawNode* node = survey.command != nullptr   ? survey.command
+                           : survey.bootLoader.empty() ? nullptr
+                                                       : &survey.bootLoader.front();
+  *openError = node != nullptr ? OpenError(node->devicePath) : 0;
+  const char* label = "Node access";
+  if (geteuid() == 0) {
+    return {label, *openError == 0 ? Verdict::kOk : Verdict::kProblem,
+            *openError == 0 ? "running as root"
+                            : "running as root, yet " + node->devicePath + " cannot be opened (" +
+                                  std::strerror(*openError) + ")"};
+  }
+  const std::string rule = RuleInstalled() ? "the udev rule 70-padwright.rules is installed"
+                                           : "the udev rule 70-padwright.rules is not installed";
+  if (node == nullptr) {
+    return {label, Verdict::kNote, "no node of the controller to try; " + rule};
+  }
+  if (*openError == 0) {
+    return {label, Verdict::kOk, node->devicePath + " opens for this user (" + rule + ")"};
+  }
+  if (*openError != EACCES && *openError != EPERM) {
+    return {label, Verdict::kProblem,
+            node->devicePath + " cannot be opened (" + std::strerror(*openError) + ")"};
+  }
+  return {label, Verdict::kProblem,
+          node->devicePath + " cannot be opened (" + std::strerror(*openError) + "): " +
+              (RuleInstalled()
+                   ? rule + " but not applied to it: sudo udevadm control --reload && sudo "
+                            "udevadm trigger (it serves the user at the seat, not a remote login)"
+                   : "run as root (sudo), or install the udev rule: sudo ./install.sh")};
+}
+
+Finding CheckController(CommandLink& link, const NodeSurvey& survey, bool mayRead, int openError) {
+  const char* label = "Controller";
+  if (survey.command != nullptr) {
+    const HidrawNode& node = *survey.command;
+    const std::string found = node.devicePath + " (" + Ids(node) +
+                              ", the command interface: 64-byte reports without report ids" +
+                              PassedOver(survey) + ")";
+    if (!mayRead) {
+      return {label, Verdict::kNote, found + "; not read while another run uses it"};
+    }
+    if (openError != 0) {
+      return {label, Verdict::kProblem, found + "; cannot be opened, see Node access"};
+    }
+    uint8_t block[kGlobalConfigSize] = {};
+    if (!link.ReadGlobalConfig(block, kGlobalConfigSize, kReadOpenMs)) {
+      return {label, Verdict::kProblem,
+              found +
+                  "; does not answer: close the programs that may hold it (Steam, game "
+                  "launchers, remapping tools) and try again"};
+    }
+    return {label, Verdict::kOk,
+            found + "; firmware " + std::to_string(block[kFirmwareVersionByte]) + ", mode " +
+                std::to_string(block[kModeByte])};
+  }
+  if (!survey.controller.empty()) {
+    std::string nodes;
+    for (const HidrawNode& node : survey.controller) {
+      nodes += (nodes.empty() ? "" : ", ") + node.devicePath + " (" + Reports(node) + ")";
+    }
+    return {label, Verdict::kProblem,
+            Ids(survey.controller.front()) + " is there, but none of its nodes takes commands " +
+                "(64-byte reports without report ids): " + nodes +
+                "; it may still be starting: try again in a few seconds"};
+  }
+  if (!survey.bootLoader.empty()) {
+    const HidrawNode& node = survey.bootLoader.front();
+    return {label, Verdict::kProblem,
+            "only its boot loader is there (" + node.devicePath + ", " + Ids(node) +
+                "): its firmware is missing; write it with: sudo padwright recover FILE"};
+  }
+  return {label, Verdict::kProblem,
+          "not found: no hidraw node of 1c4f:0002, nor of its boot loader 0483:5750"};
+}
+
+Finding CheckDevMem(const DevMemPhysicalMemory& memory) {
+  if (PowerSwitchUsable()) {
+    return {"/dev/mem", Verdict::kOk, "the controller's power switch can be reached"};
+  }
+  return {"/dev/mem", Verdict::kProblem, DescribePowerSwitchFailure(memory)};
+}
+
+Finding CheckPower(PowerSource& power, bool ignoreBattery) {
+  PowerState state;
+  if (!power.Read(&state)) {
+    return {"Power", Verdict::kNote,
+            "/sys/class/power_supply cannot be read: the battery is not checked"};
+  }
+  const std::string text = DescribePower(state);
+  if (PowerAllowsUpdate(state)) {
+    return {"Power", Verdict::kOk, text};
+  }
+  if (ignoreBattery) {
+    return {"Power", Verdict::kNote, text + ": too low without the charger, ignored"};
+  }
+  return {"Power", Verdict::kProblem,
+          text + ": below " + std::to_string(kMinimumChargePercent) +
+              "% without the charger; connect the charger (--ignore-battery if the reading is "
+              "wrong)"};
+}
+
+Finding CheckLock(InstanceLock::Result lock, int lockError) {
+  switch (lock) {
+    case InstanceLock::Result::kAcquired:
+      return {"Lock", Verdict::kOk, std::string("no other run (") + InstanceLock::Path() + ")"};
+    case InstanceLock::Result::kHeldElsewhere:
+      return {"Lock", Verdict::kProblem,
+              "another run of padwright is in progress: wait for it to end"};
+    case InstanceLock::Result::kUnavailable:
+      break;
+  }
+  return {"Lock", Verdict::kNote,
+          std::string(InstanceLock::Path()) + " cannot be used (" + std::strerror(lockError) +
+              "): runs are not guarded against a second one"};
+}
+
+Finding CheckBackups(PosixBackupFolder& backups) {
+  const char* label = "Backups";
+  if (!backups.Write(kProbeName, "") || !backups.Remove(kProbeName)) {
+    return {label, Verdict::kProblem,
+            backups.Path() + " cannot be written (" + backups.LastError() +
+                "): an update keeps the configuration there before it sends anything"};
+  }
+  std::vector<BackupEntry> entries;
+  if (!ListBackups(&entries)) {
+    return {label, Verdict::kProblem,
+            backups.Path() + " cannot be listed (" + backups.LastError() + ")"};
+  }
+  std::string text = backups.Path() + " can be written; ";
+  size_t sound = 0;
+  const BackupEntry* newest = nullptr;  // the list is newest first
+  for (const BackupEntry& entry : entries) {
+    sound += entry.Sound() ? 1 : 0;
+    if (newest == nullptr && entry.Sound()) {
+      newest = &entry;
+    }
+  }
+  if (sound == 0) {
+    text += "no saved backup";
+  } else {
+    text += std::to_string(sound) + (sound == 1 ? " saved backup" : " saved backups");
+  }
+  if (sound < entries.size()) {
+    text += ", " + std::to_string(entries.size() - sound) + " damaged";
+  }
+  if (newest == nullptr) {
+    return {label, Verdict::kOk, text};
+  }
+  const std::string when = ToUtf8(LocalMinuteText(newest->backup.takenUtcMs));
+  if (newest->backup.state == BackupState::kPending) {
+    return {label, Verdict::kNote,
+            text + "; the configuration saved on " + when +
+                " never went back: padwright restore (a controller in normal mode) or "
+                "padwright recover FILE (one in its boot loader) writes it"};
+  }
+  return {label, Verdict::kOk, text + ", the newest from " + when};
+}

@@ -1,0 +1,40 @@
+// The checks of padwright doctor, each one finding: a label, whether it is fine, in the way
+// of an update or only worth knowing, and one line saying what was found and what to do.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "device/linux/HidrawScan.h"
+#include "frontends/terminal/CommandLink.h"
+#include "frontends/terminal/InstanceLock.h"
+#include "platform/PowerSource.h"
+#include "platform/linux/DevMemPhysicalMemory.h"
+#include "platform/linux/PosixBackupFolder.h"
+
+enum class Verdict { kOk, kProblem, kNote };
+
+struct Finding {
+  const char* label;
+  Verdict verdict;
+  std::string text;
+};
+
+// The hidraw nodes of the controller and of its boot loader, and the one that takes commands.
+struct NodeSurvey {
+  std::vector<HidrawNode> controller;
+  std::vector<HidrawNode> bootLoader;
+  const HidrawNode* command = nullptr;  // in `controller`; null when none is the interface
+};
+NodeSurvey SurveyNodes();
+
+// Whether this user may open the controller's nodes. `openError` gets what opening the
+// command node (else the boot loader's) ran into, 0 when it opened or there is none.
+Finding CheckNodeAccess(const NodeSurvey& survey, int* openError);
+// The controller found and the interface chosen; its version read unless `mayRead` is false
+// (another run holds the lock) or its node cannot be opened.
+Finding CheckController(CommandLink& link, const NodeSurvey& survey, bool mayRead, int openError);
+Finding CheckDevMem(const DevMemPhysicalMemory& memory);
+Finding CheckPower(PowerSource& power, bool ignoreBattery);
+Finding CheckLock(InstanceLock::Result lock, int lockError);
+Finding CheckBackups(PosixBackupFolder& backups);

@@ -1,0 +1,10 @@
+// padwright update [FILE]: the normal upgrade, and after a failure what it left and the
+// recovery that fits, in the same run.
+#include "frontends/terminal/BackupNotice.h"
+#include "frontends/terminal/CommandTable.h"
+#include "frontends/terminal/FlashSteps.h"
+
+int RunUpdate(CommandContext& context) {
+  NoticePendingBackup(context);
+  return RunFlashSteps(context, {FlashStep::Kind::kUpdate});
+}

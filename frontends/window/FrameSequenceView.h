@@ -1,0 +1,39 @@
+// The main window as the update sequences see it: the events turned into the window's
+// control states (WindowSequenceView), and each of its operations done on CFrameDlg's
+// controls from the worker thread, served by the window thread.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "frontends/window/FrameDlg.h"
+#include "frontends/window/WindowSequenceView.h"
+
+class CKeepAwake;
+class CMsgBoxCenterHook;
+
+class CFrameSequenceView final : public WindowSequenceView {
+ public:
+  explicit CFrameSequenceView(CFrameDlg& frame);
+  ~CFrameSequenceView() override;
+
+  void SetStatus(const std::wstring& text) override;
+  void SetProgress(uint64_t position, const std::wstring& text) override;
+  void ShowOutcome(const std::wstring& text, const std::wstring& caption,
+                   MessageIcon icon) override;
+  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
+  bool StopRequested() override;
+
+ private:
+  void EnableControl(uint16_t id, bool enabled) override;
+  void GrowToFullAndCenter() override;
+  void ClearBusy(bool upgrade) override;
+  void PostRefresh() override;
+  void PlaceMessageBoxes(bool placed) override;
+  void KeepAwake(bool held, bool holdShutdown) override;
+
+  CFrameDlg& frame_;
+  // Made and destroyed on the worker's thread, which each belongs to.
+  std::unique_ptr<CMsgBoxCenterHook> boxPlacement_;
+  std::unique_ptr<CKeepAwake> awake_;
+};
