@@ -1,6 +1,14 @@
 // The probable reason the physical-memory driver did not load (see DriverBlock.h).
 #include "platform/DriverBlock.h"
 
+#include "platform/ProcessBinding.h"
+
+namespace {
+
+constinit ProcessBinding<DriverBlockSettingsSource> boundSource;
+
+}  // namespace
+
 DriverBlockCause ProbableDriverBlock(const DriverBlockSettings& settings) {
   if (settings.memoryIntegrity) {
     return DriverBlockCause::kMemoryIntegrity;
@@ -37,4 +45,14 @@ std::wstring DriverBlockAdvice(DriverBlockCause cause) {
          L"antivirus program or a game's anti-cheat driver may block the driver of "
          L"inpoutx64.dll. Allow inpoutx64.dll in the antivirus program, or quit the game and its "
          L"anti-cheat service, then try again.";
+}
+
+void BindDriverBlockSettingsSource(DriverBlockSettingsSource* source) {
+  boundSource.Bind(source);
+}
+
+std::wstring PowerSwitchAdvice() {
+  DriverBlockSettingsSource* source = boundSource.Get();
+  return source != nullptr ? DriverBlockAdvice(ProbableDriverBlock(source->Read()))
+                           : std::wstring();
 }

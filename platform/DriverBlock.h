@@ -1,7 +1,7 @@
 // Why the physical-memory library's driver most likely did not load when the power switch is
 // out of reach on Windows, judged from three settings of Windows itself, and what the user
-// can do about it. Only the choice and its words live here; reading the settings is the
-// platform's (platform/win/DriverBlockSettingsReader.h).
+// can do about it. The choice and its words live here; the settings come from a source the
+// platform binds (the registry: platform/win/DriverBlockSettingsReader.h).
 #pragma once
 
 #include <string>
@@ -28,3 +28,16 @@ DriverBlockCause ProbableDriverBlock(const DriverBlockSettings& settings);
 // The cause and its remedy, with the way through Windows Security, as sentences for the
 // refusal's message box.
 std::wstring DriverBlockAdvice(DriverBlockCause cause);
+
+class DriverBlockSettingsSource {
+ public:
+  virtual ~DriverBlockSettingsSource() = default;
+  // The settings as they are now.
+  virtual DriverBlockSettings Read() = 0;
+};
+
+// Binds `source` for the whole process (nullptr unbinds); it must outlive its binding.
+void BindDriverBlockSettingsSource(DriverBlockSettingsSource* source);
+// The advice for a refusal of the power switch, from the settings read now; empty when no
+// source is bound (a platform whose refusal says its own reason).
+std::wstring PowerSwitchAdvice();

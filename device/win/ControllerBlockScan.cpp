@@ -4,13 +4,13 @@
 #include <windows.h>
 
 #include "device/CommandReport.h"
-#include "device/win/HidDevice.h"
+#include "device/HidTransport.h"
 #include "device/win/HidHide.h"
 #include "device/win/HidScan.h"
 
-ControllerBlock FindControllerBlock() {
-  const HidScanResult scan = ScanHidDevices(kControllerVid, kControllerPid, nullptr, false,
-                                            CHidDevice::kCommandReportLength);
+ControllerBlock ScanForControllerBlock() {
+  const HidScanResult scan =
+      ScanHidDevices(kControllerVid, kControllerPid, nullptr, false, kCommandReportLength);
   if (!scan.listed || scan.matched) {
     return ControllerBlock::kNone;
   }
@@ -26,4 +26,18 @@ ControllerBlock FindControllerBlock() {
       // nobody to name.
       return ControllerBlock::kNone;
   }
+}
+
+namespace {
+
+class HidControllerBlockProbe final : public ControllerBlockProbe {
+ public:
+  ControllerBlock Find() override { return ScanForControllerBlock(); }
+};
+
+}  // namespace
+
+void BindHidControllerBlockProbe() {
+  static HidControllerBlockProbe probe;
+  BindControllerBlockProbe(&probe);
 }

@@ -7,4 +7,6 @@
 // kNone when the controller's command interface opens or when no interface with its ids
 // refused the open; otherwise HidHide when it is installed and the refusal was "access
 // denied" (what HidHide answers), else another program. Opens nothing for long: one scan.
-ControllerBlock FindControllerBlock();
+ControllerBlock ScanForControllerBlock();
+// Binds a probe that runs ScanForControllerBlock for the whole process.
+void BindHidControllerBlockProbe();

@@ -5,11 +5,13 @@
 
 #include <vector>
 
+#include "device/ControllerBlock.h"
 #include "device/win/ProductVexapad.h"
 #include "frontends/window/resource.h"
 #include "platform/win/FileSystem.h"
 #include "ui/MessageMap.h"
 #include "ui/WindowDpi.h"
+#include "workflows/KeptController.h"
 #include "workflows/VersionLine.h"
 
 namespace {
@@ -29,6 +31,7 @@ CFrameDlg::CFrameDlg()
       selectRunning(false),
       closePending(false),
       firstRefreshDone(false),
+      statusNamesKeeper(false),
       shutdownBlocked(false),
       grown(false),
       groupMargins{},
@@ -107,6 +110,7 @@ LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
   std::wstring text;
   const bool read = ReadVersionLine(vexapad, &text);
   SetItemText(IDC_VERSION, text);
+  ShowKeptController(read);
   if (!firstRefreshDone) {
     firstRefreshDone = true;
     if (read) {
@@ -117,8 +121,23 @@ LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
   return 1;
 }
 
+void CFrameDlg::ShowKeptController(bool read) {
+  if (busy) {
+    return;  // the status line is the sequence's
+  }
+  const ControllerBlock block = read ? ControllerBlock::kNone : FindControllerBlock();
+  if (block != ControllerBlock::kNone) {
+    SetItemText(IDC_STATUS, KeptControllerText(block, L"Refresh"));
+    statusNamesKeeper = true;
+  } else if (statusNamesKeeper) {
+    SetItemText(IDC_STATUS, L"");  // let go: nothing stands in the way any more
+    statusNamesKeeper = false;
+  }
+}
+
 void CFrameDlg::SetBusy(bool value, bool upgrade) {
   if (value) {
+    statusNamesKeeper = false;  // the sequence that starts writes the status line from now on
     // Closing is refused from before the worker exists until after its end.
     if (upgrade) {
       upgradeRunning = true;

@@ -148,6 +148,10 @@ class CFrameDlg : public CDialogBase {
   Sizes MeasureSizes() const;
   // Collapses the window at start-up, so that the force-update group lies outside it.
   void Collapse();
+  // After a version read (`read`: it worked): while no sequence runs, the status line names
+  // who keeps the controller when another program does, and is cleared once it no longer
+  // does.
+  void ShowKeptController(bool read);
   // Gives the window its big and small icon in the sizes for `windowDpi`.
   void SetIconsForDpi(UINT windowDpi);
 
@@ -171,6 +175,8 @@ class CFrameDlg : public CDialogBase {
   bool closePending;
   // Window thread only: the version has been read once (the start-up offer follows it).
   bool firstRefreshDone;
+  // Window thread only: the status line names who keeps the controller (ShowKeptController).
+  bool statusNamesKeeper;
   // Window thread only: the shutdown block reason is held.
   bool shutdownBlocked;
   // Window thread only: the window has grown to its full size.

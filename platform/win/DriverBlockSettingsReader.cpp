@@ -30,3 +30,17 @@ DriverBlockSettings ReadDriverBlockSettings() {
       IsOne(L"SYSTEM\\CurrentControlSet\\Control\\CI\\Policy", L"VerifiedAndReputablePolicyState");
   return settings;
 }
+
+namespace {
+
+class RegistryDriverBlockSettings final : public DriverBlockSettingsSource {
+ public:
+  DriverBlockSettings Read() override { return ReadDriverBlockSettings(); }
+};
+
+}  // namespace
+
+void BindRegistryDriverBlockSettings() {
+  static RegistryDriverBlockSettings source;
+  BindDriverBlockSettingsSource(&source);
+}

@@ -7,3 +7,5 @@
 // Read afresh at each call: the user may have changed a setting since the last refusal. A
 // value that is missing, or is not a DWORD, reads as off.
 DriverBlockSettings ReadDriverBlockSettings();
+// Binds a source that reads them so, for the whole process.
+void BindRegistryDriverBlockSettings();

@@ -94,18 +94,18 @@ TEST_F(HidTransport, ControllerListedButRefusedIsNamedUntilItIsLetGo) {
   EXPECT_EQ(scan.refusedError, static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_EQ(scan.refusedPath, host.HeldPath(2));
   EXPECT_FALSE(hid.OpenDevice(kVid, kPid, L""));
-  EXPECT_EQ(FindControllerBlock(), ControllerBlock::kHeldByAnotherProgram);
+  EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kHeldByAnotherProgram);
   {
     FakeHidHide hidHide;
     if (hidHide.Made()) {
-      EXPECT_EQ(FindControllerBlock(), ControllerBlock::kHiddenByHidHide);
+      EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kHiddenByHidHide);
     }
   }
-  EXPECT_EQ(FindControllerBlock(), ControllerBlock::kHeldByAnotherProgram);
+  EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kHeldByAnotherProgram);
 
   controller.SetHeld(false);
   EXPECT_TRUE(probe::WaitFor([&] { return hid.OpenDevice(kVid, kPid, L""); }));
-  EXPECT_EQ(FindControllerBlock(), ControllerBlock::kNone);
+  EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kNone);
 }
 
 TEST_F(HidTransport, FiltersSelectAmongMatchingDevicesInEnumerationOrder) {
