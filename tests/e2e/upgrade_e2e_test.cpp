@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frontends/window/resource.h"
+#include "platform/DriverBlock.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/win/inpout/SharedPhysicalMemory.h"
 #include "tests/e2e/E2eSteps.h"
@@ -38,7 +39,14 @@ void ExpectRefusedForPowerSwitch(ProductSession& session, ControllerSimulator& s
   HWND box = session.WaitForBox(kSequenceMs);
   ASSERT_NE(box, nullptr);
   EXPECT_TRUE(sim.Transcript().empty());
-  ExpectOutcomeBox(session, L"Power switch unavailable!", L"error", L"");
+  // None of Windows' own settings is on in the prefix: other software is the likely cause.
+  HWND refusal = ExpectBox(
+      session,
+      L"Power switch unavailable!\n\n" + DriverBlockAdvice(DriverBlockCause::kOtherSoftware),
+      L"error", false);
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_EQ(session.Text(IDC_STATUS), L"Power switch unavailable!");
+  EXPECT_TRUE(session.Dismiss(refusal));
   WaitForTailRefresh(session);
 }
 

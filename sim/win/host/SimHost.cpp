@@ -39,6 +39,10 @@ void SimHost::SetControllerHeld(bool held) {
   if (!ownedBackends_.empty()) {
     ownedBackends_.front()->SetHeld(held);
   }
+  // Listed anew at once, so that a scan that follows sees the change.
+  if (running_) {
+    Publish();
+  }
 }
 
 void SimHost::AddDevice(HidBackend& device) {

@@ -39,7 +39,8 @@ class SimHost {
   // Adds the controller's two identities: normal mode, then the boot loader.
   void AddController(ControllerSimulator& sim);
   // The controller's normal-mode identity held by another program, or let go (see
-  // HidBackend::Held); its boot loader never is. Lasts across power cycles.
+  // HidBackend::Held); its boot loader never is. Lasts across power cycles. Published before
+  // this returns.
   void SetControllerHeld(bool held);
   // Adds another device; devices are enumerated in the order they were added.
   void AddDevice(HidBackend& device);
