@@ -35,6 +35,7 @@ CFrameDlg::CFrameDlg()
       shutdownBlocked(false),
       grown(false),
       groupMargins{},
+      fileBoxHeight(0),
       startDpi(USER_DEFAULT_SCREEN_DPI),
       dpi(USER_DEFAULT_SCREEN_DPI),
       bigIcon(nullptr),
@@ -155,16 +156,6 @@ void CFrameDlg::SetBusy(bool value, bool upgrade) {
 
 void CFrameDlg::SetProgressPosition(uint64_t position) {
   SendMessageW(progressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-}
-
-BOOL CFrameDlg::CenterOnScreen(HWND window) {
-  RECT r = {};
-  GetWindowRect(window, &r);
-  int w = r.right - r.left;
-  int h = r.bottom - r.top;
-  int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-  int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  return MoveWindow(window, x, y, w, h, TRUE);
 }
 
 LRESULT CFrameDlg::OnCloseRequest(WPARAM, LPARAM) {

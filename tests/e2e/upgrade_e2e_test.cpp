@@ -126,8 +126,13 @@ TEST(EndToEnd, TransferCutOffHalfwayIsRecoveredWithTheConfigurationUpdateSaved) 
   int height = full.bottom - full.top;
   EXPECT_EQ(width, collapsed.right - collapsed.left);
   EXPECT_GT(height, collapsed.bottom - collapsed.top);
-  EXPECT_EQ(full.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-  EXPECT_EQ(full.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+  // Centred in the work area of its monitor.
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(session.Window(), MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  EXPECT_EQ(full.left, work.left + ((work.right - work.left) - width) / 2);
+  EXPECT_EQ(full.top, work.top + ((work.bottom - work.top) - height) / 2);
   EXPECT_TRUE(IsInside(probe::RectOf(session.Item(IDC_FORCE_UPDATE)), full));
   EXPECT_TRUE(session.Enabled(IDC_INITIALIZE));
   EXPECT_FALSE(session.Enabled(IDC_FORCE_UPDATE));
