@@ -208,7 +208,6 @@ int stat(const char* path, struct stat* info) noexcept {
   return Present(Calls().stat(path, info), nullptr, info);
 }
 
-
 int lstat(const char* path, struct stat* info) noexcept {
   char copy[4096];
   if (FolderCopy(path, copy, sizeof(copy))) {
@@ -217,7 +216,6 @@ int lstat(const char* path, struct stat* info) noexcept {
   return Calls().lstat(path, info);
 }
 
-
 int fstatat(int dirfd, const char* path, struct stat* info, int flags) noexcept {
   if (IsAbsolute(path) && (flags & ~AT_SYMLINK_NOFOLLOW) == 0) {
     return (flags & AT_SYMLINK_NOFOLLOW) ? lstat(path, info) : stat(path, info);
@@ -225,11 +223,9 @@ int fstatat(int dirfd, const char* path, struct stat* info, int flags) noexcept 
   return Calls().fstatat(dirfd, path, info, flags);
 }
 
-
 int fstat(int fd, struct stat* info) noexcept {
   return Present(Calls().fstat(fd, info), nullptr, info);
 }
-
 
 int mknod(const char* path, mode_t mode, dev_t numbers) noexcept {
   char copy[4096];
