@@ -154,6 +154,9 @@ TEST(KeptController, PowerSwitchRefusalNamesTheSettingOfWindowsThatIsOn) {
        DriverBlockCause::kSmartAppControl},
   };
   for (const Setting& setting : settings) {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, setting.key, setting.name);  // left by a crashed run
+  }
+  for (const Setting& setting : settings) {
     MachineValue on(setting.key, setting.name, 1);
     ASSERT_TRUE(on.Set());
     session.SetText(IDC_VERSION, L"");
