@@ -6,6 +6,7 @@
 
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/CommandTable.h"
+#include "frontends/terminal/SharedController.h"
 #include "workflows/BackupStore.h"
 #include "workflows/RestoreSequence.h"
 
@@ -80,6 +81,7 @@ int RunRestore(CommandContext& context) {
         "left in its boot loader needs: padwright recover");
     return kExitFailed;
   }
+  NoticeControllerHolders(context);
   // A file from elsewhere is written, but no state of it is kept.
   const std::string name = inFolder ? entry.name : std::string();
   const bool restored = RestoreSequence(context.link, context.view, name, entry.backup);
