@@ -9,17 +9,21 @@ constinit ProcessBinding<DriverBlockSettingsSource> boundSource;
 
 }  // namespace
 
-DriverBlockCause ProbableDriverBlock(const DriverBlockSettings& settings) {
+std::vector<DriverBlockCause> ProbableDriverBlocks(const DriverBlockSettings& settings) {
+  std::vector<DriverBlockCause> causes;
   if (settings.memoryIntegrity) {
-    return DriverBlockCause::kMemoryIntegrity;
+    causes.push_back(DriverBlockCause::kMemoryIntegrity);
   }
   if (settings.vulnerableDriverBlocklist) {
-    return DriverBlockCause::kVulnerableDriverBlocklist;
+    causes.push_back(DriverBlockCause::kVulnerableDriverBlocklist);
   }
   if (settings.smartAppControl) {
-    return DriverBlockCause::kSmartAppControl;
+    causes.push_back(DriverBlockCause::kSmartAppControl);
   }
-  return DriverBlockCause::kOtherSoftware;
+  if (causes.empty()) {
+    causes.push_back(DriverBlockCause::kOtherSoftware);
+  }
+  return causes;
 }
 
 std::wstring DriverBlockAdvice(DriverBlockCause cause) {
@@ -36,8 +40,8 @@ std::wstring DriverBlockAdvice(DriverBlockCause cause) {
     case DriverBlockCause::kSmartAppControl:
       return L"Smart App Control is on: it can block inpoutx64.dll and its driver, and it makes "
              L"no exception for one program. It is turned off in Windows Security > App & "
-             L"browser control > Smart App Control settings; once off, it cannot be turned on "
-             L"again without reinstalling Windows.";
+             L"browser control > Smart App Control settings; on many versions of Windows, "
+             L"once off it cannot be turned on again without reinstalling Windows.";
     case DriverBlockCause::kOtherSoftware:
       break;
   }
@@ -53,6 +57,12 @@ void BindDriverBlockSettingsSource(DriverBlockSettingsSource* source) {
 
 std::wstring PowerSwitchAdvice() {
   DriverBlockSettingsSource* source = boundSource.Get();
-  return source != nullptr ? DriverBlockAdvice(ProbableDriverBlock(source->Read()))
-                           : std::wstring();
+  if (source == nullptr) {
+    return std::wstring();
+  }
+  std::wstring advice;
+  for (DriverBlockCause cause : ProbableDriverBlocks(source->Read())) {
+    advice += (advice.empty() ? L"" : L"\n\n") + DriverBlockAdvice(cause);
+  }
+  return advice;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Each is "on" only when Windows says so; a setting that cannot be read is off.
 struct DriverBlockSettings {
@@ -20,10 +21,11 @@ enum class DriverBlockCause {
   kOtherSoftware,  // none of Windows' own: an antivirus program or an anti-cheat driver
 };
 
-// The first setting that is on, in the order above: memory integrity refuses the driver
+// Every setting that is on, in the order above: memory integrity refuses the driver
 // outright, the blocklist refuses some builds of it, Smart App Control refuses what it does
-// not trust. With none on, other software is the likely cause.
-DriverBlockCause ProbableDriverBlock(const DriverBlockSettings& settings);
+// not trust. All of them are named, since any one may be what stands in the way, and the
+// blocklist is on by default. With none on, other software is the likely cause.
+std::vector<DriverBlockCause> ProbableDriverBlocks(const DriverBlockSettings& settings);
 
 // The cause and its remedy, with the way through Windows Security, as sentences for the
 // refusal's message box.

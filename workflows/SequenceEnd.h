@@ -35,7 +35,7 @@ inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration 
 using RestoreAgain = std::function<bool()>;
 
 // The outcome of an upgrade of `kind` (Update or Force update). A refusal is said as it is:
-// nothing reached the controller; the power switch's adds its probable cause, where the
+// nothing reached the controller; the power switch's adds its probable causes, where the
 // platform can tell. A failed normal upgrade asks for the way to the recovery;
 // a failed forced upgrade is already on it. A restore that failed is offered again (Retry)
 // as often as the user asks, naming who keeps the controller when another program does.
