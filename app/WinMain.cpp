@@ -2,8 +2,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "device/win/ControllerBlockScan.h"
 #include "frontends/window/FrameDlg.h"
 #include "frontends/window/resource.h"
+#include "platform/win/DriverBlockSettingsReader.h"
 #include "platform/win/InpOutPhysicalMemory.h"
 #include "platform/win/SystemPowerSource.h"
 #include "platform/win/WinBackupFolder.h"
@@ -46,6 +48,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   BindWindowsClock();
   BindInpOutPhysicalMemory();
   BindSystemPowerSource();
+  // Who keeps the controller, and why the power switch is refused, are Windows' to tell.
+  BindHidControllerBlockProbe();
+  BindRegistryDriverBlockSettings();
   // The saved configuration backups outlive the process: they live beside other machine-wide
   // program data.
   static CWinBackupFolder backups(CWinBackupFolder::DefaultPath());

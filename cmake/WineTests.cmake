@@ -69,15 +69,17 @@ function(padwright_add_wine_fixture)
   set_tests_properties(wine_env_start PROPERTIES FIXTURES_SETUP wine_env TIMEOUT 300)
   set_tests_properties(wine_env_stop PROPERTIES FIXTURES_CLEANUP wine_env TIMEOUT 60)
 
-  # The scale tests' prefix, on a virtual display of 1920 × 1080 pixels: a 1280 × 720 work
-  # area at 144 DPI.
+  # The scale tests' prefix, on a virtual display of its own of 1920 × 1080 pixels whose work
+  # area leaves 48 pixels to a taskbar (1920 × 1032, a handheld's panel at any scale): a
+  # 1280 × 720 work area at 144 DPI, and the one the grown window must fit at 192 DPI.
   set(dpi_dir ${CMAKE_BINARY_DIR}/dpi)
   file(MAKE_DIRECTORY ${dpi_dir}/wine ${CMAKE_BINARY_DIR}/wine/system32 ${CMAKE_BINARY_DIR}/wine/reg)
   foreach(shared system32 reg)
     file(CREATE_LINK ${CMAKE_BINARY_DIR}/wine/${shared} ${dpi_dir}/wine/${shared} SYMBOLIC)
   endforeach()
   add_test(NAME wine_dpi_env_start
-           COMMAND ${CMAKE_COMMAND} -E env PADWRIGHT_XVFB_SCREEN=1920x1080x24
+           COMMAND ${CMAKE_COMMAND} -E env PADWRIGHT_XVFB=1 PADWRIGHT_XVFB_SCREEN=1920x1080x24
+                   "PADWRIGHT_XVFB_WORKAREA=0, 0, 1920, 1032"
                    ${PROJECT_SOURCE_DIR}/scripts/wine-env.sh start ${dpi_dir})
   add_test(NAME wine_dpi_env_stop COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-env.sh stop ${dpi_dir})
   set_tests_properties(wine_dpi_env_start PROPERTIES FIXTURES_SETUP wine_dpi_env TIMEOUT 300)

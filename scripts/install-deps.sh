@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64 fonts-wine xvfb imagemagick fonts-wqy-microhei xauth tmux
+  wine64 fonts-wine xvfb x11-utils imagemagick fonts-wqy-microhei xauth tmux
   zip unzip faketime osslsigncode openssl openssh-client softhsm2 libengine-pkcs11-openssl
 )
 

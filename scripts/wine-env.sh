@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Owns the private Wine environment of one build tree: its prefix, a persistent wineserver
 # and, when there is no display (or PADWRIGHT_XVFB=1), a virtual X display
-# (PADWRIGHT_XVFB_SCREEN, default 1280x800x24).
+# (PADWRIGHT_XVFB_SCREEN, default 1280x800x24) whose work area is the whole screen, or
+# PADWRIGHT_XVFB_WORKAREA ("x,y,width,height") as a taskbar would leave it.
 #   wine-env.sh start <build dir>        set up (idempotent)
 #   wine-env.sh stop  <build dir>        stop only what start started
 #   wine-env.sh dpi   <build dir> <dpi>  make the prefix draw at <dpi> (96 by default);
@@ -42,7 +43,9 @@ start_display() {
   fi
   for n in $(seq 90 150); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 "${PADWRIGHT_XVFB_SCREEN:-1280x800x24}" -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
+    # -noreset: the root window's properties (the work area) outlive every client.
+    Xvfb ":$n" -screen 0 "${PADWRIGHT_XVFB_SCREEN:-1280x800x24}" -nolisten tcp -noreset \
+      </dev/null >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 100); do
       [ -e "/tmp/.X11-unix/X$n" ] && break
@@ -50,6 +53,7 @@ start_display() {
     done
     if [ -e "/tmp/.X11-unix/X$n" ]; then
       echo ":$n" >"$state/display"
+      set_work_area ":$n"
       return
     fi
     kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
@@ -57,6 +61,14 @@ start_display() {
   done
   echo "wine-env: no free X display for Xvfb" >&2
   exit 1
+}
+
+# Wine takes the work area from the root window's _NET_WORKAREA when _NET_SUPPORTED names
+# it (what a window manager with a panel sets), read when its desktop starts.
+set_work_area() {
+  [ -n "${PADWRIGHT_XVFB_WORKAREA:-}" ] || return 0
+  DISPLAY=$1 xprop -root -f _NET_SUPPORTED 32a -set _NET_SUPPORTED _NET_WORKAREA
+  DISPLAY=$1 xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "$PADWRIGHT_XVFB_WORKAREA"
 }
 
 start() {

@@ -4,10 +4,12 @@
 #pragma once
 
 #include "device/CommandReport.h"
+#include "device/ControllerBlock.h"
 #include "platform/Clock.h"
 #include "platform/PowerSource.h"
 #include "platform/PowerSwitch.h"
 #include "workflows/BackupSteps.h"
+#include "workflows/KeptController.h"
 #include "workflows/RunState.h"
 #include "workflows/SequenceFrame.h"
 #include "workflows/SequenceSteps.h"
@@ -67,13 +69,16 @@ enum class InitializeResult {
   kStopped,                 // the front end asked the sequence to stop during the wait
   kPowerSwitchUnavailable,  // the power byte could not be reached: nothing was done
   kBatteryLow,              // the machine runs on a low battery: nothing was done
+  kControllerHidden,        // listed, but HidHide hides it from this program: nothing was done
+  kControllerHeld,          // listed, but another program holds it: nothing was done
 };
 
 namespace initialize_steps {
 
 // Everything from the checks to the end of the wait. Without the power cycle there is no way
 // into the boot loader, and on a low battery the controller may be left there: then nothing
-// is touched. After the power cycle the flash is over: from then on this only scans.
+// is touched; nor while another program keeps the controller, which the backup could not
+// read. After the power cycle the flash is over: from then on this only scans.
 template <typename Device, typename MakeScanner>
 InitializeResult Run(Device& device, SequenceView& view, RunState& run, MakeScanner& makeScanner) {
   if (!PowerSwitchUsable()) {
@@ -83,6 +88,11 @@ InitializeResult Run(Device& device, SequenceView& view, RunState& run, MakeScan
   if (!BatteryAllowsUpdate()) {
     view.SetStatus(kBatteryLowStatus);
     return InitializeResult::kBatteryLow;
+  }
+  if (const ControllerBlock block = FindControllerBlock(); block != ControllerBlock::kNone) {
+    view.SetStatus(KeptControllerText(block, L"Refresh"));
+    return block == ControllerBlock::kHiddenByHidHide ? InitializeResult::kControllerHidden
+                                                      : InitializeResult::kControllerHeld;
   }
   auto scanner = makeScanner();
   BackUpWhatAnswers(device, view, run);
@@ -112,5 +122,16 @@ InitializeResult InitializeSequence(Device& device, SequenceView& view, RunState
   return RunSequence(
       view, SequenceKind::kInitialize,
       [&] { return initialize_steps::Run(device, view, run, makeScanner); },
-      [](InitializeResult result) { return result; });
+      [&](InitializeResult result) {
+        if (result == InitializeResult::kControllerHidden ||
+            result == InitializeResult::kControllerHeld) {
+          // Said in a box as well: the user may not be watching the status line.
+          view.ShowOutcome(KeptControllerText(result == InitializeResult::kControllerHidden
+                                                  ? ControllerBlock::kHiddenByHidHide
+                                                  : ControllerBlock::kHeldByAnotherProgram,
+                                              L"Refresh"),
+                           L"error", MessageIcon::kError);
+        }
+        return result;
+      });
 }

@@ -2,15 +2,24 @@
 #include "workflows/SequenceEnd.h"
 
 #include "platform/BackupFolder.h"
+#include "platform/DriverBlock.h"
 #include "platform/PowerState.h"
+#include "workflows/KeptController.h"
 
 namespace {
+
+// The warning of a failed restore, with who keeps the controller when another program does:
+// the restore could not open it then, and a Retry needs it let go.
+std::wstring RestoreWarning(const std::wstring& warning) {
+  const std::wstring kept = KeptControllerText(FindControllerBlock(), L"Retry");
+  return kept.empty() ? warning : warning + L"\n\n" + kept;
+}
 
 // A restore that failed is offered again until it works or the user cancels. True when the
 // configuration went back in the end.
 bool OfferRestoreUntilDone(SequenceView& view, const std::wstring& status,
                            const std::wstring& warning, const RestoreAgain& restoreAgain) {
-  while (view.OfferRetry(warning, L"warn")) {
+  while (view.OfferRetry(RestoreWarning(warning), L"warn")) {
     if (restoreAgain()) {
       return true;
     }
@@ -37,14 +46,12 @@ void ShowFailure(SequenceView& view) {
   view.ShowOutcome(L"Upgrade failed!", L"error", MessageIcon::kError);
 }
 
-// Nothing reached the controller, so there is nothing to recover from.
-void ShowRefusal(SequenceView& view, const wchar_t* text, const std::wstring& status) {
+// Nothing reached the controller, so there is nothing to recover from. The box may say more
+// than the status line has room for.
+void ShowRefusal(SequenceView& view, const std::wstring& status,
+                 const std::wstring& more = std::wstring()) {
   view.SetStatus(status);
-  view.ShowOutcome(text, L"error", MessageIcon::kError);
-}
-
-void ShowRefusal(SequenceView& view, const wchar_t* text) {
-  ShowRefusal(view, text, text);
+  view.ShowOutcome(more.empty() ? status : status + L"\n\n" + more, L"error", MessageIcon::kError);
 }
 
 }  // namespace
@@ -60,7 +67,14 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
                                  const RestoreAgain& restoreAgain) {
   switch (result) {
     case UpgradeResult::kPowerSwitchUnavailable:
-      ShowRefusal(view, L"Power switch unavailable!");
+      // Why is read now, at the refusal: the user may have changed a setting since.
+      ShowRefusal(view, L"Power switch unavailable!", PowerSwitchAdvice());
+      break;
+    case UpgradeResult::kControllerHidden:
+      ShowRefusal(view, KeptControllerText(ControllerBlock::kHiddenByHidHide, L"Refresh"));
+      break;
+    case UpgradeResult::kControllerHeld:
+      ShowRefusal(view, KeptControllerText(ControllerBlock::kHeldByAnotherProgram, L"Refresh"));
       break;
     case UpgradeResult::kBatteryLow:
       ShowRefusal(view, kBatteryLowStatus);
@@ -69,7 +83,9 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
       ShowRefusal(view, L"Read firmware file failed!");
       break;
     case UpgradeResult::kBackupNotSaved:
-      ShowRefusal(view, kBackupNotSaved, BackupNotSavedStatus());
+      // The box as ever; why on the status line, which stays.
+      view.SetStatus(BackupNotSavedStatus());
+      view.ShowOutcome(kBackupNotSaved, L"error", MessageIcon::kError);
       break;
     case UpgradeResult::kFailed:
       if (kind == SequenceKind::kUpdate) {

@@ -11,6 +11,8 @@ enum class UpgradeResult {
   kBatteryLow,              // the machine runs on a low battery: nothing was sent
   kImageUnreadable,         // the image could not be read or was empty: nothing was sent
   kBackupNotSaved,          // the configuration read could not be kept on disk: nothing sent
+  kControllerHidden,        // listed, but HidHide hides it from this program: nothing sent
+  kControllerHeld,          // listed, but another program holds it: nothing sent
   kFailed,                  // a backup or the transfer failed
   kRestoreFailed,           // the image was transferred, but the saved configuration did not
                             // all go back (a restore write, the version read or the mode)
@@ -35,9 +37,11 @@ std::wstring BackupNotSavedStatus();
 using RestoreAgain = std::function<bool()>;
 
 // The outcome of an upgrade of `kind` (Update or Force update). A refusal is said as it is:
-// nothing reached the controller. A failed normal upgrade asks for the way to the recovery;
+// nothing reached the controller; the power switch's adds its probable causes, where the
+// platform can tell. A failed normal upgrade asks for the way to the recovery;
 // a failed forced upgrade is already on it. A restore that failed is offered again (Retry)
-// as often as the user asks. Returns the result as it finally stands.
+// as often as the user asks, naming who keeps the controller when another program does.
+// Returns the result as it finally stands.
 UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
                                  const RestoreAgain& restoreAgain);
 // Outcome of writing a saved backup back alone: "Configuration restored", or the offer to

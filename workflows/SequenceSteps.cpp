@@ -1,6 +1,7 @@
 // Steps that several update sequences share and that need no controller link.
 #include "workflows/SequenceSteps.h"
 
+#include "device/ControllerBlock.h"
 #include "platform/Clock.h"
 #include "platform/FileRead.h"
 #include "platform/PowerSource.h"
@@ -15,6 +16,15 @@ std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image,
   }
   if (!BatteryAllowsUpdate()) {
     return UpgradeResult::kBatteryLow;
+  }
+  // Every command would fail to open it; the user can let it go instead.
+  switch (FindControllerBlock()) {
+    case ControllerBlock::kHiddenByHidHide:
+      return UpgradeResult::kControllerHidden;
+    case ControllerBlock::kHeldByAnotherProgram:
+      return UpgradeResult::kControllerHeld;
+    case ControllerBlock::kNone:
+      break;
   }
   if (!ReadFileBytes(image, path) || image.empty()) {
     return UpgradeResult::kImageUnreadable;

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <set>
 
+#include "device/linux/HidrawNodeOpen.h"
 #include "device/linux/HidrawScan.h"
 #include "platform/linux/MonotonicClock.h"
 #include "platform/linux/Utf8Text.h"
@@ -57,15 +58,15 @@ bool CHidrawDevice::OpenDevice(uint16_t vid, uint16_t pid, const wchar_t* pathFi
       continue;
     }
     // Non-blocking: every wait goes through poll with its time-out.
-    int fd = open(node.devicePath.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    const HidrawNodeOpen opened = OpenHidrawNode(node);
+    if (opened.fd < 0) {
       if (errno == EACCES || errno == EPERM) {
-        ReportAccessDenied(node.devicePath);
+        ReportAccessDenied(opened.path);
       }
       continue;
     }
-    fd_ = fd;
-    path_ = node.devicePath;
+    fd_ = opened.fd;
+    path_ = opened.path;
     inputLength_ = node.lengths.input;
     outputLength_ = node.lengths.output;
     return true;

@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -61,6 +62,18 @@ bool ParseHidId(const std::string& uevent, uint16_t* vendorId, uint16_t* product
   return true;
 }
 
+// "241:2\n" -> makedev(241, 2).
+bool ParseDeviceNumbers(const std::string& text, dev_t* numbers) {
+  unsigned major = 0, minor = 0;
+  char end = '\0';
+  if (std::sscanf(text.c_str(), "%u:%u%c", &major, &minor, &end) < 2 ||
+      (end != '\0' && end != '\n')) {
+    return false;
+  }
+  *numbers = makedev(major, minor);
+  return true;
+}
+
 bool NodeNumber(const char* name, unsigned* number) {
   if (std::strncmp(name, "hidraw", 6) != 0 || name[6] < '0' || name[6] > '9') {
     return false;
@@ -81,6 +94,11 @@ bool DescribeNode(unsigned number, HidrawNode* node) {
   }
   node->number = number;
   node->devicePath = "/dev/hidraw" + std::to_string(number);
+  std::string numbers;
+  node->numbersKnown =
+      ReadSmallFile(std::string(kClassDir) + "/hidraw" + std::to_string(number) + "/dev", 32,
+                    &numbers) &&
+      ParseDeviceNumbers(numbers, &node->numbers);
   std::string descriptor;
   node->lengthsKnown =
       ReadSmallFile(deviceDir + "report_descriptor", kMaxDescriptorSize, &descriptor) &&
@@ -98,6 +116,10 @@ bool HasReportLength(const HidrawNode& node, uint16_t length) {
 
 void SetHidrawScanLog(FILE* stream) {
   scanLog = stream;
+}
+
+FILE* HidrawScanLog() {
+  return scanLog.load();
 }
 
 std::vector<HidrawNode> ListHidrawNodes() {

@@ -3,6 +3,8 @@
 // lengths its report descriptor declares.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -13,6 +15,10 @@
 struct HidrawNode {
   unsigned number = 0;
   std::string devicePath;  // /dev/hidrawN
+  // The node's device numbers as sysfs gives them (its "dev" file, MAJ:MIN), by which the
+  // node is found when /dev/hidrawN is not it.
+  bool numbersKnown = false;
+  dev_t numbers = 0;
   uint16_t vendorId = 0;
   uint16_t productId = 0;
   bool lengthsKnown = false;  // the report descriptor could be read and parsed
@@ -30,3 +36,4 @@ bool HasReportLength(const HidrawNode& node, uint16_t length);
 
 // Where the scans write their debug lines; nullptr (the default) for nowhere.
 void SetHidrawScanLog(FILE* stream);
+FILE* HidrawScanLog();

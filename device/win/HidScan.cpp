@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <memory>
 #include <new>
 
@@ -38,11 +39,14 @@ std::unique_ptr<unsigned char[]> FetchDetail(HDEVINFO list, SP_DEVICE_INTERFACE_
 }
 
 // Opens the device behind `path` and reads its ids; writes the debug line for it. Returns
-// the open handle, or INVALID_HANDLE_VALUE when the device cannot be opened or read.
-HANDLE OpenAndIdentify(const wchar_t* path, HIDD_ATTRIBUTES* attributes) {
+// the open handle, or INVALID_HANDLE_VALUE when the device cannot be opened (CreateFileW's
+// error in `*openError`) or read (`*openError` 0).
+HANDLE OpenAndIdentify(const wchar_t* path, HIDD_ATTRIBUTES* attributes, DWORD* openError) {
+  *openError = 0;
   HANDLE handle = CreateFileW(path, kDeviceAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
+    *openError = GetLastError();
     return INVALID_HANDLE_VALUE;
   }
   ZeroMemory(attributes, sizeof(*attributes));
@@ -54,6 +58,24 @@ HANDLE OpenAndIdentify(const wchar_t* path, HIDD_ATTRIBUTES* attributes) {
   // string (%ls); in the Microsoft runtimes' narrow printf %S means a wide string as well.
   printf("Vid: %x Pid: %x %S\r\n", attributes->VendorID, attributes->ProductID, path);
   return handle;
+}
+
+// Whether an interface path names these ids as USB paths do ("...#vid_1c4f&pid_0002#..."),
+// in any case: a device that cannot be opened can be told by nothing else.
+bool PathCarriesIds(const wchar_t* path, uint16_t vid, uint16_t pid) {
+  wchar_t ids[32];
+  swprintf(ids, 32, L"vid_%04x&pid_%04x", vid, pid);
+  std::wstring lower(path);
+  for (wchar_t& c : lower) {
+    c = static_cast<wchar_t>(towlower(c));
+  }
+  return lower.find(ids) != std::wstring::npos;
+}
+
+// Of two refusals the one to remember: the first, unless it only said that the device was
+// not there (gone since it was listed), which any other refusal outweighs.
+bool Outweighs(DWORD error, DWORD remembered) {
+  return remembered == 0 || (remembered == ERROR_FILE_NOT_FOUND && error != ERROR_FILE_NOT_FOUND);
 }
 
 bool Matches(const HIDD_ATTRIBUTES& attributes, uint16_t vid, uint16_t pid, const wchar_t* path,
@@ -98,8 +120,14 @@ bool VisitInterface(HDEVINFO list, const GUID& guid, DWORD index, const ScanRequ
   const wchar_t* path =
       reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(block.get())->DevicePath;
   HIDD_ATTRIBUTES attributes;
-  HANDLE handle = OpenAndIdentify(path, &attributes);
+  DWORD openError = 0;
+  HANDLE handle = OpenAndIdentify(path, &attributes, &openError);
   if (handle == INVALID_HANDLE_VALUE) {
+    if (openError != 0 && Outweighs(openError, result.refusedError) &&
+        PathCarriesIds(path, request.vid, request.pid)) {
+      result.refusedError = openError;
+      result.refusedPath = path;
+    }
     return true;
   }
   if (Matches(attributes, request.vid, request.pid, path, request.pathFilter) &&

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 // The DDK headers carry no C++ linkage guards of their own.
 extern "C" {
@@ -16,6 +17,11 @@ struct HidScanResult {
   bool matched = false;  // at least one device matched
   // The first match's open handle when the scan was asked to keep it, else invalid.
   HANDLE kept = INVALID_HANDLE_VALUE;
+  // A listed interface whose path carries the asked ids ("vid_1c4f&pid_0002", in any case)
+  // but that refused to open: CreateFileW's error (0: none seen) and the path. Nothing else
+  // is known of such a device; HidHide, or a program that holds it exclusively, does this.
+  DWORD refusedError = 0;
+  std::wstring refusedPath;
 };
 
 // Scans the present HID interfaces for vendor `vid` and product `pid` whose path contains

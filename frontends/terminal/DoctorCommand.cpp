@@ -1,10 +1,12 @@
 // padwright doctor: checks what an update needs and says, one line each, that it is fine or
 // what is wrong and how to put it right: the controller and the interface chosen, access to
-// its nodes, /dev/mem, the machine's power, the lock and the backup folder. It reads the
+// its nodes (and the node used), other programs that have it open, /dev/mem, the machine's
+// power, the lock and the backup folder. It reads the
 // controller's global block at most; nothing that changes the controller is sent. 0 when an
 // update could run now, 1 otherwise.
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "frontends/terminal/CommandTable.h"
@@ -37,14 +39,16 @@ int RunDoctor(CommandContext& context) {
   const NodeSurvey survey = SurveyNodes();
   int openError = 0;
   const Finding access = CheckNodeAccess(survey, &openError);
-  const std::vector<Finding> findings = {
-      CheckController(context.link, survey, mayRead, openError),
-      access,
-      CheckDevMem(context.memory),
-      CheckPower(context.power, context.ignoreBattery),
-      CheckLock(locked, lockError),
-      CheckBackups(context.backups),
-  };
+  std::vector<Finding> findings = {CheckController(context.link, survey, mayRead, openError),
+                                   access};
+  for (Finding& sharing : CheckSharing()) {
+    findings.push_back(std::move(sharing));
+  }
+  for (Finding other :
+       {CheckDevMem(context.memory), CheckPower(context.power, context.ignoreBattery),
+        CheckLock(locked, lockError), CheckBackups(context.backups)}) {
+    findings.push_back(std::move(other));
+  }
   bool ready = true;
   for (const Finding& finding : findings) {
     char head[32];

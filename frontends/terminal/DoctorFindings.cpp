@@ -12,6 +12,8 @@
 #include "device/CommandReport.h"
 #include "device/ConfigBlocks.h"
 #include "device/linux/HidrawDevice.h"
+#include "device/linux/HidrawNodeOpen.h"
+#include "frontends/terminal/SharedController.h"
 #include "frontends/terminal/PowerPreflight.h"
 #include "platform/PowerState.h"
 #include "platform/PowerSwitch.h"
@@ -43,13 +45,17 @@ std::string Reports(const HidrawNode& node) {
   return std::to_string(node.lengths.input > 0 ? node.lengths.input - 1 : 0) + "-byte reports";
 }
 
-// Opens the node as the command would and closes it at once: nothing is sent.
-int OpenError(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    return errno;
+// Opens the node as the command would (by its device numbers) and closes it at once:
+// nothing is sent. `used` gets the node it opened, and how it was found.
+int OpenError(const HidrawNode& node, std::string* used) {
+  const HidrawNodeOpen opened = OpenHidrawNode(node);
+  if (opened.fd < 0) {
+    const int error = errno;
+    *used = node.devicePath;
+    return error;
   }
-  close(fd);
+  *used = DescribeHidrawRoute(node, opened);
+  close(opened.fd);
   return 0;
 }
 
@@ -108,13 +114,15 @@ Finding CheckNodeAccess(const NodeSurvey& survey, int* openError) {
   const HidrawNode* node = survey.command != nullptr   ? survey.command
                            : survey.bootLoader.empty() ? nullptr
                                                        : &survey.bootLoader.front();
-  *openError = node != nullptr ? OpenError(node->devicePath) : 0;
+  std::string used;
+  *openError = node != nullptr ? OpenError(*node, &used) : 0;
   const char* label = "Node access";
   if (geteuid() == 0) {
     return {label, *openError == 0 ? Verdict::kOk : Verdict::kProblem,
-            *openError == 0 ? "running as root"
-                            : "running as root, yet " + node->devicePath + " cannot be opened (" +
-                                  std::strerror(*openError) + ")"};
+            *openError != 0 ? "running as root, yet " + node->devicePath + " cannot be opened (" +
+                                  std::strerror(*openError) + ")"
+            : node != nullptr ? "running as root; the node used: " + used
+                              : "running as root"};
   }
   const std::string rule = RuleInstalled() ? "the udev rule 70-padwright.rules is installed"
                                            : "the udev rule 70-padwright.rules is not installed";
@@ -122,7 +130,13 @@ Finding CheckNodeAccess(const NodeSurvey& survey, int* openError) {
     return {label, Verdict::kNote, "no node of the controller to try; " + rule};
   }
   if (*openError == 0) {
-    return {label, Verdict::kOk, node->devicePath + " opens for this user (" + rule + ")"};
+    return {label, Verdict::kOk, used + " opens for this user (" + rule + ")"};
+  }
+  if (*openError == ENOENT && node->numbersKnown) {
+    return {label, Verdict::kProblem,
+            node->devicePath +
+                " is missing and no node under /dev has its device numbers: run "
+                "as root (sudo), which makes a node of its own for the update"};
   }
   if (*openError != EACCES && *openError != EPERM) {
     return {label, Verdict::kProblem,
@@ -219,4 +233,19 @@ Finding CheckLock(InstanceLock::Result lock, int lockError) {
   return {"Lock", Verdict::kNote,
           std::string(InstanceLock::Path()) + " cannot be used (" + std::strerror(lockError) +
               "): runs are not guarded against a second one"};
+}
+
+std::vector<Finding> CheckSharing() {
+  const char* label = "Sharing";
+  std::vector<Finding> findings;
+  for (const DeviceHolder& holder : ControllerHolders()) {
+    findings.push_back({label, Verdict::kNote, HolderText(holder)});
+  }
+  if (findings.empty()) {
+    findings.push_back({label, Verdict::kOk,
+                        geteuid() == 0 ? "no other program has the controller open"
+                                       : "no other program of this user has the controller "
+                                         "open (root sees every user's)"});
+  }
+  return findings;
 }

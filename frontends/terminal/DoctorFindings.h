@@ -28,12 +28,16 @@ struct NodeSurvey {
 };
 NodeSurvey SurveyNodes();
 
-// Whether this user may open the controller's nodes. `openError` gets what opening the
-// command node (else the boot loader's) ran into, 0 when it opened or there is none.
+// Whether this user may open the controller's nodes, and which node an update uses (found by
+// its device numbers when /dev/hidrawN is not it). `openError` gets what opening the command
+// node (else the boot loader's) ran into, 0 when it opened or there is none.
 Finding CheckNodeAccess(const NodeSurvey& survey, int* openError);
 // The controller found and the interface chosen; its version read unless `mayRead` is false
 // (another run holds the lock) or its node cannot be opened.
 Finding CheckController(CommandLink& link, const NodeSurvey& survey, bool mayRead, int openError);
+// Each other program that has the controller open, as a note (hidraw is never exclusive: one
+// that writes to it during an update may spoil it); OK when there is none.
+std::vector<Finding> CheckSharing();
 Finding CheckDevMem(const DevMemPhysicalMemory& memory);
 Finding CheckPower(PowerSource& power, bool ignoreBattery);
 Finding CheckLock(InstanceLock::Result lock, int lockError);

@@ -26,6 +26,8 @@ int ExitStatusOf(UpgradeResult result) {
     case UpgradeResult::kBatteryLow:
     case UpgradeResult::kImageUnreadable:
     case UpgradeResult::kBackupNotSaved:
+    case UpgradeResult::kControllerHidden:
+    case UpgradeResult::kControllerHeld:
       return kExitRefused;
     case UpgradeResult::kFailed:
       break;
@@ -90,7 +92,8 @@ FlashStep InitializeStep(CommandContext& context, int statusIfCancelled) {
   const InitializeResult found =
       InitializeSequence(context.link, context.view, context.run, [] { return CHidrawDevice(); });
   if (found == InitializeResult::kPowerSwitchUnavailable ||
-      found == InitializeResult::kBatteryLow) {
+      found == InitializeResult::kBatteryLow || found == InitializeResult::kControllerHidden ||
+      found == InitializeResult::kControllerHeld) {
     return Exit(kExitRefused);  // checked before, but lost since: still nothing was touched
   }
   if (found != InitializeResult::kBootLoaderFound) {

@@ -5,9 +5,11 @@
 #include "frontends/terminal/CommandTable.h"
 #include "frontends/terminal/FailureDiagnosis.h"
 #include "frontends/terminal/FlashSteps.h"
+#include "frontends/terminal/SharedController.h"
 
 int RunRecover(CommandContext& context) {
   NoticePendingBackup(context);
+  NoticeControllerHolders(context);
   if (BootLoaderPresent()) {
     context.view.PrintLine(
         "The controller is waiting in its boot loader: the firmware is written at once, no "

@@ -6,6 +6,7 @@
 
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/CommandTable.h"
+#include "frontends/terminal/SharedController.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/BackupStore.h"
 #include "workflows/RestoreSequence.h"
@@ -93,6 +94,7 @@ int RunRestore(CommandContext& context) {
         CommandHint("recover"));
     return kExitFailed;
   }
+  NoticeControllerHolders(context);
   const bool restored = RestoreSequence(context.link, context.view, plan);
   context.view.FinishLine();
   return restored ? kExitSuccess : kExitFailed;

@@ -3,8 +3,10 @@
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/CommandTable.h"
 #include "frontends/terminal/FlashSteps.h"
+#include "frontends/terminal/SharedController.h"
 
 int RunUpdate(CommandContext& context) {
   NoticePendingBackup(context);
+  NoticeControllerHolders(context);
   return RunFlashSteps(context, {FlashStep::Kind::kUpdate});
 }

@@ -5,11 +5,13 @@
 
 #include <vector>
 
+#include "device/ControllerBlock.h"
 #include "device/win/ProductVexapad.h"
 #include "frontends/window/resource.h"
 #include "platform/win/FileSystem.h"
 #include "ui/MessageMap.h"
 #include "ui/WindowDpi.h"
+#include "workflows/KeptController.h"
 #include "workflows/VersionLine.h"
 
 namespace {
@@ -29,9 +31,11 @@ CFrameDlg::CFrameDlg()
       selectRunning(false),
       closePending(false),
       restoreOffered(false),
+      statusNamesKeeper(false),
       shutdownBlocked(false),
       grown(false),
       groupMargins{},
+      fileBoxHeight(0),
       startDpi(USER_DEFAULT_SCREEN_DPI),
       dpi(USER_DEFAULT_SCREEN_DPI),
       bigIcon(nullptr),
@@ -107,6 +111,7 @@ LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
   std::wstring text;
   const bool read = ReadVersionLine(vexapad, &text);
   SetItemText(IDC_VERSION, text);
+  ShowKeptController(read);
   // Asked once per run, at the first Refresh that finds the controller (it may not answer at
   // start-up yet), once the version shows: from the loop rather than inside this handler.
   if (read && !restoreOffered) {
@@ -116,8 +121,23 @@ LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
   return 1;
 }
 
+void CFrameDlg::ShowKeptController(bool read) {
+  if (busy) {
+    return;  // the status line is the sequence's
+  }
+  const ControllerBlock block = read ? ControllerBlock::kNone : FindControllerBlock();
+  if (block != ControllerBlock::kNone) {
+    SetItemText(IDC_STATUS, KeptControllerText(block, L"Refresh"));
+    statusNamesKeeper = true;
+  } else if (statusNamesKeeper) {
+    SetItemText(IDC_STATUS, L"");  // let go: nothing stands in the way any more
+    statusNamesKeeper = false;
+  }
+}
+
 void CFrameDlg::SetBusy(bool value, bool upgrade) {
   if (value) {
+    statusNamesKeeper = false;  // the sequence that starts writes the status line from now on
     // Closing is refused from before the worker exists until after its end.
     if (upgrade) {
       upgradeRunning = true;
@@ -135,16 +155,6 @@ void CFrameDlg::SetBusy(bool value, bool upgrade) {
 
 void CFrameDlg::SetProgressPosition(uint64_t position) {
   SendMessageW(progressBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-}
-
-BOOL CFrameDlg::CenterOnScreen(HWND window) {
-  RECT r = {};
-  GetWindowRect(window, &r);
-  int w = r.right - r.left;
-  int h = r.bottom - r.top;
-  int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-  int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  return MoveWindow(window, x, y, w, h, TRUE);
 }
 
 LRESULT CFrameDlg::OnCloseRequest(WPARAM, LPARAM) {

@@ -91,20 +91,25 @@ class CFrameDlg : public CDialogBase {
   // the dialog manager placed them from dialog units, and from the window's DPI; none is a
   // fixed count of pixels.
   //
-  // Gives the window the full size and place in `fullRect`, then centres it on the primary
-  // screen; it stays full from then on.
+  // Gives the window its full size, then centres it in the work area of its monitor; it
+  // stays full from then on. When the full window would be taller than the work area, the
+  // file box gives up height first (down to two lines), so that the recovery steps and
+  // Force update show.
   LRESULT OnGrowToFull(WPARAM wParam, LPARAM lParam);
   // WM_DPICHANGED: takes the suggested rectangle and lets the dialog manager rescale the
   // font and the controls (per-monitor v2), then sizes the window in OnDpiLayout.
   LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
   // Recomputes `fullRect` and `collapsedRect` at the new scale, where the window stands, and
-  // gives the window the one of its state.
+  // gives the window the one of its state, inside the work area of its monitor (a grown
+  // window fits the file box to it again).
   LRESULT OnDpiLayout(WPARAM wParam, LPARAM lParam);
   // The "Force update" group box, which the collapsed window hides; null when absent.
   static HWND FindRecoveryGroup(HWND window);
 
-  // Centres `window` on the primary screen, keeping its size (no work-area clamping).
-  BOOL CenterOnScreen(HWND window);
+  // Centres `window` in the work area of its monitor, keeping its size; a window taller or
+  // wider than the work area keeps its top and left edges on the work area's, so that its
+  // title bar is never above it.
+  BOOL CenterInWorkArea(HWND window);
 
   // Runs `body` on a detached worker thread that this object outlives. False when no thread
   // was started (the window is closing, or the thread could not be created).
@@ -131,8 +136,8 @@ class CFrameDlg : public CDialogBase {
   // Window thread only (handlers, start-up, the Select result handed over by message).
   std::wstring firmwarePath;
   // The window's full and collapsed rectangles (screen coordinates) at its current scale:
-  // taken at start-up, and again where the window stands after a change of scale. Window
-  // thread only.
+  // taken at start-up, and again where the window stands when it grows and after a change
+  // of scale. Window thread only.
   RECT fullRect;
   RECT collapsedRect;
 
@@ -148,6 +153,13 @@ class CFrameDlg : public CDialogBase {
   Sizes MeasureSizes() const;
   // Collapses the window at start-up, so that the force-update group lies outside it.
   void Collapse();
+  // Gives the file box the height that lets the full window fit `workHeight` pixels (frame
+  // included), between its natural height and two lines, moving everything below it.
+  void FitFileBox(int workHeight);
+  // After a version read (`read`: it worked): while no sequence runs, the status line names
+  // who keeps the controller when another program does, and is cleared once it no longer
+  // does.
+  void ShowKeptController(bool read);
   // Gives the window its big and small icon in the sizes for `windowDpi`.
   void SetIconsForDpi(UINT windowDpi);
 
@@ -172,6 +184,8 @@ class CFrameDlg : public CDialogBase {
   // Window thread only: a Refresh has found the controller, and the offer to write back a
   // pending backup followed it (asked once per run).
   bool restoreOffered;
+  // Window thread only: the status line names who keeps the controller (ShowKeptController).
+  bool statusNamesKeeper;
   // Window thread only: the shutdown block reason is held.
   bool shutdownBlocked;
   // Window thread only: the window has grown to its full size.
@@ -179,6 +193,8 @@ class CFrameDlg : public CDialogBase {
   // Window thread only: the margins right of and below the force-update group in the
   // full window at start-up, in pixels at `startDpi`; and the DPI the window has now.
   SIZE groupMargins;
+  // Window thread only: the file box's natural height, in pixels at `startDpi`.
+  int fileBoxHeight;
   UINT startDpi;
   UINT dpi;
   // The icons given to the window, destroyed with this object.

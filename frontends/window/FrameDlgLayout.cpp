@@ -1,5 +1,7 @@
 // CFrameDlg: the window's size at any scale: collapsed and full, growing after a failed
-// upgrade, a change of scale (per-monitor DPI awareness) and the icons of each scale.
+// upgrade into the work area of its monitor, a change of scale (per-monitor DPI awareness)
+// and the icons of each scale.
+#include <algorithm>
 #include <cwchar>
 
 #include "frontends/window/FrameDlg.h"
@@ -11,6 +13,9 @@ namespace {
 // The icon edges Windows draws at 96 DPI: the caption's (small) and Alt+Tab's (big).
 constexpr int kSmallIconEdge = 16;
 constexpr int kBigIconEdge = 32;
+// The least height the file box gives up to, in dialog units: two lines of text (8 each)
+// and its border. A path still shows whole, the box scrolls.
+constexpr int kFileBoxLeastHeight = 20;
 
 // The icon image of the program's own icon group nearest to `edge` pixels; null when none.
 HICON LoadMainIcon(int edge) {
@@ -46,6 +51,44 @@ RECT RectInClient(HWND window, HWND child) {
 BOOL MoveTo(HWND window, const RECT& r) {
   return SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                       SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The work area of the monitor that `window` is on (or nearest to): the screen without the
+// taskbar and docked bars.
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+  if (monitor != nullptr && GetMonitorInfoW(monitor, &info)) {
+    return info.rcWork;
+  }
+  RECT work = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+// `r` moved, keeping its size, so that it lies inside `work` as far as it fits; one larger
+// than the work area keeps its top and left edges on the work area's, so that the title bar
+// can always be reached.
+RECT InsideWorkArea(const RECT& r, const RECT& work) {
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+  const int x = std::max<int>(std::min<int>(r.left, work.right - w), work.left);
+  const int y = std::max<int>(std::min<int>(r.top, work.bottom - h), work.top);
+  return RECT{x, y, x + w, y + h};
+}
+
+// Moves every child of `window` whose top lies at or below `edge` (client coordinates) down
+// by `delta` pixels (up when negative).
+void ShiftChildrenBelow(HWND window, int edge, int delta) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    const RECT r = RectInClient(window, child);
+    if (r.top >= edge) {
+      SetWindowPos(child, nullptr, r.left, r.top + delta, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
 }
 
 }  // namespace
@@ -95,6 +138,10 @@ void CFrameDlg::Collapse() {
     const RECT box = RectInClient(window, group);
     groupMargins = SIZE{client.right - box.right, client.bottom - box.bottom};
   }
+  if (HWND fileBox = GetItem(IDC_FILE_PATH)) {
+    const RECT box = RectInClient(window, fileBox);
+    fileBoxHeight = box.bottom - box.top;
+  }
   Sizes sizes = MeasureSizes();
   collapsedRect = At(fullRect, fullRect.right - fullRect.left, sizes.collapsed);
   MoveWindow(window, collapsedRect.left, collapsedRect.top,
@@ -102,12 +149,41 @@ void CFrameDlg::Collapse() {
              TRUE);
 }
 
+void CFrameDlg::FitFileBox(int workHeight) {
+  HWND window = hwnd;
+  HWND fileBox = GetItem(IDC_FILE_PATH);
+  if (fileBox == nullptr || fileBoxHeight <= 0) {
+    return;
+  }
+  const RECT box = RectInClient(window, fileBox);
+  const int current = box.bottom - box.top;
+  const int natural = MulDiv(fileBoxHeight, static_cast<int>(dpi), static_cast<int>(startDpi));
+  RECT least = {0, 0, 0, kFileBoxLeastHeight};
+  MapDialogRect(window, &least);
+  // The full window with the file box at its natural height, and what it must give up.
+  const int excess = std::max(0, MeasureSizes().full + (natural - current) - workHeight);
+  const int target = std::max(natural - excess, std::min<int>(least.bottom, natural));
+  if (target == current) {
+    return;
+  }
+  SetWindowPos(fileBox, nullptr, 0, 0, box.right - box.left, target,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShiftChildrenBelow(window, box.bottom, target - current);
+  InvalidateRect(window, nullptr, TRUE);
+}
+
 LRESULT CFrameDlg::OnGrowToFull(WPARAM, LPARAM) {
   HWND window = hwnd;
   grown = true;
-  MoveWindow(window, fullRect.left, fullRect.top, fullRect.right - fullRect.left,
-             fullRect.bottom - fullRect.top, TRUE);
-  CenterOnScreen(window);
+  // Grown where it stands: on the monitor the user sees it on.
+  RECT place = {};
+  GetWindowRect(window, &place);
+  const RECT work = WorkAreaOf(window);
+  FitFileBox(work.bottom - work.top);
+  const Sizes sizes = MeasureSizes();
+  fullRect = At(place, sizes.width, sizes.full);
+  MoveTo(window, fullRect);
+  CenterInWorkArea(window);
   return 1;
 }
 
@@ -134,11 +210,27 @@ LRESULT CFrameDlg::OnDpiLayout(WPARAM, LPARAM) {
   }
   RECT place = {};
   GetWindowRect(window, &place);
+  const RECT work = WorkAreaOf(window);
+  if (grown) {
+    FitFileBox(work.bottom - work.top);  // the new scale or monitor may leave more or less room
+  }
   Sizes sizes = MeasureSizes();
   fullRect = At(place, sizes.width, sizes.full);
   collapsedRect = At(place, sizes.width, sizes.collapsed);
-  MoveTo(window, grown ? fullRect : collapsedRect);
+  MoveTo(window, InsideWorkArea(grown ? fullRect : collapsedRect, work));
   return 1;
+}
+
+BOOL CFrameDlg::CenterInWorkArea(HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  const RECT work = WorkAreaOf(window);
+  const int w = r.right - r.left;
+  const int h = r.bottom - r.top;
+  const RECT centred = {work.left + ((work.right - work.left) - w) / 2,
+                        work.top + ((work.bottom - work.top) - h) / 2, 0, 0};
+  const RECT place = InsideWorkArea(At(centred, w, h), work);
+  return MoveWindow(window, place.left, place.top, w, h, TRUE);
 }
 
 void CFrameDlg::SetIconsForDpi(UINT windowDpi) {

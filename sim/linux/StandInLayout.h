@@ -38,6 +38,22 @@ inline constexpr char kMemoryRefusalFile[] = "/mem-refusal";
 // ever, but every write to one fails with ENOSPC.
 inline constexpr char kStateFullFile[] = "/state-full";
 
+// Device nodes. The folder's dev/ is the machine's /dev as far as hidraw goes: the host puts
+// a file there for each node (dev/hidrawN, or wherever a test moved it), and a program sees
+// each such file as the character device it names, by its first line:
+// "<kCharNodeMarker><major>:<minor>". A node a program makes with mknod under a served folder
+// (root's /run/padwright) becomes such a file too. sysfs gives each node's numbers in its
+// "dev" file; minor N is node hidrawN.
+inline constexpr char kDevFolder[] = "/dev";
+inline constexpr char kCharNodeMarker[] = "padwright-standin-char ";
+inline constexpr unsigned kHidrawMajor = 241;
+// The nodes open now, by the inode of the program's end of each connection: held/<inode>
+// holds "<major>:<minor>", so that a program looking at another's /proc/PID/fd sees which
+// node it holds. The host writes each when the open succeeds and removes it at hang-up.
+inline constexpr char kHeldFolder[] = "/held";
+// Files of /proc/<pid>/ that a test gives a process instead of its own (only "cgroup").
+inline constexpr char kProcFolder[] = "/proc";
+
 // The physical page that the memory file stands for: the one holding the power byte.
 inline constexpr uint64_t kMemoryWindowBase = 0xFE800000;
 inline constexpr size_t kMemoryWindowSize = 4096;
@@ -46,6 +62,7 @@ inline constexpr size_t kMemoryWindowSize = 4096;
 // (the connection is now that node) or an errno value.
 struct OpenRequest {
   uint32_t node = 0;
+  uint64_t socketInode = 0;  // the program's end of this connection (see kHeldFolder)
 };
 struct OpenReply {
   int32_t error = 0;

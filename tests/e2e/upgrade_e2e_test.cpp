@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frontends/window/resource.h"
+#include "platform/DriverBlock.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/win/inpout/SharedPhysicalMemory.h"
 #include "tests/e2e/E2eSteps.h"
@@ -38,7 +39,14 @@ void ExpectRefusedForPowerSwitch(ProductSession& session, ControllerSimulator& s
   HWND box = session.WaitForBox(kSequenceMs);
   ASSERT_NE(box, nullptr);
   EXPECT_TRUE(sim.Transcript().empty());
-  ExpectOutcomeBox(session, L"Power switch unavailable!", L"error", L"");
+  // None of Windows' own settings is on in the prefix: other software is the likely cause.
+  HWND refusal = ExpectBox(
+      session,
+      L"Power switch unavailable!\n\n" + DriverBlockAdvice(DriverBlockCause::kOtherSoftware),
+      L"error", false);
+  ASSERT_NE(refusal, nullptr);
+  EXPECT_EQ(session.Text(IDC_STATUS), L"Power switch unavailable!");
+  EXPECT_TRUE(session.Dismiss(refusal));
   WaitForTailRefresh(session);
 }
 
@@ -118,8 +126,13 @@ TEST(EndToEnd, TransferCutOffHalfwayIsRecoveredWithTheConfigurationUpdateSaved) 
   int height = full.bottom - full.top;
   EXPECT_EQ(width, collapsed.right - collapsed.left);
   EXPECT_GT(height, collapsed.bottom - collapsed.top);
-  EXPECT_EQ(full.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-  EXPECT_EQ(full.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+  // Centred in the work area of its monitor.
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(session.Window(), MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  EXPECT_EQ(full.left, work.left + ((work.right - work.left) - width) / 2);
+  EXPECT_EQ(full.top, work.top + ((work.bottom - work.top) - height) / 2);
   EXPECT_TRUE(IsInside(probe::RectOf(session.Item(IDC_FORCE_UPDATE)), full));
   EXPECT_TRUE(session.Enabled(IDC_INITIALIZE));
   EXPECT_FALSE(session.Enabled(IDC_FORCE_UPDATE));

@@ -1,14 +1,20 @@
 // The hidraw transport against the controller simulator behind the stand-in for the
 // kernel's nodes (linked into this test): which node it takes (only the command interface,
 // also when it comes late), and each way a transfer fails: time-out, short read, device
-// gone, signals during the wait, a node it may not open.
+// gone, signals during the wait, a node it may not open, a node moved out of its place.
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <signal.h>
 
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <atomic>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "device/CommandReport.h"
 #include "device/linux/HidrawDevice.h"
@@ -166,6 +172,51 @@ TEST_F(HidrawDeviceTest, NodeItMayNotOpenIsReportedOnceWithTheFix) {
   EXPECT_EQ(mentions, 1u);
   EXPECT_NE(said.find("udev rule"), std::string::npos);
   EXPECT_NE(said.find("root"), std::string::npos);
+}
+
+// The names in a folder, but . and ..
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..") {
+        names.push_back(entry->d_name);
+      }
+    }
+    closedir(dir);
+  }
+  return names;
+}
+
+TEST_F(HidrawDeviceTest, NodeMovedAwayIsFoundByItsNumbersOrMadeByRoot) {
+  // A daemon moved the command node into a folder of its own and put the keyboard's node
+  // under its name: that one is never taken for the controller.
+  host.MoveNode(2, "/dev/handheld/hidden-hidraw2");
+  host.MoveNode(0, "/dev/hidraw2");
+  ASSERT_TRUE(OpenController());
+  EXPECT_EQ(device.DevicePath(), "/dev/handheld/hidden-hidraw2");
+  EXPECT_TRUE(WriteSave());
+  EXPECT_TRUE(device.ReadReport(reply.data(), kReportSize, 1000));
+  EXPECT_EQ(sim.SaveCount(), 1u);
+
+  // Nowhere under /dev: root makes a node of its own, opens it and removes it at once;
+  // anyone else finds nothing to open.
+  host.MoveNode(2, "");
+  struct stat info {};
+  for (int waited = 0; waited < 2000 && lstat("/dev/handheld/hidden-hidraw2", &info) == 0;
+       waited += 5) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (geteuid() != 0) {
+    EXPECT_FALSE(OpenController());
+    return;
+  }
+  ASSERT_TRUE(OpenController());
+  EXPECT_EQ(device.DevicePath().rfind("/run/padwright/hidraw2-", 0), 0u) << device.DevicePath();
+  EXPECT_TRUE(WriteSave());
+  EXPECT_TRUE(device.ReadReport(reply.data(), kReportSize, 1000));
+  EXPECT_EQ(sim.SaveCount(), 2u);
+  EXPECT_EQ(Names(host.Root() + "/run/padwright"), std::vector<std::string>{});
 }
 
 }  // namespace

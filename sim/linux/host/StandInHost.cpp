@@ -82,6 +82,7 @@ bool StandInHost::Start() {
     mkdir((root_ + sub).c_str(), 0755);
   }
   mkdir((root_ + standin::kUserRuntimeFolder).c_str(), 0700);
+  devTree_.SetRoot(root_);
   const std::string memoryPath = root_ + standin::kMemoryFile;
   int memoryFd = open(memoryPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (memoryFd >= 0 && ftruncate(memoryFd, standin::kMemoryWindowSize) == 0) {
@@ -142,12 +143,20 @@ void StandInHost::Stop() {
     }
     RemoveTree(root_);
     root_.clear();
+    devTree_.SetRoot(root_);
   }
   published_.clear();
 }
 
 void StandInHost::ExportRoot() const {
   setenv(standin::kRootVariable, root_.c_str(), 1);
+}
+
+bool StandInHost::SetProcessCgroup(pid_t pid, const std::string& text) {
+  const std::string folder = root_ + standin::kProcFolder + "/" + std::to_string(pid);
+  mkdir((root_ + standin::kProcFolder).c_str(), 0755);
+  mkdir(folder.c_str(), 0755);
+  return WriteFile(folder + "/cgroup", text);
 }
 
 void StandInHost::SetMemoryAccess(MemoryAccess access) {
@@ -225,6 +234,11 @@ void StandInHost::Publish() {
       RemoveTree(gone);
     }
   }
+  std::vector<uint32_t> numbers;
+  for (const StandInNode& node : nodes) {
+    numbers.push_back(node.number);
+  }
+  devTree_.Sync(numbers);  // the device nodes are there before sysfs lists a new one
   for (size_t i = 0; i < nodes.size(); ++i) {
     if (std::find(published_.begin(), published_.end(), keys[i]) != published_.end()) {
       continue;
@@ -235,6 +249,7 @@ void StandInHost::Publish() {
     mkdir((fresh + "/device").c_str(), 0755);
     WriteFile(fresh + "/device/uevent", nodes[i].uevent);
     WriteFile(fresh + "/device/report_descriptor", nodes[i].descriptor);
+    WriteFile(fresh + "/dev", StandInNodeNumbersText(nodes[i].number));
     rename(fresh.c_str(), NodeDir(root_, nodes[i].number).c_str());
   }
   published_ = std::move(keys);
@@ -315,6 +330,11 @@ void StandInHost::HandleOpen(Connection& connection) {
       reply.error = ENOENT;  // gone between the listing and the connect
     }
   }
+  if (reply.error == 0) {
+    // Recorded before the program learns that its open succeeded, so that it sees the node.
+    connection.programInode = request.socketInode;
+    devTree_.Hold(request.socketInode, request.node);
+  }
   send(connection.fd, &reply, sizeof(reply), MSG_NOSIGNAL);
   if (reply.error != 0) {
     HangUp(connection);
@@ -383,6 +403,8 @@ void StandInHost::SendDueReplies(int* waitMs) {
 }
 
 void StandInHost::HangUp(Connection& connection) {
+  devTree_.Release(connection.programInode);
+  connection.programInode = 0;
   if (connection.simConnection != 0) {
     sim_.Disconnect(connection.simConnection);
     connection.simConnection = 0;

@@ -19,7 +19,10 @@
 #include <thread>
 #include <vector>
 
+#include <sys/types.h>
+
 #include "sim/ControllerSimulator.h"
+#include "sim/linux/host/StandInDevTree.h"
 #include "sim/linux/host/StandInNodes.h"
 
 class StandInHost {
@@ -57,6 +60,13 @@ class StandInHost {
   // device whose interfaces udev finishes one after the other: missing from sysfs too, or,
   // with `listed`, listed at once but not yet openable (ENOENT).
   void SetCommandNodeLate(uint32_t ms, bool listed);
+  // Node `number` shows at `devPath` under /dev (as a daemon that moves it into a folder of
+  // its own leaves it), or nowhere under /dev when the path is empty; by default at
+  // /dev/hidrawN. sysfs still lists it with its numbers.
+  void MoveNode(uint32_t number, const std::string& devPath) { devTree_.Move(number, devPath); }
+  // What /proc/<pid>/cgroup reads for process `pid` (a line such as
+  // "0::/system.slice/handheld.service"), in programs with the stand-in.
+  bool SetProcessCgroup(pid_t pid, const std::string& text);
   // The power byte as the program left it.
   uint8_t PowerByte() const;
   // Node opens served (whether they succeeded or not).
@@ -68,6 +78,7 @@ class StandInHost {
     bool opened = false;
     NodeRole role = NodeRole::kUnrelated;
     uint32_t simConnection = 0;
+    uint64_t programInode = 0;  // the program's end of the connection, once opened
   };
 
   void Serve();
@@ -100,5 +111,6 @@ class StandInHost {
   std::atomic<bool> stopping_{false};
   std::vector<Connection> connections_;
   std::vector<std::string> published_;  // "<node>:<uevent>:<descriptor>" of each node shown
+  StandInDevTree devTree_;
   std::thread server_;
 };

@@ -10,7 +10,8 @@
 //    reads as EIO and writes as ENODEV, as the kernel's do;
 //  - /dev/mem as a one-page file standing for the page of the power byte, with the refusals
 //    a kernel makes (not root, lockdown, STRICT_DEVMEM) on request;
-//  - /var/lib/padwright as a full disk on request: writes to its files fail with ENOSPC.
+//  - /var/lib/padwright as a full disk on request: writes to its files fail with ENOSPC;
+//  - device numbers, /dev as a tree of nodes, mknod and who holds a node: StandInDevices.cpp.
 // Every other call goes to the C library untouched.
 #include <dirent.h>
 #include <dlfcn.h>
@@ -29,6 +30,7 @@
 #include <cstring>
 
 #include "sim/linux/StandInLayout.h"
+#include "sim/linux/standin/StandInCalls.h"
 
 namespace {
 
@@ -72,6 +74,10 @@ const LibcCalls& Libc() {
   return calls;
 }
 
+}  // namespace
+
+namespace standin_impl {
+
 const char* Root() {
   const char* root = std::getenv(standin::kRootVariable);
   return root != nullptr && root[0] == '/' ? root : nullptr;
@@ -95,6 +101,13 @@ bool Redirect(const char* path, char* out, size_t size) {
   return std::snprintf(out, size, "%s%s", root, path) < static_cast<int>(size);
 }
 
+}  // namespace standin_impl
+
+namespace {
+
+using standin_impl::Redirect;
+using standin_impl::Root;
+
 bool HidrawNode(const char* path, uint32_t* node) {
   const size_t n = std::strlen(standin::kHidrawPrefix);
   if (Root() == nullptr || path == nullptr || std::strncmp(path, standin::kHidrawPrefix, n) != 0 ||
@@ -110,6 +123,10 @@ int Fail(int error) {
   errno = error;
   return -1;
 }
+
+}  // namespace
+
+namespace standin_impl {
 
 // A connection to the host that the host has made node `node`.
 int OpenHidraw(uint32_t node, int flags) {
@@ -127,6 +144,7 @@ int OpenHidraw(uint32_t node, int flags) {
   std::memcpy(address.sun_path, socketPath, sizeof(socketPath));
   standin::OpenRequest request;
   request.node = node;
+  request.socketInode = SocketInode(fd);
   standin::OpenReply reply;
   reply.error = ENOENT;  // no host, no nodes
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
@@ -149,6 +167,12 @@ int OpenHidraw(uint32_t node, int flags) {
   Track(fd, FdKind::kHidraw);
   return fd;
 }
+
+}  // namespace standin_impl
+
+namespace {
+
+using standin_impl::OpenHidraw;
 
 // The one-word refusal the host asked /dev/mem to make, or an empty text.
 void MemoryRefusal(char* word, size_t size) {
@@ -207,14 +231,14 @@ bool Serve(const char* path, int flags, int* result) {
 
 int OpenPath(const char* path, int flags, mode_t mode) {
   int result = -1;
-  if (Serve(path, flags, &result)) {
+  if (standin_impl::ServeDevicePath(path, flags, &result) || Serve(path, flags, &result)) {
     return result;
   }
   char redirected[4096];
   if (Redirect(path, redirected, sizeof(redirected))) {
     const int fd = Libc().open(redirected, flags, mode);
-    if ((flags & O_ACCMODE) != O_RDONLY && StartsWithFolder(path, standin::kStateFolder) &&
-        StateDiskFull()) {
+    if ((flags & O_ACCMODE) != O_RDONLY &&
+        standin_impl::StartsWithFolder(path, standin::kStateFolder) && StateDiskFull()) {
       Track(fd, FdKind::kFullDisk);
     }
     return fd;
@@ -266,7 +290,10 @@ int openat64(int dirfd, const char* path, int flags, ...) __attribute__((alias("
 
 DIR* opendir(const char* path) {
   char redirected[4096];
-  return Libc().opendir(Redirect(path, redirected, sizeof(redirected)) ? redirected : path);
+  return Libc().opendir(Redirect(path, redirected, sizeof(redirected)) ||
+                                standin_impl::RedirectDevice(path, redirected, sizeof(redirected))
+                            ? redirected
+                            : path);
 }
 
 int mkdir(const char* path, mode_t mode) {

@@ -2,6 +2,8 @@
 // device behind a pipe.
 #pragma once
 
+#include <atomic>
+
 #include "sim/ControllerSimulator.h"
 #include "sim/win/host/HidBackend.h"
 
@@ -12,6 +14,10 @@ class ControllerBackend final : public HidBackend {
   uint16_t VendorId() override { return vendorId_; }
   uint16_t ProductId() override { return productId_; }
   bool Present() override { return sim_.IsPresent(device_); }
+  // Held by another (see HidBackend::Held) until let go, whatever the simulator does
+  // meanwhile: a controller hidden before a power cycle is hidden again after it.
+  void SetHeld(bool held) { held_ = held; }
+  bool Held() override { return held_; }
   uint16_t InputLength() override { return sim_.ReportLength(device_); }
   uint16_t OutputLength() override { return sim_.ReportLength(device_); }
 
@@ -32,4 +38,5 @@ class ControllerBackend final : public HidBackend {
   SimDevice device_;
   uint16_t vendorId_;
   uint16_t productId_;
+  std::atomic<bool> held_{false};
 };

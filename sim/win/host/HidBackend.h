@@ -17,6 +17,10 @@ class HidBackend {
   virtual bool Present() = 0;
   // Can be opened at all (a listed device that cannot be opened is skipped by a scan).
   virtual bool Openable() { return true; }
+  // Kept from this program by another: listed, but opening it for reading and writing fails
+  // with ERROR_ACCESS_DENIED, as HidHide makes a hidden device fail (the host lists it under
+  // a path that refuses so). Handles already open stay as they are.
+  virtual bool Held() { return false; }
   // Report lengths as the capabilities show them, report id included.
   virtual uint16_t InputLength() = 0;
   virtual uint16_t OutputLength() = 0;

@@ -18,6 +18,11 @@ void ScriptedHidDevice::SetOpenable(bool openable) {
   openable_ = openable;
 }
 
+void ScriptedHidDevice::SetHeld(bool held) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  held_ = held;
+}
+
 void ScriptedHidDevice::SetReportLengths(uint16_t input, uint16_t output) {
   std::lock_guard<std::mutex> lock(mutex_);
   inputLength_ = input;
@@ -72,6 +77,11 @@ bool ScriptedHidDevice::Present() {
 bool ScriptedHidDevice::Openable() {
   std::lock_guard<std::mutex> lock(mutex_);
   return openable_;
+}
+
+bool ScriptedHidDevice::Held() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return held_;
 }
 
 uint16_t ScriptedHidDevice::InputLength() {

@@ -20,6 +20,8 @@ class ScriptedHidDevice final : public HidBackend {
   // Absent: not listed, and every open connection is dead.
   void SetPresent(bool present);
   void SetOpenable(bool openable);
+  // Listed but refused with ERROR_ACCESS_DENIED (see HidBackend::Held).
+  void SetHeld(bool held);
   void SetReportLengths(uint16_t input, uint16_t output);
   void SetFlags(uint16_t flags);
   // First byte of every reply (where the report id travels); default 0.
@@ -39,6 +41,7 @@ class ScriptedHidDevice final : public HidBackend {
   uint16_t ProductId() override { return productId_; }
   bool Present() override;
   bool Openable() override;
+  bool Held() override;
   uint16_t InputLength() override;
   uint16_t OutputLength() override;
   uint16_t Flags() override;
@@ -60,6 +63,7 @@ class ScriptedHidDevice final : public HidBackend {
   std::mutex mutex_;
   bool present_ = true;
   bool openable_ = true;
+  bool held_ = false;
   uint16_t inputLength_ = kWireReportSize;
   uint16_t outputLength_ = kWireReportSize;
   uint16_t flags_ = 0;

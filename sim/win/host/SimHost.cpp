@@ -34,6 +34,17 @@ void SimHost::AddController(ControllerSimulator& sim) {
   }
 }
 
+void SimHost::SetControllerHeld(bool held) {
+  // The first owned backend is the normal-mode identity (AddController's order).
+  if (!ownedBackends_.empty()) {
+    ownedBackends_.front()->SetHeld(held);
+  }
+  // Listed anew at once, so that a scan that follows sees the change.
+  if (running_) {
+    Publish();
+  }
+}
+
 void SimHost::AddDevice(HidBackend& device) {
   devices_.push_back(&device);
 }
@@ -48,6 +59,38 @@ std::wstring SimHost::DevicePath(size_t index) const {
   swprintf(path, sim_hid::kMaxPath, L"\\\\.\\pipe\\%ls-%u-vid_%04x&pid_%04x", base,
            static_cast<unsigned>(index), devices_[index]->VendorId(), devices_[index]->ProductId());
   return path;
+}
+
+std::wstring SimHost::HeldPath(size_t index) const {
+  const std::wstring pipe = DevicePath(index);
+  const size_t slash = pipe.rfind(L'\\');
+  if (pipe.empty() || slash == std::wstring::npos) {
+    return std::wstring();
+  }
+  wchar_t temp[MAX_PATH];
+  const DWORD length = GetTempPathW(MAX_PATH, temp);
+  if (length == 0 || length >= MAX_PATH) {
+    return std::wstring();
+  }
+  return std::wstring(temp) + pipe.substr(slash + 1);
+}
+
+std::wstring SimHost::ListedPath(size_t index) {
+  if (!devices_[index]->Held()) {
+    return DevicePath(index);
+  }
+  const std::wstring held = HeldPath(index);
+  CreateDirectoryW(held.c_str(), nullptr);  // there already from an earlier look: fine
+  return held;
+}
+
+void SimHost::RemoveHeldFolders() {
+  for (size_t i = 0; i < devices_.size(); ++i) {
+    const std::wstring held = HeldPath(i);
+    if (!held.empty()) {
+      RemoveDirectoryW(held.c_str());
+    }
+  }
 }
 
 bool SimHost::Start() {
@@ -92,6 +135,7 @@ void SimHost::Stop() {
   }
   table_.Close();
   physical_.Close();
+  RemoveHeldFolders();
   running_ = false;
 }
 
@@ -104,7 +148,7 @@ void SimHost::Publish() {
     }
     SimHidEntry entry;
     memset(&entry, 0, sizeof(entry));
-    std::wstring path = DevicePath(i);
+    std::wstring path = ListedPath(i);
     wcsncpy(entry.path, path.c_str(), sim_hid::kMaxPath - 1);
     entry.vendorId = device.VendorId();
     entry.productId = device.ProductId();

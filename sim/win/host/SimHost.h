@@ -38,6 +38,10 @@ class SimHost {
 
   // Adds the controller's two identities: normal mode, then the boot loader.
   void AddController(ControllerSimulator& sim);
+  // The controller's normal-mode identity held by another program, or let go (see
+  // HidBackend::Held); its boot loader never is. Lasts across power cycles. Published before
+  // this returns.
+  void SetControllerHeld(bool held);
   // Adds another device; devices are enumerated in the order they were added.
   void AddDevice(HidBackend& device);
   // Whether the power bit in the stand-in physical memory switches the controller (default
@@ -53,6 +57,11 @@ class SimHost {
 
   // The interface path of device `index`, in the order added (the controller counts two).
   std::wstring DevicePath(size_t index) const;
+  // The path under which device `index` is listed while it is held (HidBackend::Held): a
+  // folder of the same name in the temporary folder, which a device open refuses with
+  // ERROR_ACCESS_DENIED (Windows and Wine alike; a pipe cannot be made to refuse so under
+  // Wine). It carries the device's ids as its pipe's path does.
+  std::wstring HeldPath(size_t index) const;
   // The shared block: counters and the switch that makes the device list fail.
   SimHidTable& Table() { return table_; }
   // Publishes the present devices now; the host also does so every few milliseconds.
@@ -64,6 +73,9 @@ class SimHost {
   void Watch();
   void FollowPowerBit();
   bool StartPowerWatch();
+  // The path to list device `index` under now; makes the held path's folder when needed.
+  std::wstring ListedPath(size_t index);
+  void RemoveHeldFolders();
 
   std::vector<HidBackend*> devices_;
   std::vector<std::unique_ptr<ControllerBackend>> ownedBackends_;

@@ -10,10 +10,13 @@
 #include <thread>
 #include <vector>
 
+#include "device/win/ControllerBlockScan.h"
 #include "device/win/HidDevice.h"
+#include "device/win/HidScan.h"
 #include "sim/win/host/ScriptedHidDevice.h"
 #include "sim/win/host/SimHost.h"
 #include "tests/win/hid/HidTestSupport.h"
+#include "tests/win/support/FakeHidHide.h"
 #include "tests/win/support/WindowProbe.h"
 
 namespace {
@@ -76,6 +79,33 @@ TEST_F(HidTransport, ScanWritesDebugLineForEveryReadableDeviceOnly) {
                          DebugLine("1c4f Pid: 2", 4) + DebugLine("46d Pid: c52b", 0) +
                          DebugLine("1c4f Pid: 2", 2) + DebugLine("1c4f Pid: 2", 4);
   EXPECT_EQ(out, expected);
+}
+
+TEST_F(HidTransport, ControllerListedButRefusedIsNamedUntilItIsLetGo) {
+  Add(0x046D, 0xC52B).SetHeld(true);   // another device held: none of ours
+  Add(kVid, kPid).SetOpenable(false);  // one of its interfaces gone since it was listed
+  ScriptedHidDevice& controller = Add(kVid, kPid);
+  controller.SetHeld(true);
+  ASSERT_TRUE(host.Start());
+
+  // Held outweighs gone: someone is there to name.
+  const HidScanResult scan = ScanHidDevices(kVid, kPid, nullptr, false, 65);
+  EXPECT_FALSE(scan.matched);
+  EXPECT_EQ(scan.refusedError, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(scan.refusedPath, host.HeldPath(2));
+  EXPECT_FALSE(hid.OpenDevice(kVid, kPid, L""));
+  EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kHeldByAnotherProgram);
+  {
+    FakeHidHide hidHide;
+    if (hidHide.Made()) {
+      EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kHiddenByHidHide);
+    }
+  }
+  EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kHeldByAnotherProgram);
+
+  controller.SetHeld(false);
+  EXPECT_TRUE(probe::WaitFor([&] { return hid.OpenDevice(kVid, kPid, L""); }));
+  EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kNone);
 }
 
 TEST_F(HidTransport, FiltersSelectAmongMatchingDevicesInEnumerationOrder) {

@@ -30,6 +30,8 @@ class ProductSession : public AppProcess {
   // Starts the host and the product; true once the main window shows.
   bool Start();
 
+  // The host of the simulated devices: a test may have another program hold the controller.
+  SimHost& Host() { return host_; }
   const std::vector<uint8_t>& Image() const { return image_; }
   std::wstring ImagePath() const { return folder_ + L"\\firmware.vxf"; }
 

@@ -1,0 +1,12 @@
+// Looks at the present HID interfaces for a controller that is listed but refused to this
+// program, and says who most likely keeps it (see device/ControllerBlock.h).
+#pragma once
+
+#include "device/ControllerBlock.h"
+
+// kNone when the controller's command interface opens or when no interface with its ids
+// refused the open; otherwise HidHide when it is installed and the refusal was "access
+// denied" (what HidHide answers), else another program. Opens nothing for long: one scan.
+ControllerBlock ScanForControllerBlock();
+// Binds a probe that runs ScanForControllerBlock for the whole process.
+void BindHidControllerBlockProbe();

@@ -1,0 +1,45 @@
+// Why the physical-memory library's driver most likely did not load when the power switch is
+// out of reach on Windows, judged from three settings of Windows itself, and what the user
+// can do about it. The choice and its words live here; the settings come from a source the
+// platform binds (the registry: platform/win/DriverBlockSettingsReader.h).
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Each is "on" only when Windows says so; a setting that cannot be read is off.
+struct DriverBlockSettings {
+  bool memoryIntegrity = false;            // hypervisor-enforced code integrity
+  bool vulnerableDriverBlocklist = false;  // Microsoft's list of drivers refused by hash
+  bool smartAppControl = false;            // enforcing, not only evaluating
+};
+
+enum class DriverBlockCause {
+  kMemoryIntegrity,
+  kVulnerableDriverBlocklist,
+  kSmartAppControl,
+  kOtherSoftware,  // none of Windows' own: an antivirus program or an anti-cheat driver
+};
+
+// Every setting that is on, in the order above: memory integrity refuses the driver
+// outright, the blocklist refuses some builds of it, Smart App Control refuses what it does
+// not trust. All of them are named, since any one may be what stands in the way, and the
+// blocklist is on by default. With none on, other software is the likely cause.
+std::vector<DriverBlockCause> ProbableDriverBlocks(const DriverBlockSettings& settings);
+
+// The cause and its remedy, with the way through Windows Security, as sentences for the
+// refusal's message box.
+std::wstring DriverBlockAdvice(DriverBlockCause cause);
+
+class DriverBlockSettingsSource {
+ public:
+  virtual ~DriverBlockSettingsSource() = default;
+  // The settings as they are now.
+  virtual DriverBlockSettings Read() = 0;
+};
+
+// Binds `source` for the whole process (nullptr unbinds); it must outlive its binding.
+void BindDriverBlockSettingsSource(DriverBlockSettingsSource* source);
+// The advice for a refusal of the power switch, from the settings read now; empty when no
+// source is bound (a platform whose refusal says its own reason).
+std::wstring PowerSwitchAdvice();

@@ -1,0 +1,79 @@
+// Who holds a device open: the processes of a /proc tree whose fd links lead to one of the
+// devices, with their command names, and the systemd unit each cgroup text names.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/linux/DeviceHolders.h"
+
+namespace {
+
+std::string UnitText(const std::string& cgroup) {
+  const SystemdUnit unit = UnitFromCgroup(cgroup);
+  const char* manager = unit.manager == SystemdUnit::Manager::kSystem ? "system"
+                        : unit.manager == SystemdUnit::Manager::kUser ? "user"
+                                                                      : "none";
+  return std::string(manager) + " " + unit.name;
+}
+
+TEST(DeviceHolders, UnitIsTheDeepestServiceOrScopeOfSystemdsHierarchy) {
+  EXPECT_EQ(UnitText("0::/system.slice/hhd@deck.service\n"), "system hhd@deck.service");
+  EXPECT_EQ(UnitText("0::/user.slice/user-1000.slice/user@1000.service/app.slice/"
+                     "app-steam@autostart.service\n"),
+            "user app-steam@autostart.service");
+  // A hybrid layout: systemd's own line counts, not a controller's.
+  EXPECT_EQ(UnitText("4:cpu,cpuacct:/\n1:name=systemd:/system.slice/inputplumber.service\n"
+                     "0::/\n"),
+            "system inputplumber.service");
+  // A login session's scope is no unit to stop; nor is anything outside systemd.
+  EXPECT_EQ(UnitText("0::/user.slice/user-1000.slice/session-2.scope\n"), "none ");
+  EXPECT_EQ(UnitText("0::/\n"), "none ");
+  EXPECT_EQ(UnitText(""), "none ");
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& text) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path) << text;
+}
+
+// A process of the fake tree with one fd open on `target`.
+void AddProcess(const std::filesystem::path& proc, int pid, const std::string& command,
+                const std::string& cgroup, const std::string& target) {
+  const std::filesystem::path folder = proc / std::to_string(pid);
+  WriteFile(folder / "comm", command + "\n");
+  WriteFile(folder / "cgroup", cgroup);
+  std::filesystem::create_directories(folder / "fd");
+  std::filesystem::create_symlink(target, folder / "fd" / "7");
+}
+
+TEST(DeviceHolders, ProcessesWithTheDeviceOpenAreFoundOnceEachButSelf) {
+  char folder[] = "/tmp/padwright-proc-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::filesystem::path proc = folder;
+  struct stat null {};
+  ASSERT_EQ(stat("/dev/null", &null), 0);
+  AddProcess(proc, 310, "hhd", "0::/system.slice/hhd@deck.service\n", "/dev/null");
+  AddProcess(proc, 42, "steam", "0::/user.slice/user-1000.slice/session-2.scope\n", "/dev/null");
+  std::filesystem::create_symlink("/dev/null", proc / "42" / "fd" / "9");  // counted once
+  AddProcess(proc, 77, "other", "0::/\n", "/dev/zero");
+  AddProcess(proc, 500, "padwright", "0::/\n", "/dev/null");  // the caller itself
+  WriteFile(proc / "self" / "comm", "padwright\n");
+
+  const std::vector<DeviceHolder> holders = FindDeviceHolders({null.st_rdev}, 500, proc);
+  ASSERT_EQ(holders.size(), 2u);
+  EXPECT_EQ(holders[0].pid, 42);
+  EXPECT_EQ(holders[0].command, "steam");
+  EXPECT_EQ(holders[0].unit.manager, SystemdUnit::Manager::kNone);
+  EXPECT_EQ(holders[1].pid, 310);
+  EXPECT_EQ(holders[1].command, "hhd");
+  EXPECT_EQ(holders[1].unit.name, "hhd@deck.service");
+  std::filesystem::remove_all(proc);
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+// The words for a controller that another program keeps from this one.
+#include "workflows/KeptController.h"
+
+std::wstring KeptControllerText(ControllerBlock block, const wchar_t* button) {
+  switch (block) {
+    case ControllerBlock::kHiddenByHidHide:
+      return std::wstring(
+                 L"HidHide hides the controller: allow padwright.exe in HidHide, then "
+                 L"press ") +
+             button;
+    case ControllerBlock::kHeldByAnotherProgram:
+      return std::wstring(L"Another program holds the controller: close it, then press ") + button;
+    case ControllerBlock::kNone:
+      break;
+  }
+  return std::wstring();
+}
