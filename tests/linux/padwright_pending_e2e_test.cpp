@@ -105,6 +105,7 @@ TEST_F(PendingBackupCommand, ARunWithoutRootSeesRootsPendingBackupFromItsNote) {
        {host.Root(), host.Root() + "/var", host.Root() + "/var/lib", folder}) {
     chmod(open.c_str(), 0755);  // /var and /var/lib are open on a machine
   }
+  // The controller's nodes, as the udev rule gives them to the user at the seat.
   chmod((host.Root() + standin::kSocketFile).c_str(), 0666);
   const std::string home = host.Root() + "/nobody";
   mkdir(home.c_str(), 0700);
