@@ -54,6 +54,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The saved configuration backups outlive the process: they live beside other machine-wide
   // program data.
   static CWinBackupFolder backups(CWinBackupFolder::DefaultPath());
+  // Checked, and made the administrators' own, at each start; a folder that cannot be made
+  // safe is not used (Update then says why it cannot save its backup).
+  backups.Secure();
   BindBackupFolder(&backups);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), 0};
   InitCommonControlsEx(&controls);

@@ -3,6 +3,8 @@
 // renamed into place); tests bind a folder of their own. Names are plain file names in it.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,13 @@ class BackupFolder {
   // moment leaves either the old file or the whole new one, never a part.
   virtual bool Write(const std::string& name, const std::string& text) = 0;
   virtual bool Remove(const std::string& name) = 0;
+  // What the last failed call ran into, in a few words for the status line ("" when not
+  // known).
+  virtual std::wstring FailureText() const { return {}; }
+  // Told, after the backups' states changed, the time (UTC ms) of the newest backup that
+  // still has to go back to the controller, or that none has. A folder that other users
+  // cannot read keeps a note of it where they can; by default nothing is kept.
+  virtual void NotePending(std::optional<int64_t> newestPendingUtcMs) { (void)newestPendingUtcMs; }
 };
 
 // The bound folder, or nullptr when none is bound (then nothing can be saved).

@@ -11,10 +11,11 @@
 namespace {
 
 constexpr std::string_view kTitle = "Padwright configuration backup";
-constexpr std::string_view kNamePrefix = "backup-";
-constexpr std::string_view kNameSuffix = ".txt";
-constexpr std::array<BackupState, 4> kStates = {BackupState::kSaved, BackupState::kPending,
-                                                BackupState::kWrittenBack, BackupState::kDeclined};
+constexpr std::array<BackupState, 5> kStates = {BackupState::kSaved, BackupState::kPending,
+                                                BackupState::kWrittenBack, BackupState::kDeclined,
+                                                BackupState::kSetAside};
+// Enough for any number a folder will reach, and never near overflow when one is added.
+constexpr size_t kLongestSequence = 15;
 
 std::string Hex(const uint8_t* bytes, size_t count) {
   static const char kDigits[] = "0123456789abcdef";
@@ -70,6 +71,21 @@ bool ParseByte(std::string_view text, int* value) {
   return *value <= 255;
 }
 
+// A sequence number: 1 or more, in decimal digits without a leading zero.
+bool ParseSequence(std::string_view text, int64_t* value) {
+  if (text.empty() || text.size() > kLongestSequence || text[0] == '0') {
+    return false;
+  }
+  *value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+    *value = *value * 10 + (c - '0');
+  }
+  return true;
+}
+
 // The text's lines, each without its newline; the last one is what follows the last newline.
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -95,7 +111,7 @@ std::string ByteOrDash(const std::optional<GlobalConfig>& global, size_t byte) {
 }
 
 // The fields between the format line and the CRC line, in their order.
-BackupDamage ParseFields(const std::vector<std::string_view>& lines, SavedBackup* out) {
+BackupDamage ParseFields(const std::vector<std::string_view>& lines, int format, SavedBackup* out) {
   size_t at = 2;
   auto next = [&](std::string_view key) -> std::optional<std::string_view> {
     if (at < lines.size() - 2) {
@@ -107,6 +123,12 @@ BackupDamage ParseFields(const std::vector<std::string_view>& lines, SavedBackup
     return std::nullopt;
   };
   SavedBackup backup;
+  if (format != kUnnumberedFormatVersion) {
+    std::optional<std::string_view> sequence = next("sequence");
+    if (!sequence || !ParseSequence(*sequence, &backup.sequence)) {
+      return BackupDamage::kBadField;
+    }
+  }
   std::optional<std::string_view> time = next("time");
   std::optional<std::string_view> firmware = next("firmware");
   std::optional<std::string_view> mode = next("mode");
@@ -155,7 +177,13 @@ BackupDamage ParseFields(const std::vector<std::string_view>& lines, SavedBackup
 std::string FormatBackup(const SavedBackup& backup) {
   std::string text;
   text += std::string(kTitle) + "\n";
-  text += "format " + std::to_string(kBackupFormatVersion) + "\n";
+  // A file of the first format stays one when it is rewritten, and so keeps its place.
+  if (backup.sequence > 0) {
+    text += "format " + std::to_string(kBackupFormatVersion) + "\n";
+    text += "sequence " + std::to_string(backup.sequence) + "\n";
+  } else {
+    text += "format " + std::to_string(kUnnumberedFormatVersion) + "\n";
+  }
   text += "time " + UtcStamp(backup.takenUtcMs) + "\n";
   text += "firmware " + ByteOrDash(backup.global, kFirmwareVersionByte) + "\n";
   text += "mode " + ByteOrDash(backup.global, kModeByte) + "\n";
@@ -186,7 +214,7 @@ BackupDamage ParseBackup(std::string_view text, SavedBackup* out) {
   if (!formatText || !ParseByte(*formatText, &format)) {
     return BackupDamage::kBadField;
   }
-  if (format != kBackupFormatVersion) {
+  if (format != kBackupFormatVersion && format != kUnnumberedFormatVersion) {
     return BackupDamage::kOtherFormat;
   }
   // Whole, the text ends with the CRC line and its newline (the empty last piece).
@@ -201,7 +229,18 @@ BackupDamage ParseBackup(std::string_view text, SavedBackup* out) {
   if (*crcText != expected) {
     return BackupDamage::kBadCrc;
   }
-  return ParseFields(lines, out);
+  return ParseFields(lines, format, out);
+}
+
+int64_t SequenceNamedIn(std::string_view text) {
+  const std::vector<std::string_view> lines = SplitLines(text);
+  int64_t sequence = 0;
+  if (lines.size() < 4 || lines[0] != kTitle ||
+      lines[1] != "format " + std::to_string(kBackupFormatVersion)) {
+    return 0;
+  }
+  std::optional<std::string_view> value = Field(lines[2], "sequence");
+  return value && ParseSequence(*value, &sequence) ? sequence : 0;
 }
 
 const char* DamageText(BackupDamage damage) {
@@ -240,6 +279,7 @@ constexpr StateNames kStateNames[] = {
     {BackupState::kPending, "pending", "PENDING"},
     {BackupState::kWrittenBack, "written-back", "written back"},
     {BackupState::kDeclined, "declined", "not written back"},
+    {BackupState::kSetAside, "set-aside", "set aside"},
 };
 
 const StateNames& NamesOf(BackupState state) {
@@ -259,30 +299,4 @@ const char* StateWord(BackupState state) {
 
 const char* StateLabel(BackupState state) {
   return NamesOf(state).label;
-}
-
-std::string BackupFileName(int64_t utcMs) {
-  std::string stamp = UtcStamp(utcMs);
-  for (char& c : stamp) {
-    if (c == ':') {
-      c = '-';  // Windows allows no colon in a file name
-    }
-  }
-  return std::string(kNamePrefix) + stamp + std::string(kNameSuffix);
-}
-
-bool IsBackupFileName(std::string_view name) {
-  if (name.size() != kNamePrefix.size() + 24 + kNameSuffix.size() ||
-      name.substr(0, kNamePrefix.size()) != kNamePrefix ||
-      name.substr(name.size() - kNameSuffix.size()) != kNameSuffix) {
-    return false;
-  }
-  std::string stamp(name.substr(kNamePrefix.size(), 24));
-  if (stamp[13] != '-' || stamp[16] != '-') {
-    return false;
-  }
-  stamp[13] = ':';
-  stamp[16] = ':';
-  int64_t ignored = 0;
-  return ParseUtcStamp(stamp, &ignored);
 }

@@ -3,7 +3,8 @@
 // written to the controller.
 //
 //   Padwright configuration backup
-//   format 1
+//   format 2
+//   sequence 42               (one more than the highest in the folder when it was saved)
 //   time 2026-12-07T17:53:16.123Z
 //   firmware 3
 //   mode 7
@@ -12,7 +13,9 @@
 //   buttons 030a1118...       (726 hexadecimal digits, when the button table is held)
 //   crc32 1c291ca3            (over every byte before this line)
 //
-// `firmware` and `mode` are bytes 0 and 12 of the global block ("-" without one).
+// `firmware` and `mode` are bytes 0 and 12 of the global block ("-" without one). Files of
+// format 1, which have no sequence line, are still read: they come before numbered ones, so
+// they count as older than all of them.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +24,12 @@
 #include <string_view>
 
 #include "device/ConfigBlocks.h"
+#include "workflows/BackupFileName.h"
 
-inline constexpr int kBackupFormatVersion = 1;
+inline constexpr int kBackupFormatVersion = 2;
+// The format of the first files, without a sequence number; still read, and kept when one
+// of them is rewritten.
+inline constexpr int kUnnumberedFormatVersion = 1;
 
 // Whether a backup still has to go back to the controller.
 enum class BackupState {
@@ -30,9 +37,14 @@ enum class BackupState {
   kPending,      // a transfer began after it was taken: the controller's copy may be gone
   kWrittenBack,  // a restore of it completed
   kDeclined,     // the user chose not to write it back when asked
+  kSetAside,     // read while another backup was pending: not the user's configuration, so
+                 // never written back in that one's place
 };
 
 struct SavedBackup {
+  // Orders the backups: the highest is the newest, whatever the clock said. 0 for a file of
+  // format 1, which has none.
+  int64_t sequence = 0;
   int64_t takenUtcMs = 0;
   std::optional<GlobalConfig> global;
   std::optional<ButtonConfig> buttons;
@@ -54,16 +66,15 @@ enum class BackupDamage {
 std::string FormatBackup(const SavedBackup& backup);
 // kNone with `out` filled for a sound backup; otherwise the damage, `out` untouched.
 BackupDamage ParseBackup(std::string_view text, SavedBackup* out);
+// The sequence number a file's text names, read even when the file is damaged (so that a
+// damaged file keeps its place in the order and its number is never given again); 0 when
+// it names none.
+int64_t SequenceNamedIn(std::string_view text);
 
 // A few words on what is wrong, for the user ("torn", "checksum wrong", ...).
 const char* DamageText(BackupDamage damage);
 // "pending", "written back", ... as the state reads in the file, with "-" for a space.
 const char* StateWord(BackupState state);
 // The state as a list of backups shows it: "saved", "PENDING", "written back", "not written
-// back".
+// back", "set aside".
 const char* StateLabel(BackupState state);
-
-// The file name of a backup taken at `utcMs`: "backup-2026-12-07T17-53-16.123Z.txt", which
-// sorts by time. True for names of that form.
-std::string BackupFileName(int64_t utcMs);
-bool IsBackupFileName(std::string_view name);

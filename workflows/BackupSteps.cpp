@@ -18,14 +18,18 @@ bool SaveCopies(RunState& run, bool global, bool buttons) {
     backup.buttons = run.buttons.block;
   }
   std::string name;
-  if (!SaveBackup(backup, &name)) {
+  BackupState savedAs = BackupState::kSaved;
+  if (!SaveBackup(backup, &name, &savedAs)) {
     return false;
   }
+  const bool setAside = savedAs == BackupState::kSetAside;
   if (global) {
     run.global.backupName = name;
+    run.global.setAside = setAside;
   }
   if (buttons) {
     run.buttons.backupName = name;
+    run.buttons.setAside = setAside;
   }
   return true;
 }

@@ -23,6 +23,7 @@ bool BackUp(HeldCopy<Block>& held, Read read) {
   held.block = copy;
   held.backedUp = true;
   held.backupName.clear();  // not on disk until saved
+  held.setAside = false;
   return true;
 }
 
@@ -41,7 +42,8 @@ bool BackUpGlobalConfig(Device& device, RunState& run) {
 }
 
 // Saves the blocks just read (the global block, the button table, or both) as one new
-// backup on disk, and notes its name beside those copies. False when it could not be saved.
+// backup on disk, and notes its name beside those copies, and whether it was set aside (read
+// while another backup was pending). False when it could not be saved.
 bool SaveCopies(RunState& run, bool global, bool buttons);
 
 }  // namespace backup_steps

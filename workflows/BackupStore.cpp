@@ -2,76 +2,107 @@
 #include "workflows/BackupStore.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "platform/BackupFolder.h"
+#include "workflows/PendingBackups.h"
 
 namespace {
 
-// The backup file names of the folder, newest first (their names sort by time).
-bool BackupNamesNewestFirst(BackupFolder& folder, std::vector<std::string>* names) {
-  std::vector<std::string> all;
-  if (!folder.List(&all)) {
-    return false;
-  }
-  names->clear();
-  for (const std::string& name : all) {
-    if (IsBackupFileName(name)) {
-      names->push_back(name);
-    }
-  }
-  std::sort(names->begin(), names->end(), std::greater<>());
-  return true;
-}
+// Written by the probe, never taken for a backup (it has no backup's name).
+constexpr char kProbeName[] = "padwright-write-test";
 
 BackupEntry Load(BackupFolder& folder, const std::string& name) {
   BackupEntry entry;
   entry.name = name;
   std::string text;
-  entry.damage =
-      folder.Read(name, &text) ? ParseBackup(text, &entry.backup) : BackupDamage::kUnreadable;
+  if (!folder.Read(name, &text)) {
+    entry.damage = BackupDamage::kUnreadable;
+    return entry;
+  }
+  entry.damage = ParseBackup(text, &entry.backup);
+  entry.sequence = entry.Sound() ? entry.backup.sequence : SequenceNamedIn(text);
   return entry;
+}
+
+// Numbered backups by their numbers, above the unnumbered ones of the first format; among
+// equal numbers, by the time in their names.
+bool NewerThan(const BackupEntry& a, const BackupEntry& b) {
+  return a.sequence != b.sequence ? a.sequence > b.sequence : a.name > b.name;
+}
+
+bool ListIn(BackupFolder& folder, std::vector<BackupEntry>* entries) {
+  std::vector<std::string> names;
+  if (!folder.List(&names)) {
+    return false;
+  }
+  entries->clear();
+  for (const std::string& name : names) {
+    if (IsBackupFileName(name)) {
+      entries->push_back(Load(folder, name));
+    }
+  }
+  std::sort(entries->begin(), entries->end(), NewerThan);
+  return true;
+}
+
+bool NameTaken(const std::vector<BackupEntry>& entries, const std::string& name) {
+  return std::any_of(entries.begin(), entries.end(),
+                     [&](const BackupEntry& entry) { return entry.name == name; });
+}
+
+// Removes what lies beyond the newest kKeptBackups backups that are not pending. `entries`
+// is the folder newest first, with the backup just saved in front.
+void Prune(BackupFolder& folder, const std::vector<BackupEntry>& entries) {
+  size_t kept = 0;
+  for (const BackupEntry& entry : entries) {
+    if (entry.Pending()) {
+      continue;
+    }
+    if (++kept > kKeptBackups) {
+      folder.Remove(entry.name);
+    }
+  }
 }
 
 }  // namespace
 
-bool SaveBackup(const SavedBackup& backup, std::string* name) {
+bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* savedAs) {
   BackupFolder* folder = GetBackupFolder();
-  std::vector<std::string> names;
-  if (folder == nullptr || !BackupNamesNewestFirst(*folder, &names)) {
+  std::vector<BackupEntry> entries;
+  if (folder == nullptr || !ListIn(*folder, &entries)) {
     return false;
   }
-  SavedBackup stamped = backup;
-  while (std::find(names.begin(), names.end(), BackupFileName(stamped.takenUtcMs)) != names.end()) {
-    ++stamped.takenUtcMs;
+  BackupEntry saved;
+  saved.backup = backup;
+  // A damaged file's number is never given again either.
+  saved.sequence = saved.backup.sequence = (entries.empty() ? 0 : entries.front().sequence) + 1;
+  const bool anyPending = std::any_of(entries.begin(), entries.end(),
+                                      [](const BackupEntry& entry) { return entry.Pending(); });
+  if (saved.backup.state == BackupState::kSaved && anyPending) {
+    saved.backup.state = BackupState::kSetAside;
   }
-  const std::string chosen = BackupFileName(stamped.takenUtcMs);
-  if (!folder->Write(chosen, FormatBackup(stamped))) {
+  while (NameTaken(entries, BackupFileName(saved.backup.takenUtcMs))) {
+    ++saved.backup.takenUtcMs;
+  }
+  saved.name = BackupFileName(saved.backup.takenUtcMs);
+  if (!folder->Write(saved.name, FormatBackup(saved.backup))) {
     return false;
   }
-  *name = chosen;
-  // Keep the newest ones; the new backup is among them unless the clock went back a lot.
-  names.push_back(chosen);
-  std::sort(names.begin(), names.end(), std::greater<>());
-  for (size_t i = kKeptBackups; i < names.size(); ++i) {
-    if (names[i] != chosen) {
-      folder->Remove(names[i]);
-    }
+  *name = saved.name;
+  if (savedAs != nullptr) {
+    *savedAs = saved.backup.state;
+  }
+  entries.insert(entries.begin(), saved);
+  Prune(*folder, entries);
+  if (saved.Pending()) {
+    NotePendingBackups();
   }
   return true;
 }
 
 bool ListBackups(std::vector<BackupEntry>* entries) {
   BackupFolder* folder = GetBackupFolder();
-  std::vector<std::string> names;
-  if (folder == nullptr || !BackupNamesNewestFirst(*folder, &names)) {
-    return false;
-  }
-  entries->clear();
-  for (const std::string& name : names) {
-    entries->push_back(Load(*folder, name));
-  }
-  return true;
+  return folder != nullptr && ListIn(*folder, entries);
 }
 
 BackupEntry LoadBackup(const std::string& name) {
@@ -97,8 +128,15 @@ bool SetBackupState(const std::string& name, BackupState state) {
   if (entry.backup.state == state) {
     return true;
   }
+  const bool pendingChanged = entry.Pending() || state == BackupState::kPending;
   entry.backup.state = state;
-  return folder->Write(name, FormatBackup(entry.backup));
+  if (!folder->Write(name, FormatBackup(entry.backup))) {
+    return false;
+  }
+  if (pendingChanged) {
+    NotePendingBackups();
+  }
+  return true;
 }
 
 bool NewestSoundBackup(BackupEntry* entry) {
@@ -113,4 +151,15 @@ bool NewestSoundBackup(BackupEntry* entry) {
     }
   }
   return false;
+}
+
+bool ProbeBackupFolder() {
+  BackupFolder* folder = GetBackupFolder();
+  SavedBackup largest;
+  largest.sequence = 999999999999999;  // the longest number a backup may carry
+  largest.global = GlobalConfig{};
+  largest.buttons = ButtonConfig{};
+  largest.state = BackupState::kWrittenBack;
+  return folder != nullptr && folder->Write(kProbeName, FormatBackup(largest)) &&
+         folder->Remove(kProbeName);
 }

@@ -1,9 +1,11 @@
-// The saved backups in the bound backup folder: saving a new one (keeping the newest 20),
-// listing them newest first with the damaged ones marked, and changing a backup's state.
+// The saved backups in the bound backup folder: saving a new one (keeping the newest 20 of
+// those that need not go back), listing them newest first with the damaged ones marked, and
+// changing a backup's state. "Newest" follows the backups' sequence numbers, not the clock.
 // Each call reads the folder afresh: another run of the tool may have changed it.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,13 +17,20 @@ struct BackupEntry {
   std::string name;                           // file name in the backup folder
   BackupDamage damage = BackupDamage::kNone;  // kNone: `backup` holds it
   SavedBackup backup;
+  // Its place in the order: the backup's sequence number, or for a damaged file the number
+  // its text still names (0 when none).
+  int64_t sequence = 0;
   bool Sound() const { return damage == BackupDamage::kNone; }
+  bool Pending() const { return Sound() && backup.state == BackupState::kPending; }
 };
 
-// Saves `backup` under a name made from its time (a millisecond later while that name is
-// taken), then removes all but the newest kKeptBackups backups. False when it could not be
-// saved (no folder bound, or the write failed).
-bool SaveBackup(const SavedBackup& backup, std::string* name);
+// Saves `backup` with the next sequence number under a name made from its time (a
+// millisecond later while that name is taken), then removes the oldest backups beyond the
+// newest kKeptBackups among those that are not pending: a pending one is never removed.
+// A copy saved while a backup is pending is not the user's configuration: one given as
+// kSaved is saved set aside. `savedAs`, when given, receives the state it was saved with.
+// False when it could not be saved (no folder bound, or the write failed).
+bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* savedAs = nullptr);
 // Every backup file in the folder, newest first, damaged ones included. False when the
 // folder cannot be read (or none is bound).
 bool ListBackups(std::vector<BackupEntry>* entries);
@@ -31,3 +40,6 @@ BackupEntry LoadBackup(const std::string& name);
 bool SetBackupState(const std::string& name, BackupState state);
 // The newest sound backup (damaged newer ones skipped), when there is one.
 bool NewestSoundBackup(BackupEntry* entry);
+// Writes, flushes and removes a file the size of a full backup, so that a folder that is
+// full or read-only shows before a backup is needed. False when any of that fails.
+bool ProbeBackupFolder();

@@ -1,7 +1,8 @@
 // The forced upgrade that Force update starts on a worker thread once Initialize has found
-// the boot loader: the transfer without a backup, restoring for each block the complete copy
-// that this run of the tool holds (from Initialize, or from an Update whose transfer
-// failed), or else the newest saved backup on disk that holds it (from an earlier run).
+// the boot loader: the transfer without a backup, restoring for each block the newest
+// pending saved backup that holds it, else the complete copy that this run of the tool holds
+// (from Initialize, or from an Update whose transfer failed), else the newest saved backup
+// on disk that holds it (from an earlier run).
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,8 @@ UpgradeResult RunForcedUpgrade(Device& device, SequenceView& view, const RunStat
   if (std::optional<UpgradeResult> refusal = PrepareUpgrade(view, image, firmwarePath, startMs)) {
     return *refusal;
   }
-  plan = PlanFromThisRun(run);
-  AddSavedBackups(plan, view);
+  plan = ChooseWriteBack(run);
+  SayWhereFrom(view, plan);
   return TransferAndRestore(device, view, image, startMs, plan);
 }
 

@@ -36,7 +36,7 @@ void BackUpWhatAnswers(Device& device, SequenceView& view, RunState& run) {
     view.SetStatus(L"Backup global config failed!");
   }
   if ((buttons || global) && !backup_steps::SaveCopies(run, global, buttons)) {
-    view.SetStatus(kBackupNotSaved);
+    view.SetStatus(BackupNotSavedStatus());
   }
 }
 

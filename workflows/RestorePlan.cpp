@@ -4,12 +4,49 @@
 #include <algorithm>
 
 #include "platform/TimeText.h"
+#include "workflows/BackupChoice.h"
 #include "workflows/BackupStore.h"
 
 namespace {
 
 std::wstring Widen(const std::string& ascii) {
   return std::wstring(ascii.begin(), ascii.end());
+}
+
+bool Uses(const std::optional<BackupEntry>& source, const BackupEntry& entry) {
+  return source && source->name == entry.name;
+}
+
+// The saved backups the plan takes from, newest first, with each damaged one before the
+// last of them; all damaged ones when a block was looked for in vain.
+void AddSavedSources(RestorePlan& plan, const std::vector<BackupEntry>& entries,
+                     const BlockSources& sources, bool lookedInVain) {
+  size_t end = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (Uses(sources.global, entries[i]) || Uses(sources.buttons, entries[i])) {
+      end = i + 1;
+    }
+  }
+  for (size_t i = 0; i < (lookedInVain ? entries.size() : end); ++i) {
+    const BackupEntry& entry = entries[i];
+    if (!entry.Sound()) {
+      plan.notes.push_back(L"Skipped a damaged saved backup (" + Widen(DamageText(entry.damage)) +
+                           L"): " + Widen(entry.name));
+    } else if (Uses(sources.global, entry) || Uses(sources.buttons, entry)) {
+      plan.notes.push_back(UsingBackupText(entry.backup));
+      plan.AddBackup(entry.name);
+    }
+  }
+}
+
+// This run's copy of a block. Its own backup is made pending with the transfer unless it was
+// set aside: then it is not the user's configuration, even where it is all there is.
+template <typename Block>
+void TakeRunCopy(RestorePlan& plan, std::optional<Block>& into, const HeldCopy<Block>& copy) {
+  into = copy.block;
+  if (!copy.setAside) {
+    plan.AddBackup(copy.backupName);
+  }
 }
 
 }  // namespace
@@ -20,50 +57,31 @@ void RestorePlan::AddBackup(const std::string& name) {
   }
 }
 
-RestorePlan PlanFromThisRun(const RunState& run) {
-  RestorePlan plan;
-  if (run.global.backedUp) {
-    plan.global = run.global.block;
-    plan.AddBackup(run.global.backupName);
-  }
-  if (run.buttons.backedUp) {
-    plan.buttons = run.buttons.block;
-    plan.AddBackup(run.buttons.backupName);
-  }
-  return plan;
-}
-
-void AddSavedBackups(RestorePlan& plan, SequenceView& view) {
-  if (plan.global && plan.buttons) {
-    return;
-  }
+RestorePlan ChooseWriteBack(const RunState& run) {
   std::vector<BackupEntry> entries;
   if (!ListBackups(&entries)) {
-    return;
+    entries.clear();  // no folder to read: this run's copies are all there is
   }
-  for (const BackupEntry& entry : entries) {
-    if (plan.global && plan.buttons) {
-      break;
-    }
-    if (!entry.Sound()) {
-      view.SetStatus(L"Skipped a damaged saved backup (" + Widen(DamageText(entry.damage)) +
-                     L"): " + Widen(entry.name));
-      continue;
-    }
-    const bool global = !plan.global && entry.backup.global;
-    const bool buttons = !plan.buttons && entry.backup.buttons;
-    if (!global && !buttons) {
-      continue;
-    }
-    view.SetStatus(UsingBackupText(entry.backup));
-    if (global) {
-      plan.global = entry.backup.global;
-    }
-    if (buttons) {
-      plan.buttons = entry.backup.buttons;
-    }
-    plan.AddBackup(entry.name);
+  BlockSources sources = PendingSources(entries);
+  const bool globalFromRun = !sources.global && run.global.backedUp;
+  const bool buttonsFromRun = !sources.buttons && run.buttons.backedUp;
+  const bool globalFromDisk = !sources.global && !globalFromRun;
+  const bool buttonsFromDisk = !sources.buttons && !buttonsFromRun;
+  AddNewestSaved(entries, globalFromDisk, buttonsFromDisk, &sources);
+  RestorePlan plan;
+  if (globalFromRun) {
+    TakeRunCopy(plan, plan.global, run.global);
+  } else if (sources.global) {
+    plan.global = sources.global->backup.global;
   }
+  if (buttonsFromRun) {
+    TakeRunCopy(plan, plan.buttons, run.buttons);
+  } else if (sources.buttons) {
+    plan.buttons = sources.buttons->backup.buttons;
+  }
+  AddSavedSources(plan, entries, sources,
+                  (globalFromDisk && !plan.global) || (buttonsFromDisk && !plan.buttons));
+  return plan;
 }
 
 RestorePlan PlanFromBackup(const std::string& name, const SavedBackup& backup) {
@@ -71,7 +89,14 @@ RestorePlan PlanFromBackup(const std::string& name, const SavedBackup& backup) {
   plan.global = backup.global;
   plan.buttons = backup.buttons;
   plan.AddBackup(name);
+  plan.notes.push_back(UsingBackupText(backup));
   return plan;
+}
+
+void SayWhereFrom(SequenceView& view, const RestorePlan& plan) {
+  for (const std::wstring& note : plan.notes) {
+    view.SetStatus(note);
+  }
 }
 
 std::wstring UsingBackupText(const SavedBackup& backup) {

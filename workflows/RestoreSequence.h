@@ -1,7 +1,7 @@
-// Writing a saved backup back to a controller in normal mode, without any transfer: what the
-// window offers at start-up for a backup that never went back, and what the Linux command's
-// restore does. The restore steps as an upgrade runs them (with their retries, the save and
-// the mode), then "Configuration restored" or the offer to try again.
+// Writing saved configuration back to a controller in normal mode, without any transfer:
+// what the window offers at start-up for a backup that never went back, and what the Linux
+// command's restore does. The restore steps as an upgrade runs them (with their retries, the
+// save and the mode), then "Configuration restored" or the offer to try again.
 #pragma once
 
 #include <string>
@@ -9,20 +9,26 @@
 #include "workflows/SequenceFrame.h"
 #include "workflows/UpgradeSteps.h"
 
-// The worker body. `backupName` is the backup's file in the backup folder (empty for a file
-// elsewhere, whose state is not kept). True when the configuration went back.
+// The worker body: writes back what `plan` holds, after saying where it comes from. True when
+// the configuration went back.
 template <typename Device>
-bool RestoreSequence(Device& device, SequenceView& view, const std::string& backupName,
-                     const SavedBackup& backup) {
-  const RestorePlan plan = PlanFromBackup(backupName, backup);
+bool RestoreSequence(Device& device, SequenceView& view, const RestorePlan& plan) {
   return RunSequence(
       view, SequenceKind::kRestore,
       [&] {
-        view.SetStatus(UsingBackupText(backup));
+        SayWhereFrom(view, plan);
         return upgrade_steps::RestoreAndRecord(device, view, plan);
       },
       [&](bool restored) {
         return ShowRestoreOutcome(view, restored,
                                   upgrade_steps::RestoreAgainOf(device, view, plan));
       });
+}
+
+// One saved backup alone. `backupName` is the backup's file in the backup folder (empty for
+// a file elsewhere, whose state is not kept).
+template <typename Device>
+bool RestoreSequence(Device& device, SequenceView& view, const std::string& backupName,
+                     const SavedBackup& backup) {
+  return RestoreSequence(device, view, PlanFromBackup(backupName, backup));
 }

@@ -14,6 +14,10 @@ struct HeldCopy {
   Block block{};           // zero until a complete read
   bool backedUp = false;   // `block` holds a complete read of this run; never cleared
   std::string backupName;  // the saved backup that keeps it (empty: not on disk)
+  // Read while a saved backup was pending: what the controller held then is not the user's
+  // configuration, so a pending backup's block goes back in its place, and its backup is
+  // never made pending.
+  bool setAside = false;
 };
 
 struct RunState {

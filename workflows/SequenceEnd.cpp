@@ -1,6 +1,7 @@
 // How the update sequences end: their outcomes.
 #include "workflows/SequenceEnd.h"
 
+#include "platform/BackupFolder.h"
 #include "platform/DriverBlock.h"
 #include "platform/PowerState.h"
 #include "workflows/KeptController.h"
@@ -55,6 +56,13 @@ void ShowRefusal(SequenceView& view, const std::wstring& status,
 
 }  // namespace
 
+std::wstring BackupNotSavedStatus() {
+  const BackupFolder* folder = GetBackupFolder();
+  const std::wstring reason = folder != nullptr ? folder->FailureText() : std::wstring();
+  return reason.empty() ? std::wstring(kBackupNotSaved)
+                        : std::wstring(kBackupNotSaved) + L" (" + reason + L")";
+}
+
 UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
                                  const RestoreAgain& restoreAgain) {
   switch (result) {
@@ -75,7 +83,9 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
       ShowRefusal(view, L"Read firmware file failed!");
       break;
     case UpgradeResult::kBackupNotSaved:
-      ShowRefusal(view, kBackupNotSaved);
+      // The box as ever; why on the status line, which stays.
+      view.SetStatus(BackupNotSavedStatus());
+      view.ShowOutcome(kBackupNotSaved, L"error", MessageIcon::kError);
       break;
     case UpgradeResult::kFailed:
       if (kind == SequenceKind::kUpdate) {

@@ -29,6 +29,8 @@ inline constexpr wchar_t kRestoreOnlyFailedOutcome[] =
 inline constexpr wchar_t kConfigurationRestored[] = L"Configuration restored";
 // What a backup that cannot be kept on disk shows: Update stops, Initialize goes on.
 inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration backup!";
+// The same on the status line, with what the backup folder ran into when it says.
+std::wstring BackupNotSavedStatus();
 
 // Writes the saved configuration back once more (no transfer, no power cycle); true when
 // all of it went back.

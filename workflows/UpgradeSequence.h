@@ -34,7 +34,10 @@ UpgradeResult RunUpgrade(Device& device, SequenceView& view, RunState& run,
   if (!backup_steps::SaveCopies(run, true, true)) {
     return UpgradeResult::kBackupNotSaved;
   }
-  plan = PlanFromThisRun(run);
+  // A saved backup still pending holds the user's configuration: what was just read is what
+  // the controller held since, and goes back only where no such backup has a block.
+  plan = ChooseWriteBack(run);
+  SayWhereFrom(view, plan);
   return TransferAndRestore(device, view, image, startMs, plan);
 }
 

@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include "platform/TimeText.h"
+#include "platform/linux/PendingMarker.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/BackupStore.h"
+#include "workflows/PendingBackups.h"
 
 std::string LocalTime(const SavedBackup& backup) {
   return ToUtf8(LocalMinuteText(backup.takenUtcMs));
@@ -21,16 +22,29 @@ void HintAtRootsBackups(CommandContext& context) {
   }
 }
 
+std::string PendingText(int64_t takenUtcMs, bool roots) {
+  return "The configuration saved on " + ToUtf8(LocalMinuteText(takenUtcMs)) +
+         " was not written back to the controller; write it back with: " +
+         (roots ? std::string("sudo padwright restore") : CommandHint("restore"));
+}
+
+bool RootsPendingBackup(int64_t* takenUtcMs) {
+  return geteuid() != 0 && ReadPendingMarker(kRootPendingMarker, takenUtcMs);
+}
+
 void NoticePendingBackup(CommandContext& context) {
+  // Root's runs keep the note for other users true, also after a backup was changed by hand.
+  NotePendingBackups();
   BackupEntry newest;
-  if (!NewestSoundBackup(&newest) || newest.backup.state != BackupState::kPending) {
+  int64_t takenUtcMs = 0;
+  const bool own = NewestPendingBackup(&newest);
+  if (!own && !RootsPendingBackup(&takenUtcMs)) {
     return;
   }
   uint8_t block[kGlobalConfigSize] = {};
   if (!context.link.ReadGlobalConfig(block, kGlobalConfigSize, kProbeOpenMs)) {
     return;  // not in normal mode: recover is what it needs, and it restores this backup
   }
-  context.view.PrintLine("The configuration saved on " + LocalTime(newest.backup) +
-                         " was not written back to the controller; write it back with: "
-                         "padwright restore");
+  context.view.PrintLine(own ? PendingText(newest.backup.takenUtcMs, false)
+                             : PendingText(takenUtcMs, true));
 }

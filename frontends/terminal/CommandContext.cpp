@@ -1,6 +1,8 @@
 // What the commands share (see CommandContext.h).
 #include "frontends/terminal/CommandContext.h"
 
+#include <unistd.h>
+
 #include "platform/linux/Utf8Text.h"
 #include "workflows/VersionLine.h"
 
@@ -9,4 +11,8 @@ bool PrintVersionLine(CommandContext& context) {
   const bool read = ReadVersionLine(context.link, &line);
   context.view.PrintLine(ToUtf8(line));
   return read;
+}
+
+std::string CommandHint(const std::string& arguments) {
+  return (geteuid() == 0 ? "sudo padwright " : "padwright ") + arguments;
 }

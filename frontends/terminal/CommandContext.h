@@ -46,3 +46,6 @@ struct CommandContext {
 
 // Prints the version line, as the window shows it; false when it could not be read.
 bool PrintVersionLine(CommandContext& context);
+// How the user types the padwright command `arguments` later: with sudo when this run is
+// root's, for root's saved backups (and /dev/mem) are root's alone.
+std::string CommandHint(const std::string& arguments);

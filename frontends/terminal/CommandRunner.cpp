@@ -24,7 +24,9 @@ namespace {
 // The platform the core runs on here, bound for the run of one command.
 struct LinuxPlatform {
   explicit LinuxPlatform(const CommandRequest& request)
-      : log(request.verbose ? stderr : nullptr), backups(PosixBackupFolder::DefaultPath()) {
+      : log(request.verbose ? stderr : nullptr),
+        // root's folder keeps a note, readable by every user, of a backup that never went back
+        backups(PosixBackupFolder::DefaultPath(), PosixBackupFolder::DefaultPendingMarker()) {
     BindClock(&clock);
     BindPhysicalMemory(&memory);
     if (!request.ignoreBattery) {

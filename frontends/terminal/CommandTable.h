@@ -25,4 +25,5 @@ int RunUpdate(CommandContext& context);
 int RunRecover(CommandContext& context);
 int RunRestore(CommandContext& context);
 int RunBackups(CommandContext& context);
+int RunDecline(CommandContext& context);
 int RunDoctor(CommandContext& context);

@@ -24,8 +24,6 @@
 namespace {
 
 constexpr uint32_t kReadOpenMs = 1000;
-// A name the backup listing never shows (it passes over dot files).
-constexpr char kProbeName[] = ".doctor-probe";
 // Where udev reads rules from, most local first.
 constexpr const char* kRuleFolders[] = {"/etc/udev/rules.d", "/run/udev/rules.d",
                                         "/usr/local/lib/udev/rules.d", "/usr/lib/udev/rules.d",
@@ -235,48 +233,6 @@ Finding CheckLock(InstanceLock::Result lock, int lockError) {
   return {"Lock", Verdict::kNote,
           std::string(InstanceLock::Path()) + " cannot be used (" + std::strerror(lockError) +
               "): runs are not guarded against a second one"};
-}
-
-Finding CheckBackups(PosixBackupFolder& backups) {
-  const char* label = "Backups";
-  if (!backups.Write(kProbeName, "") || !backups.Remove(kProbeName)) {
-    return {label, Verdict::kProblem,
-            backups.Path() + " cannot be written (" + backups.LastError() +
-                "): an update keeps the configuration there before it sends anything"};
-  }
-  std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
-    return {label, Verdict::kProblem,
-            backups.Path() + " cannot be listed (" + backups.LastError() + ")"};
-  }
-  std::string text = backups.Path() + " can be written; ";
-  size_t sound = 0;
-  const BackupEntry* newest = nullptr;  // the list is newest first
-  for (const BackupEntry& entry : entries) {
-    sound += entry.Sound() ? 1 : 0;
-    if (newest == nullptr && entry.Sound()) {
-      newest = &entry;
-    }
-  }
-  if (sound == 0) {
-    text += "no saved backup";
-  } else {
-    text += std::to_string(sound) + (sound == 1 ? " saved backup" : " saved backups");
-  }
-  if (sound < entries.size()) {
-    text += ", " + std::to_string(entries.size() - sound) + " damaged";
-  }
-  if (newest == nullptr) {
-    return {label, Verdict::kOk, text};
-  }
-  const std::string when = ToUtf8(LocalMinuteText(newest->backup.takenUtcMs));
-  if (newest->backup.state == BackupState::kPending) {
-    return {label, Verdict::kNote,
-            text + "; the configuration saved on " + when +
-                " never went back: padwright restore (a controller in normal mode) or "
-                "padwright recover FILE (one in its boot loader) writes it"};
-  }
-  return {label, Verdict::kOk, text + ", the newest from " + when};
 }
 
 std::vector<Finding> CheckSharing() {

@@ -35,15 +35,13 @@ int ExitStatusOf(UpgradeResult result) {
   return kExitFailed;
 }
 
-// What the sequence's outcome leaves unsaid on a terminal: why the backup could not be
-// saved, and how the configuration goes back later.
+// What the sequence's outcome leaves unsaid on a terminal: how the configuration goes back
+// later. (Why a backup could not be saved is on its status line.)
 void ExplainResult(CommandContext& context, UpgradeResult result) {
-  if (result == UpgradeResult::kBackupNotSaved) {
-    context.view.PrintLine("padwright: " + context.backups.LastError());
-  } else if (result == UpgradeResult::kRestoreFailed) {
+  if (result == UpgradeResult::kRestoreFailed) {
     context.view.PrintLine(
-        "The configuration is kept in a saved backup; write it back later with: padwright "
-        "restore");
+        "The configuration is kept in a saved backup; write it back later with: " +
+        CommandHint("restore"));
   }
 }
 
@@ -55,8 +53,8 @@ FlashStep AfterFailedUpgrade(CommandContext& context, Attempt attempt) {
   }
   if (interrupt_guard::PendingSignal() != 0 || attempt == Attempt::kAfterInitialize) {
     // Put off during the flash, or already recovered once: ask nothing more, say how to go on.
-    context.view.PrintLine("To bring the controller back, run: padwright recover " +
-                           context.firmware.shown);
+    context.view.PrintLine("To bring the controller back, run: " +
+                           CommandHint("recover " + context.firmware.shown));
     return Exit(kExitFailed);
   }
   if (attempt == Attempt::kForcedUpgrade) {
@@ -87,8 +85,8 @@ FlashStep AfterUpgrade(CommandContext& context, Attempt attempt, UpgradeResult r
 // Initialize with HOME held; once the boot loader is seen, the forced upgrade follows.
 FlashStep InitializeStep(CommandContext& context, int statusIfCancelled) {
   if (!AskToHoldHome(context)) {
-    context.view.PrintLine("Recovery not started; later, run: padwright recover " +
-                           context.firmware.shown);
+    context.view.PrintLine("Recovery not started; later, run: " +
+                           CommandHint("recover " + context.firmware.shown));
     return Exit(statusIfCancelled);
   }
   const InitializeResult found =
@@ -102,9 +100,8 @@ FlashStep InitializeStep(CommandContext& context, int statusIfCancelled) {
     // A signal put off during the power cycle stops the command here, as a failure: the
     // controller has been switched off and on.
     context.view.PrintLine(interrupt_guard::PendingSignal() != 0
-                               ? "Stopped before the boot loader was found; to go on, run: "
-                                 "padwright recover " +
-                                     context.firmware.shown
+                               ? "Stopped before the boot loader was found; to go on, run: " +
+                                     CommandHint("recover " + context.firmware.shown)
                                : "The boot loader did not appear. Hold HOME down from the "
                                  "start and try again.");
     return Exit(kExitFailed);

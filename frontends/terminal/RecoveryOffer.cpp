@@ -50,8 +50,8 @@ Recovery ExplainFailedUpgrade(CommandContext& context, bool backedUpBeforeTransf
       if (reached == CommandLink::Reached::kRestartAsked) {
         context.view.PrintLine(
             "It went away when asked to restart into its boot loader. If it does not come "
-            "back, run: padwright recover " +
-            shownPath);
+            "back, run: " +
+            CommandHint("recover " + shownPath));
       }
       return Recovery::kNone;
     case FailedUpgrade::kNotAnswering:
@@ -62,8 +62,8 @@ Recovery ExplainFailedUpgrade(CommandContext& context, bool backedUpBeforeTransf
     case FailedUpgrade::kNoRestart:
       context.view.PrintLine(
           "The controller did not restart into its boot loader; nothing was changed. Try "
-          "again; if it keeps failing, padwright recover " +
-          shownPath + " takes it there with the HOME button.");
+          "again; if it keeps failing, " +
+          CommandHint("recover " + shownPath) + " takes it there with the HOME button.");
       return Recovery::kNone;
   }
   return Recovery::kNone;
@@ -75,7 +75,7 @@ bool OfferRecovery(CommandContext& context) {
     return true;
   }
   if (!context.interactive) {
-    context.view.PrintLine("Run: padwright recover " + shownPath);
+    context.view.PrintLine("Run: " + CommandHint("recover " + shownPath));
     return false;
   }
   const CountdownEnd end = RunCountdown(fileno(context.in), stdout, kOfferSeconds, [](int left) {
@@ -84,7 +84,7 @@ bool OfferRecovery(CommandContext& context) {
                            " s (n: not now, Enter: at once)";
   });
   if (end == CountdownEnd::kDeclined) {
-    context.view.PrintLine("Later, run: padwright recover " + shownPath);
+    context.view.PrintLine("Later, run: " + CommandHint("recover " + shownPath));
     return false;
   }
   return true;

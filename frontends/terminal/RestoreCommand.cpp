@@ -1,12 +1,13 @@
-// padwright restore [BACKUP]: writes the newest sound saved backup, or the backup named, to
-// a controller in normal mode, without any transfer.
+// padwright restore [BACKUP]: writes the saved configuration back to a controller in normal
+// mode, without any transfer: each block from the newest pending backup that holds it (else
+// from the newest sound one), or the backup named.
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/CommandTable.h"
 #include "frontends/terminal/SharedController.h"
+#include "platform/linux/Utf8Text.h"
 #include "workflows/BackupStore.h"
 #include "workflows/RestoreSequence.h"
 
@@ -39,52 +40,62 @@ bool LoadNamedBackup(CommandContext& context, const std::string& path, BackupEnt
   return true;
 }
 
-// The newest sound saved backup; each damaged newer one is named.
-bool FindNewestBackup(CommandContext& context, BackupEntry* found) {
+// Without a backup named: what a write-back takes (each block from the newest pending backup,
+// else from the newest sound one). False, having said why, when there is nothing to take.
+bool ChoosePlan(CommandContext& context, RestorePlan* plan) {
   std::vector<BackupEntry> entries;
   if (!ListBackups(&entries)) {
     context.view.PrintLine("padwright: " + context.backups.LastError());
     return false;
   }
-  for (BackupEntry& entry : entries) {
-    if (entry.Sound()) {
-      *found = std::move(entry);
-      return true;
-    }
-    context.view.PrintLine(std::string("Skipped a damaged saved backup (") +
-                           DamageText(entry.damage) + "): " + context.backups.PathOf(entry.name));
+  *plan = ChooseWriteBack(context.run);
+  if (!plan->Empty()) {
+    return true;
+  }
+  for (const std::wstring& note : plan->notes) {
+    context.view.PrintLine(ToUtf8(note));  // the damaged backups passed over
   }
   context.view.PrintLine("No saved configuration backup in " + context.backups.Path() + ".");
   HintAtRootsBackups(context);
   return false;
 }
 
-}  // namespace
-
-int RunRestore(CommandContext& context) {
+// The backup named on the command line, sound, as a plan of its own. False, having said why,
+// when it cannot be written back.
+bool NamedPlan(CommandContext& context, RestorePlan* plan) {
   const std::string& path = context.operand;
   BackupEntry entry;
   bool inFolder = true;
-  if (path.empty() ? !FindNewestBackup(context, &entry)
-                   : !LoadNamedBackup(context, path, &entry, &inFolder)) {
-    return kExitRefused;
+  if (!LoadNamedBackup(context, path, &entry, &inFolder)) {
+    return false;
   }
   if (!entry.Sound()) {
     context.view.PrintLine("padwright: " + path + " is no backup to write back (" +
                            DamageText(entry.damage) + ").");
+    return false;
+  }
+  // A file from elsewhere is written, but no state of it is kept.
+  *plan = PlanFromBackup(inFolder ? entry.name : std::string(), entry.backup);
+  return true;
+}
+
+}  // namespace
+
+int RunRestore(CommandContext& context) {
+  RestorePlan plan;
+  if (context.operand.empty() ? !ChoosePlan(context, &plan) : !NamedPlan(context, &plan)) {
     return kExitRefused;
   }
   uint8_t block[kGlobalConfigSize] = {};
   if (!context.link.ReadGlobalConfig(block, kGlobalConfigSize, kProbeOpenMs * 10)) {
     context.view.PrintLine(
         "The controller does not answer in normal mode; nothing was written. A controller "
-        "left in its boot loader needs: padwright recover");
+        "left in its boot loader needs: " +
+        CommandHint("recover"));
     return kExitFailed;
   }
   NoticeControllerHolders(context);
-  // A file from elsewhere is written, but no state of it is kept.
-  const std::string name = inFolder ? entry.name : std::string();
-  const bool restored = RestoreSequence(context.link, context.view, name, entry.backup);
+  const bool restored = RestoreSequence(context.link, context.view, plan);
   context.view.FinishLine();
   return restored ? kExitSuccess : kExitFailed;
 }

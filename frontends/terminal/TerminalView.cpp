@@ -113,6 +113,10 @@ bool TerminalView::OfferRetry(const std::wstring& text, const std::wstring&) {
 
 void TerminalView::PrintOutcome(const std::wstring& text) {
   std::string outcome = ToUtf8(text);
+  // The status line said it all already, with the reason after it.
+  if (!outcome.empty() && lastStatus_.rfind(outcome, 0) == 0) {
+    return;
+  }
   // The status line already said the first part ("Upgrade success"); print what it adds.
   if (!lastStatus_.empty() && outcome.rfind(lastStatus_, 0) == 0) {
     outcome.erase(0, lastStatus_.size());

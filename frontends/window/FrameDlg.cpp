@@ -30,7 +30,7 @@ CFrameDlg::CFrameDlg()
       selectThread(0),
       selectRunning(false),
       closePending(false),
-      firstRefreshDone(false),
+      restoreOffered(false),
       statusNamesKeeper(false),
       shutdownBlocked(false),
       grown(false),
@@ -112,12 +112,11 @@ LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
   const bool read = ReadVersionLine(vexapad, &text);
   SetItemText(IDC_VERSION, text);
   ShowKeptController(read);
-  if (!firstRefreshDone) {
-    firstRefreshDone = true;
-    if (read) {
-      // Asked once the version shows, from the loop rather than inside this handler.
-      PostMessageW(hwnd, kOfferRestoreMessage, 0, 0);
-    }
+  // Asked once per run, at the first Refresh that finds the controller (it may not answer at
+  // start-up yet), once the version shows: from the loop rather than inside this handler.
+  if (read && !restoreOffered) {
+    restoreOffered = true;
+    PostMessageW(hwnd, kOfferRestoreMessage, 0, 0);
   }
   return 1;
 }

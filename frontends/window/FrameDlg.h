@@ -42,8 +42,8 @@ class CFrameDlg : public CDialogBase {
   // Sent by an upgrade worker once it has changed the shutdown hold: the window thread takes
   // or gives up the shutdown block reason.
   static constexpr UINT kShutdownHoldMessage = WM_APP + 2;
-  // Posted after the first version read that found the controller in normal mode: the window
-  // thread offers to write back a saved backup that never went back.
+  // Posted after the run's first version read that found the controller in normal mode: the
+  // window thread offers to write back a saved backup that never went back.
   static constexpr UINT kOfferRestoreMessage = WM_APP + 3;
   // Sent by a failed upgrade's worker: the window grows to its full size (OnGrowToFull).
   static constexpr UINT kGrowToFullMessage = WM_APP + 4;
@@ -181,8 +181,9 @@ class CFrameDlg : public CDialogBase {
   // waits for that.
   bool selectRunning;
   bool closePending;
-  // Window thread only: the version has been read once (the start-up offer follows it).
-  bool firstRefreshDone;
+  // Window thread only: a Refresh has found the controller, and the offer to write back a
+  // pending backup followed it (asked once per run).
+  bool restoreOffered;
   // Window thread only: the status line names who keeps the controller (ShowKeptController).
   bool statusNamesKeeper;
   // Window thread only: the shutdown block reason is held.

@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/PendingMarker.h"
+#include "platform/linux/Utf8Text.h"
+
 namespace {
 
 // A backup is a few kilobytes; anything much larger is no backup of ours.
@@ -51,6 +54,18 @@ std::string PosixBackupFolder::DefaultPath() {
   std::string base =
       state != nullptr && state[0] == '/' ? std::string(state) : HomeFolder() + "/.local/state";
   return base + "/padwright/backups";
+}
+
+std::string PosixBackupFolder::DefaultPendingMarker() {
+  return geteuid() == 0 ? kRootPendingMarker : "";
+}
+
+std::wstring PosixBackupFolder::FailureText() const {
+  std::wstring text;
+  if (!FromUtf8(lastError_, text)) {
+    text.assign(lastError_.begin(), lastError_.end());  // a path in another encoding
+  }
+  return text;
 }
 
 bool PosixBackupFolder::Fail(const std::string& what, const std::string& path) {
@@ -149,4 +164,16 @@ bool PosixBackupFolder::Write(const std::string& name, const std::string& text) 
 bool PosixBackupFolder::Remove(const std::string& name) {
   const std::string path = PathOf(name);
   return unlink(path.c_str()) == 0 || Fail("unlink", path);
+}
+
+void PosixBackupFolder::NotePending(std::optional<int64_t> newestPendingUtcMs) {
+  if (pendingMarker_.empty()) {
+    return;
+  }
+  int64_t noted = 0;
+  if (!newestPendingUtcMs) {
+    RemovePendingMarker(pendingMarker_);
+  } else if (!ReadPendingMarker(pendingMarker_, &noted) || noted != *newestPendingUtcMs) {
+    WritePendingMarker(pendingMarker_, *newestPendingUtcMs);
+  }
 }

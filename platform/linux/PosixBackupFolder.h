@@ -2,7 +2,8 @@
 // the machine), else $XDG_STATE_HOME/padwright/backups (~/.local/state/padwright/backups).
 // Folders are made as needed, mode 0700; a file is replaced by writing a temporary file
 // beside it, fsync, rename, then fsync of the folder, so that a power cut leaves the old or
-// the new file whole.
+// the new file whole. Root's folder also keeps, for other users, the note of a backup that
+// was not written back (see PendingMarker.h).
 #pragma once
 
 #include <string>
@@ -12,15 +13,21 @@
 
 class PosixBackupFolder final : public BackupFolder {
  public:
-  explicit PosixBackupFolder(std::string path) : path_(std::move(path)) {}
+  // `pendingMarker`: where to keep the note of a pending backup ("": none is kept).
+  explicit PosixBackupFolder(std::string path, std::string pendingMarker = {})
+      : path_(std::move(path)), pendingMarker_(std::move(pendingMarker)) {}
 
   // The folder for the user running the command.
   static std::string DefaultPath();
+  // Where the user running the command keeps the note: root's, or none for another user.
+  static std::string DefaultPendingMarker();
 
   bool List(std::vector<std::string>* names) override;
   bool Read(const std::string& name, std::string* text) override;
   bool Write(const std::string& name, const std::string& text) override;
   bool Remove(const std::string& name) override;
+  std::wstring FailureText() const override;
+  void NotePending(std::optional<int64_t> newestPendingUtcMs) override;
 
   const std::string& Path() const { return path_; }
   std::string PathOf(const std::string& name) const { return path_ + "/" + name; }
@@ -32,5 +39,6 @@ class PosixBackupFolder final : public BackupFolder {
   bool MakeFolders();
 
   std::string path_;
+  std::string pendingMarker_;
   std::string lastError_;
 };

@@ -2,17 +2,15 @@
 #include "platform/win/WinBackupFolder.h"
 
 #include <windows.h>
-#include <sddl.h>
 #include <shlobj.h>
+
+#include "platform/win/AdminOnlyFolder.h"
+#include "platform/win/WinSecurity.h"
 
 namespace {
 
 // A backup is a few kilobytes; anything much larger is no backup of ours.
 constexpr LONGLONG kLargestFile = 64 * 1024;
-
-// Administrators and the system may do anything, users may read; not inherited from
-// ProgramData, whose default lets every user create files in new folders.
-constexpr wchar_t kFolderSecurity[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;BU)";
 
 // Our names are ASCII; any other is not one of ours and is left out.
 bool Narrow(const wchar_t* wide, std::string* out) {
@@ -26,21 +24,6 @@ bool Narrow(const wchar_t* wide, std::string* out) {
   return true;
 }
 
-bool CreateFolder(const std::wstring& path, bool restricted) {
-  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, FALSE};
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (restricted && ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                        kFolderSecurity, SDDL_REVISION_1, &descriptor, nullptr)) {
-    attributes.lpSecurityDescriptor = descriptor;
-  }
-  const bool made = CreateDirectoryW(path.c_str(), &attributes) != FALSE ||
-                    GetLastError() == ERROR_ALREADY_EXISTS;
-  if (descriptor != nullptr) {
-    LocalFree(descriptor);
-  }
-  return made;
-}
-
 bool WriteAll(HANDLE file, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
@@ -51,6 +34,22 @@ bool WriteAll(HANDLE file, const std::string& text) {
     }
     done += written;
   }
+  return true;
+}
+
+bool ReadAll(HANDLE file, std::string* text) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size) || size.QuadPart > kLargestFile) {
+    return false;
+  }
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+       read != bytes.size())) {
+    return false;
+  }
+  *text = std::move(bytes);
   return true;
 }
 
@@ -70,23 +69,75 @@ std::wstring CWinBackupFolder::PathOf(const std::string& name) const {
   return path_ + L"\\" + std::wstring(name.begin(), name.end());
 }
 
-bool CWinBackupFolder::MakeFolders() {
+std::wstring CWinBackupFolder::ParentPath() const {
   const size_t last = path_.rfind(L'\\');
-  // The Padwright folder carries the security; backups inherits it.
-  return last != std::wstring::npos && CreateFolder(path_.substr(0, last), true) &&
-         CreateFolder(path_, false);
+  return last == std::wstring::npos ? std::wstring() : path_.substr(0, last);
+}
+
+bool CWinBackupFolder::Fail(const std::wstring& reason) {
+  std::lock_guard<std::mutex> lock(errorMutex_);
+  lastError_ = reason;
+  return false;
+}
+
+std::wstring CWinBackupFolder::FailureText() const {
+  std::lock_guard<std::mutex> lock(errorMutex_);
+  return lastError_;
+}
+
+bool CWinBackupFolder::Secure() {
+  if (secured_.load()) {
+    return true;
+  }
+  if (path_.empty() || ParentPath().empty()) {
+    return Fail(L"the ProgramData folder cannot be found");
+  }
+  std::wstring reason;
+  bool present = true;
+  for (const std::wstring& folder : {ParentPath(), path_}) {
+    switch (ProtectFolder(folder, &reason)) {
+      case FolderCheck::kRefused:
+        return Fail(reason);
+      case FolderCheck::kAbsent:
+        present = false;
+        break;
+      case FolderCheck::kProtected:
+        break;
+    }
+  }
+  // Checked again while either is missing: it may be made by someone else meanwhile.
+  secured_.store(present);
+  return true;
+}
+
+bool CWinBackupFolder::MakeFolders() {
+  // Once safe, only administrators can change or remove them.
+  if (secured_.load()) {
+    return true;
+  }
+  std::wstring reason;
+  if (path_.empty() || ParentPath().empty()) {
+    return Fail(L"the ProgramData folder cannot be found");
+  }
+  if (!MakeProtectedFolder(ParentPath(), &reason) || !MakeProtectedFolder(path_, &reason)) {
+    secured_.store(false);
+    return Fail(reason);
+  }
+  secured_.store(true);
+  return true;
 }
 
 bool CWinBackupFolder::List(std::vector<std::string>* names) {
   names->clear();
-  if (path_.empty()) {
+  if (!Secure()) {
     return false;
   }
   WIN32_FIND_DATAW entry{};
   HANDLE find = FindFirstFileW((path_ + L"\\*").c_str(), &entry);
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           Fail(L"the backups cannot be listed (" + WinErrorText(error) + L")");
   }
   do {
     std::string name;
@@ -99,50 +150,79 @@ bool CWinBackupFolder::List(std::vector<std::string>* names) {
   return true;
 }
 
+void* CWinBackupFolder::OpenTrusted(const std::string& name) {
+  const std::wstring path = PathOf(name);
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    Fail(WidenAscii(name) + L" is a link, so it is not read");
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Fail(WidenAscii(name) + L" cannot be opened (" + WinErrorText(GetLastError()) + L")");
+    return INVALID_HANDLE_VALUE;
+  }
+  FolderSecurity security;
+  std::string problem;
+  if (IsReparsePoint(file)) {
+    problem = "is a link";
+  } else if (!ReadSecurity(file, &security)) {
+    problem = "cannot be checked";
+  } else {
+    problem = FileSecurityProblem(security, RunningAccount());
+  }
+  if (!problem.empty()) {
+    CloseHandle(file);
+    Fail(WidenAscii(name + " " + problem + ", so it is not read"));
+    return INVALID_HANDLE_VALUE;
+  }
+  return file;
+}
+
 bool CWinBackupFolder::Read(const std::string& name, std::string* text) {
-  HANDLE file = CreateFileW(PathOf(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!Secure()) {
+    return false;
+  }
+  HANDLE file = OpenTrusted(name);
   if (file == INVALID_HANDLE_VALUE) {
     return false;
   }
-  LARGE_INTEGER size{};
-  std::string bytes;
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= kLargestFile;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    ok = bytes.empty() ||
-         (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-          read == bytes.size());
-  }
+  const bool read = ReadAll(file, text);
   CloseHandle(file);
-  if (ok) {
-    *text = std::move(bytes);
-  }
-  return ok;
+  return read || Fail(WidenAscii(name + " cannot be read"));
 }
 
 bool CWinBackupFolder::Write(const std::string& name, const std::string& text) {
-  if (path_.empty() || !MakeFolders()) {
+  if (!MakeFolders()) {
     return false;
   }
   const std::wstring path = PathOf(name);
   const std::wstring temporary = path + L".tmp";
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Whatever lies in the temporary file's place (a link, say) is removed, not written through.
+  DeleteFileW(temporary.c_str());
+  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    return false;
+    secured_.store(false);  // checked, and made again if gone, on the next call
+    return Fail(L"a backup cannot be created (" + WinErrorText(GetLastError()) + L")");
   }
   bool ok = WriteAll(file, text) && FlushFileBuffers(file);
+  DWORD error = ok ? ERROR_SUCCESS : GetLastError();
   ok = CloseHandle(file) && ok;
   ok = ok && MoveFileExW(temporary.c_str(), path.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!ok) {
+    error = error != ERROR_SUCCESS ? error : GetLastError();
     DeleteFileW(temporary.c_str());
+    return Fail(L"a backup cannot be written (" + WinErrorText(error) + L")");
   }
-  return ok;
+  return true;
 }
 
 bool CWinBackupFolder::Remove(const std::string& name) {
-  return DeleteFileW(PathOf(name).c_str()) != FALSE;
+  // A link is removed itself, never what it leads to.
+  return Secure() &&
+         (DeleteFileW(PathOf(name).c_str()) != FALSE ||
+          Fail(WidenAscii(name) + L" cannot be removed (" + WinErrorText(GetLastError()) + L")"));
 }

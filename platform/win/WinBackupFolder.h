@@ -1,10 +1,15 @@
 // The backup folder on Windows: %ProgramData%\Padwright\backups (the controller belongs to
-// the machine, and the tool runs elevated). The Padwright folder is made readable to users
-// and writable only by administrators and the system, so that no other account can plant a
-// backup that an elevated run would write to the controller. A file is replaced by writing
-// a temporary file beside it, FlushFileBuffers, then MoveFileExW with write-through.
+// the machine, and the tool runs elevated). Both folders must be the administrators' own:
+// owned by them or the system, and changed by no one else (see AdminOnlyFolder.h), so that
+// no other account can plant a backup that an elevated run would write to the controller.
+// They are checked, and taken over when needed, before they are first used; a folder that
+// cannot be made safe is not used at all, and a link in the place of a folder or file is
+// never followed. A file is replaced by writing a temporary file beside it,
+// FlushFileBuffers, then MoveFileExW with write-through.
 #pragma once
 
+#include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,16 +22,28 @@ class CWinBackupFolder final : public BackupFolder {
   // %ProgramData%\Padwright\backups; empty when ProgramData cannot be found.
   static std::wstring DefaultPath();
 
+  // Checks both folders and takes them over when needed. False when they must not be used;
+  // FailureText() then says why. Folders that do not exist yet are fine (they are made safe).
+  bool Secure();
+
   bool List(std::vector<std::string>* names) override;
   bool Read(const std::string& name, std::string* text) override;
   bool Write(const std::string& name, const std::string& text) override;
   bool Remove(const std::string& name) override;
+  std::wstring FailureText() const override;
 
   const std::wstring& Path() const { return path_; }
 
  private:
   std::wstring PathOf(const std::string& name) const;
+  std::wstring ParentPath() const;
   bool MakeFolders();
+  bool Fail(const std::wstring& reason);
+  // Opens a file of the folder for reading when it can be trusted (see FileSecurityProblem).
+  void* OpenTrusted(const std::string& name);
 
   std::wstring path_;
+  std::atomic<bool> secured_{false};  // both folders were found or made safe
+  mutable std::mutex errorMutex_;
+  std::wstring lastError_;
 };

@@ -34,6 +34,9 @@ inline constexpr char kMemoryFile[] = "/mem";
 // One word saying how /dev/mem refuses (absent: it does not): "open-eacces", "open-eperm",
 // "map-eperm" or "missing".
 inline constexpr char kMemoryRefusalFile[] = "/mem-refusal";
+// While this file exists, root's state folder is on a full disk: files open and are made as
+// ever, but every write to one fails with ENOSPC.
+inline constexpr char kStateFullFile[] = "/state-full";
 
 // Device nodes. The folder's dev/ is the machine's /dev as far as hidraw goes: the host puts
 // a file there for each node (dev/hidrawN, or wherever a test moved it), and a program sees

@@ -47,6 +47,19 @@ void LoseGlobalWrites(ControllerSimulator& sim, uint32_t times) {
   }
 }
 
+// The controller is switched off and on again and takes its time to come up: it does not
+// answer until AnswerAgain. (Its power bit stays on, as the product last set it.)
+void ComeUpSlowly(ControllerSimulator& sim) {
+  sim.SetPowerOnDelayMs(600000);
+  sim.SetPower(false);
+  sim.SetPower(true);
+}
+
+void AnswerAgain(ControllerSimulator& sim) {
+  sim.SetPowerOnDelayMs(500);
+  ASSERT_TRUE(probe::WaitFor([&sim] { return sim.State() == SimState::Normal; }));
+}
+
 }  // namespace
 
 TEST(SavedBackups, AConfigurationLostWithTheWindowComesBackInTheNextRun) {
@@ -173,4 +186,69 @@ TEST(SavedBackups, RetryWritesTheConfigurationAgainAndCancelLeavesItForTheNextSt
   ExpectUsersConfiguration(sim, 4);
   ExpectNewestBackup("written-back");
   EXPECT_EQ(next.Close(), 0u);
+}
+
+TEST(SavedBackups, APendingBackupIsOfferedOnceTheControllerAnswersAndUpdateWritesItBack) {
+  ControllerSimulator sim;
+  SetUpUserController(sim, 3, 4);
+  // A restore that fails, Cancel, and the window closed: the backup is pending, the controller
+  // holds the new firmware's factory settings.
+  auto leavePending = [&sim](ProductSession& session) {
+    LoseGlobalWrites(sim, 3);
+    session.SetText(IDC_VERSION, L"");
+    session.Click(IDC_UPDATE);
+    HWND box = ExpectBox(session, kRestoreFailed, L"warn", false);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(session.Answer(box, IDCANCEL));
+    WaitForTailRefresh(session);
+    sim.ClearFaults();
+    EXPECT_EQ(session.Close(), 0u);
+  };
+  {
+    ProductSession first(sim, 58 * 20);
+    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(first.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+    leavePending(first);
+  }
+  {
+    // The next run starts while the controller does not answer: nothing is asked. Once it
+    // answers, the first Refresh that finds it asks.
+    ComeUpSlowly(sim);
+    ProductSession second(sim, 58 * 20, L"", true);
+    ASSERT_TRUE(second.Start());
+    ASSERT_TRUE(second.WaitForText(IDC_VERSION, L"Firmware Version: Error", 20000));
+    EXPECT_EQ(second.WaitForBox(2000), nullptr);
+    AnswerAgain(sim);
+    // Refresh, as a user would press it again until the version shows.
+    ASSERT_TRUE(probe::WaitFor([&second] {
+      second.Click(IDC_REFRESH);
+      return second.Text(IDC_VERSION).rfind(L"Firmware Version: 4 ", 0) == 0;
+    }));
+    HWND question = second.WaitForBox(kSequenceMs);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(probe::MessageBoxText(question).rfind(L"The configuration saved on ", 0), 0u);
+    EXPECT_TRUE(second.Answer(question, IDYES));
+    ExpectOutcomeBox(second, L"Configuration restored", L"info", L"");
+    ExpectUsersConfiguration(sim, 4);
+    leavePending(second);
+  }
+  // Once more the controller comes back only after the start; Update reads its factory
+  // settings, keeps them set aside and writes the user's pending backup back.
+  ComeUpSlowly(sim);
+  ProductSession third(sim, 58 * 20, L"", true);
+  ASSERT_TRUE(third.Start());
+  ASSERT_TRUE(third.WaitForText(IDC_VERSION, L"Firmware Version: Error", 20000));
+  AnswerAgain(sim);
+  third.Click(IDC_UPDATE);
+  ExpectOutcomeBox(third, L"Upgrade success", L"info", L"");
+  ExpectUsersConfiguration(sim, 4);
+  const std::vector<BackupEntry> backups = SavedBackups();
+  ASSERT_GE(backups.size(), 2u);
+  EXPECT_EQ(backups[0].backup.state, BackupState::kSetAside);
+  EXPECT_EQ(backups[1].backup.state, BackupState::kWrittenBack);
+  EXPECT_EQ(backups[1].backup.buttons, UserButtons());
+  // Nothing is pending now, so the Refresh after the update that finds the controller asks
+  // nothing.
+  EXPECT_EQ(third.WaitForBox(3000), nullptr);
+  EXPECT_EQ(third.Close(), 0u);
 }

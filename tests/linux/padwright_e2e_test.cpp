@@ -77,7 +77,7 @@ TEST_F(PadwrightCommand, FailedUpdateWithoutATerminalNamesTheRecoveryCommand) {
   std::string text;
   EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);
   InOrder(text, {"Upgrade failed!\n", "The controller did not take the firmware",
-                 "Run: padwright recover firmware.vxf\n"});
+                 "Run: " + Hint("recover firmware.vxf\n")});
   EXPECT_EQ(text.find("Starting"), std::string::npos) << text;  // nothing asked
 }
 
@@ -103,7 +103,7 @@ TEST_F(PadwrightCommand, NoControllerOrOnlyItsBootLoaderIsSaidAsItIs) {
   sim.SetHomeHeld(false);
   EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);
   InOrder(text, {"The controller is waiting in its boot loader; nothing was changed.",
-                 "Run: padwright recover firmware.vxf\n"});
+                 "Run: " + Hint("recover firmware.vxf\n")});
   EXPECT_EQ(text.find("HOME button down"), std::string::npos) << text;
   // --yes: the recovery goes ahead without a terminal, with no Initialize and no HOME.
   EXPECT_EQ(Run({"--yes", "update", "firmware.vxf"}, &text), 0) << text;

@@ -34,6 +34,11 @@ bool MemoryBackupFolder::Remove(const std::string& name) {
   return files_.erase(name) == 1;
 }
 
+void MemoryBackupFolder::NotePending(std::optional<int64_t> newestPendingUtcMs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  pendingNote = newestPendingUtcMs;
+}
+
 std::map<std::string, std::string> MemoryBackupFolder::Files() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return files_;

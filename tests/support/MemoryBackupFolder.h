@@ -1,9 +1,12 @@
 // A backup folder in memory for tests: its files as a map, bound for the life of the
-// object, with a switch that makes every write fail.
+// object, with a switch that makes every write fail, and the last note of a pending backup
+// it was given.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,12 +23,15 @@ class MemoryBackupFolder final : public BackupFolder {
   bool Read(const std::string& name, std::string* text) override;
   bool Write(const std::string& name, const std::string& text) override;
   bool Remove(const std::string& name) override;
+  void NotePending(std::optional<int64_t> newestPendingUtcMs) override;
 
   // The files as they are now.
   std::map<std::string, std::string> Files() const;
   void Put(const std::string& name, const std::string& text);
   // Every write fails (a full or read-only disk).
   bool failWrites = false;
+  // The time of the newest pending backup as last noted; nothing noted yet: nullopt.
+  std::optional<std::optional<int64_t>> pendingNote;
 
  private:
   mutable std::mutex mutex_;

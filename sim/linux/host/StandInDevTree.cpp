@@ -13,9 +13,10 @@
 namespace {
 
 // Written whole under a temporary name and renamed into place: a reader sees all or nothing.
+// Readable to all: a run of another user than the host's reads its own nodes and records.
 bool WriteText(const std::string& path, const std::string& text) {
   const std::string temporary = path + ".new";
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     return false;
   }

@@ -10,6 +10,7 @@
 //    reads as EIO and writes as ENODEV, as the kernel's do;
 //  - /dev/mem as a one-page file standing for the page of the power byte, with the refusals
 //    a kernel makes (not root, lockdown, STRICT_DEVMEM) on request;
+//  - /var/lib/padwright as a full disk on request: writes to its files fail with ENOSPC;
 //  - device numbers, /dev as a tree of nodes, mknod and who holds a node: StandInDevices.cpp.
 // Every other call goes to the C library untouched.
 #include <dirent.h>
@@ -33,7 +34,7 @@
 
 namespace {
 
-enum class FdKind : uint8_t { kNone, kHidraw, kMemory };
+enum class FdKind : uint8_t { kNone, kHidraw, kMemory, kFullDisk };
 
 constexpr int kTrackedFds = 65536;
 std::atomic<FdKind> fdKinds[kTrackedFds];
@@ -207,6 +208,13 @@ int OpenMemory(int flags) {
   return fd;
 }
 
+bool StateDiskFull() {
+  char path[4096];
+  return std::snprintf(path, sizeof(path), "%s%s", Root(), standin::kStateFullFile) <
+             static_cast<int>(sizeof(path)) &&
+         access(path, F_OK) == 0;
+}
+
 // Serves the paths of the stand-in; false for any other, which the caller passes on.
 bool Serve(const char* path, int flags, int* result) {
   uint32_t node = 0;
@@ -228,7 +236,12 @@ int OpenPath(const char* path, int flags, mode_t mode) {
   }
   char redirected[4096];
   if (Redirect(path, redirected, sizeof(redirected))) {
-    return Libc().open(redirected, flags, mode);
+    const int fd = Libc().open(redirected, flags, mode);
+    if ((flags & O_ACCMODE) != O_RDONLY &&
+        standin_impl::StartsWithFolder(path, standin::kStateFolder) && StateDiskFull()) {
+      Track(fd, FdKind::kFullDisk);
+    }
+    return fd;
   }
   return Libc().open(path, flags, mode);
 }
@@ -322,6 +335,9 @@ ssize_t __read_chk(int fd, void* buffer, size_t count, size_t) {
 }
 
 ssize_t write(int fd, const void* buffer, size_t count) {
+  if (KindOf(fd) == FdKind::kFullDisk && count > 0) {
+    return Fail(ENOSPC);
+  }
   if (KindOf(fd) != FdKind::kHidraw) {
     return Libc().write(fd, buffer, count);
   }

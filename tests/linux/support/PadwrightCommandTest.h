@@ -80,6 +80,12 @@ class PadwrightCommand : public ::testing::Test {
     EXPECT_EQ(sim.ModesSet().back(), kUserMode);
   }
 
+  // A command as the output names it for the user to run later: with sudo for root's run,
+  // whose backups are root's.
+  static std::string Hint(const std::string& arguments) {
+    return (geteuid() == 0 ? "sudo padwright " : "padwright ") + arguments;
+  }
+
   // Where the command keeps its backups in this test: root's go to the stand-in's folder,
   // a user's to the XDG state folder the test gives it there.
   std::string BackupFolder() const {

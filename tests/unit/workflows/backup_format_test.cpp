@@ -18,6 +18,7 @@ constexpr int64_t kTaken = 1796665996123;  // 2026-12-07T17:53:16.123Z
 
 SavedBackup UsersBackup() {
   SavedBackup backup;
+  backup.sequence = 42;
   backup.takenUtcMs = kTaken;
   backup.global = UserGlobal(3);
   backup.buttons = UserButtons();
@@ -43,7 +44,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 TEST(BackupFormat, RoundTripsAndReadsAsAPersonWouldExpect) {
   EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
   const std::string text = FormatBackup(UsersBackup());
-  EXPECT_EQ(text.rfind("Padwright configuration backup\nformat 1\n"
+  EXPECT_EQ(text.rfind("Padwright configuration backup\nformat 2\nsequence 42\n"
                        "time 2026-12-07T17:53:16.123Z\nfirmware 3\nmode 7\nstate pending\n"
                        "global 034346",
                        0),
@@ -51,6 +52,7 @@ TEST(BackupFormat, RoundTripsAndReadsAsAPersonWouldExpect) {
       << text;
   SavedBackup read;
   ASSERT_EQ(ParseBackup(text, &read), BackupDamage::kNone);
+  EXPECT_EQ(read.sequence, 42);
   EXPECT_EQ(read.takenUtcMs, kTaken);
   EXPECT_EQ(read.global, UserGlobal(3));
   EXPECT_EQ(read.buttons, UserButtons());
@@ -77,7 +79,8 @@ TEST(BackupFormat, NoDamagedFileIsTakenForABackup) {
       {good.substr(0, 12), BackupDamage::kTorn},
       {Replaced(good, "mode 7", "mode 8"), BackupDamage::kBadCrc},
       {Replaced(good, "global 0343", "global 0344"), BackupDamage::kBadCrc},
-      {Resealed(Replaced(good, "format 1", "format 2")), BackupDamage::kOtherFormat},
+      {Resealed(Replaced(good, "format 2", "format 9")), BackupDamage::kOtherFormat},
+      {Resealed(Replaced(good, "sequence 42\n", "")), BackupDamage::kBadField},
       {Resealed(Replaced(good, "global 034346", "global 0346")), BackupDamage::kBadBlock},
       {Resealed(Replaced(good, "global 034346", "global 03434x")), BackupDamage::kBadBlock},
       {Resealed(Replaced(good, "mode 7", "mode 9")), BackupDamage::kBadField},
@@ -95,12 +98,14 @@ TEST(BackupFormat, NoDamagedFileIsTakenForABackup) {
 TEST(BackupStore, KeepsTheNewestTwentyAndNeverOverwritesABackupOfTheSameMillisecond) {
   MemoryBackupFolder folder;
   folder.Put("notes.txt", "the user's own file");
+  SavedBackup saved = UsersBackup();
+  saved.state = BackupState::kSaved;
   std::string first, second;
-  ASSERT_TRUE(SaveBackup(UsersBackup(), &first));
-  ASSERT_TRUE(SaveBackup(UsersBackup(), &second));
+  ASSERT_TRUE(SaveBackup(saved, &first));
+  ASSERT_TRUE(SaveBackup(saved, &second));
   EXPECT_NE(first, second);
   for (int i = 1; i <= 25; ++i) {
-    SavedBackup later = UsersBackup();
+    SavedBackup later = saved;
     later.takenUtcMs += i * 60000;
     std::string name;
     ASSERT_TRUE(SaveBackup(later, &name));
@@ -112,10 +117,12 @@ TEST(BackupStore, KeepsTheNewestTwentyAndNeverOverwritesABackupOfTheSameMillisec
   EXPECT_EQ(entries.back().backup.takenUtcMs, kTaken + 6 * 60000);
   EXPECT_EQ(folder.Files().count("notes.txt"), 1u);
 
-  // The state changes in place; a damaged file is listed as such and keeps its bytes.
+  // The state changes in place; a damaged file is listed as such, keeps its bytes and, by
+  // the number it still names, its place.
   ASSERT_TRUE(SetBackupState(entries[0].name, BackupState::kWrittenBack));
   EXPECT_EQ(LoadBackup(entries[0].name).backup.state, BackupState::kWrittenBack);
-  folder.Put(entries[1].name, "Padwright configuration backup\nformat 1\ntime");
+  folder.Put(entries[1].name, "Padwright configuration backup\nformat 2\nsequence " +
+                                  std::to_string(entries[1].sequence) + "\ntime");
   EXPECT_FALSE(SetBackupState(entries[1].name, BackupState::kWrittenBack));
   ASSERT_TRUE(ListBackups(&entries));
   EXPECT_EQ(entries[1].damage, BackupDamage::kTorn);

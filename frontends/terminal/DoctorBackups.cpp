@@ -1,0 +1,62 @@
+// The backup folder as padwright doctor checks it (see DoctorFindings.h): written for real
+// with a file the size of a backup, flushed and removed, so that a full or read-only disk
+// shows here and not when an update must keep the configuration; then what it holds, and a
+// backup that never went back, this user's or (for a run without root) root's.
+#include <string>
+#include <vector>
+
+#include "frontends/terminal/BackupNotice.h"
+#include "frontends/terminal/DoctorFindings.h"
+#include "workflows/BackupStore.h"
+
+namespace {
+
+std::string Counted(const std::vector<BackupEntry>& entries) {
+  size_t sound = 0;
+  for (const BackupEntry& entry : entries) {
+    sound += entry.Sound() ? 1 : 0;
+  }
+  std::string text = sound == 0   ? std::string("no saved backup")
+                     : sound == 1 ? std::string("1 saved backup")
+                                  : std::to_string(sound) + " saved backups";
+  if (sound < entries.size()) {
+    text += ", " + std::to_string(entries.size() - sound) + " damaged";
+  }
+  return text;
+}
+
+}  // namespace
+
+Finding CheckBackups(PosixBackupFolder& backups) {
+  const char* label = "Backups";
+  if (!ProbeBackupFolder()) {
+    return {label, Verdict::kProblem,
+            backups.Path() + " cannot be written (" + backups.LastError() +
+                "): an update keeps the configuration there before it sends anything"};
+  }
+  std::vector<BackupEntry> entries;
+  if (!ListBackups(&entries)) {
+    return {label, Verdict::kProblem,
+            backups.Path() + " cannot be listed (" + backups.LastError() + ")"};
+  }
+  std::string text = backups.Path() + " can be written; " + Counted(entries);
+  for (const BackupEntry& entry : entries) {  // newest first
+    if (entry.Pending()) {
+      return {label, Verdict::kNote,
+              text + "; the configuration saved on " + LocalTime(entry.backup) +
+                  " never went back: " + CommandHint("restore") +
+                  " (a controller in normal mode) or " + CommandHint("recover FILE") +
+                  " (one in its boot loader) writes it"};
+    }
+  }
+  int64_t rootsUtcMs = 0;
+  if (RootsPendingBackup(&rootsUtcMs)) {
+    return {label, Verdict::kNote, text + ". Root's: " + PendingText(rootsUtcMs, true)};
+  }
+  for (const BackupEntry& entry : entries) {
+    if (entry.Sound()) {
+      return {label, Verdict::kOk, text + ", the newest from " + LocalTime(entry.backup)};
+    }
+  }
+  return {label, Verdict::kOk, text};
+}

@@ -1,0 +1,69 @@
+// The rule for the backup folders' security (see FolderSecurity.h).
+#include "platform/FolderSecurity.h"
+
+namespace {
+
+constexpr uint32_t kFullAccess = 0x001F01FF;  // every right on a file or folder
+constexpr uint32_t kReadAccess = 0x001200A9;  // read, list, traverse, read attributes
+constexpr uint8_t kPassedOn = 0x01 | 0x02;    // to files and to folders made inside
+
+bool IsAdministrator(const std::string& sid) {
+  return sid == kAdministratorsSid || sid == kSystemSid;
+}
+
+// What the first entry that lets an account other than the administrators, the system and
+// `alsoTrusted` make changes says; "" when there is none.
+std::string ChangesAllowedToOthers(const FolderSecurity& security, const std::string& alsoTrusted) {
+  // An entry passed on only to what is made inside counts too: it would let others change
+  // the backups themselves.
+  for (const AccessEntry& entry : security.entries) {
+    if (entry.kind == AccessEntry::Kind::kDeny || (entry.mask & kChangingRights) == 0) {
+      continue;
+    }
+    if (entry.kind == AccessEntry::Kind::kOther) {
+      return "has an access entry of a kind this program does not check";
+    }
+    if (!IsAdministrator(entry.sid) && (alsoTrusted.empty() || entry.sid != alsoTrusted)) {
+      return "lets " + entry.sid + " make changes";
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+FolderSecurity AdministratorsOnlySecurity() {
+  FolderSecurity security;
+  security.owner = kAdministratorsSid;
+  security.entries = {
+      {AccessEntry::Kind::kAllow, kSystemSid, kFullAccess, kPassedOn},
+      {AccessEntry::Kind::kAllow, kAdministratorsSid, kFullAccess, kPassedOn},
+      {AccessEntry::Kind::kAllow, kUsersSid, kReadAccess, kPassedOn},
+  };
+  return security;
+}
+
+std::string FolderSecurityProblem(const FolderSecurity& security) {
+  if (!IsAdministrator(security.owner)) {
+    return security.owner.empty() ? "has no owner" : "is owned by " + security.owner;
+  }
+  if (!security.hasAccessList) {
+    return "has no access list, so everyone may change it";
+  }
+  if (security.inheritsEntries) {
+    return "takes its permissions from the folder above";
+  }
+  return ChangesAllowedToOthers(security, "");
+}
+
+std::string FileSecurityProblem(const FolderSecurity& security, const std::string& runningAccount) {
+  const bool ownerTrusted = IsAdministrator(security.owner) ||
+                            (!security.owner.empty() && security.owner == runningAccount);
+  if (!ownerTrusted) {
+    return security.owner.empty() ? "has no owner" : "is owned by " + security.owner;
+  }
+  if (!security.hasAccessList) {
+    return "has no access list, so everyone may change it";
+  }
+  return ChangesAllowedToOthers(security, runningAccount);
+}

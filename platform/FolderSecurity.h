@@ -1,0 +1,50 @@
+// Who may change the folders that keep the saved backups on Windows, as plain data: the
+// owner and the access list of a folder, the rule that only administrators and the system
+// may change it, and the security the folders are given. Kept apart from the Win32 calls so
+// that the rule is proven on any machine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Well-known accounts, as security identifiers in text.
+inline constexpr char kAdministratorsSid[] = "S-1-5-32-544";
+inline constexpr char kSystemSid[] = "S-1-5-18";
+inline constexpr char kUsersSid[] = "S-1-5-32-545";
+
+// One entry of an access list.
+struct AccessEntry {
+  enum class Kind { kAllow, kDeny, kOther };
+  Kind kind = Kind::kAllow;
+  std::string sid;    // "" for an entry whose kind names no account we read
+  uint32_t mask = 0;  // the rights it allows or denies
+  uint8_t flags = 0;  // how it is inherited by what is made inside
+};
+
+struct FolderSecurity {
+  std::string owner;             // "" when it has none
+  bool hasAccessList = true;     // false: no list at all, which lets everyone do anything
+  bool inheritsEntries = false;  // takes entries from the folder above
+  std::vector<AccessEntry> entries;
+};
+
+// Rights that change a folder or what is in it (data, names, attributes, permissions, owner).
+inline constexpr uint32_t kChangingRights =
+    0x00000002 | 0x00000004 | 0x00000010 | 0x00000040 | 0x00000100  // files, folders, EAs
+    | 0x00010000 | 0x00040000 | 0x00080000                          // delete, DACL, owner
+    | 0x01000000 | 0x02000000 | 0x10000000 | 0x40000000;            // SACL, maximum, generic
+
+// The security the folders are given: owned by the administrators; administrators and the
+// system may do anything, users may read; nothing taken from the folder above. Every entry
+// is passed on to files and folders made inside.
+FolderSecurity AdministratorsOnlySecurity();
+
+// "" when only the administrators and the system can change the folder or anything made in
+// it; otherwise what stands in the way, in a few words ("owned by S-1-5-21-...",
+// "lets S-1-1-0 make changes").
+std::string FolderSecurityProblem(const FolderSecurity& security);
+// "" when a file in such a folder can be trusted: it belongs to the administrators, the
+// system or `runningAccount` (the account this run is elevated as), and no one else may
+// change it. A file left there by another account before the folder was made safe is not.
+std::string FileSecurityProblem(const FolderSecurity& security, const std::string& runningAccount);

@@ -1,0 +1,65 @@
+// The rule for the Windows backup folders' security, on plain data: only the administrators
+// and the system may change the folders or what is made in them, and the security the
+// folders are given keeps to it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/FolderSecurity.h"
+
+namespace {
+
+constexpr char kEveryone[] = "S-1-1-0";
+constexpr char kSomeUser[] = "S-1-5-21-1-2-3-1001";
+constexpr uint32_t kFull = 0x001F01FF;
+
+FolderSecurity With(AccessEntry entry) {
+  FolderSecurity security = AdministratorsOnlySecurity();
+  security.entries.push_back(entry);
+  return security;
+}
+
+}  // namespace
+
+TEST(FolderSecurity, OnlyAdministratorsAndTheSystemMayChangeTheBackupFolders) {
+  const FolderSecurity given = AdministratorsOnlySecurity();
+  EXPECT_EQ(FolderSecurityProblem(given), "");
+  EXPECT_EQ(given.owner, kAdministratorsSid);
+  EXPECT_FALSE(given.inheritsEntries);
+  for (const AccessEntry& entry : given.entries) {
+    EXPECT_EQ(entry.flags & 0x03, 0x03) << entry.sid;  // passed on to files and folders
+    if (entry.sid == kUsersSid) {
+      EXPECT_EQ(entry.mask & kChangingRights, 0u);  // users read, and only read
+    }
+  }
+
+  FolderSecurity planted = given;
+  planted.owner = kSomeUser;
+  EXPECT_EQ(FolderSecurityProblem(planted), std::string("is owned by ") + kSomeUser);
+  FolderSecurity inheriting = given;
+  inheriting.inheritsEntries = true;
+  EXPECT_EQ(FolderSecurityProblem(inheriting), "takes its permissions from the folder above");
+  FolderSecurity open = given;
+  open.hasAccessList = false;
+  EXPECT_NE(FolderSecurityProblem(open), "");
+  EXPECT_EQ(FolderSecurityProblem(With({AccessEntry::Kind::kAllow, kEveryone, 0x2, 0})),
+            std::string("lets ") + kEveryone + " make changes");
+  // Passed on only to the backups made inside, it would let them be changed all the same.
+  EXPECT_NE(FolderSecurityProblem(With({AccessEntry::Kind::kAllow, kSomeUser, kFull, 0x09})), "");
+  EXPECT_NE(FolderSecurityProblem(With({AccessEntry::Kind::kOther, "", kFull, 0})), "");
+  EXPECT_EQ(FolderSecurityProblem(With({AccessEntry::Kind::kDeny, kEveryone, kFull, 0})), "");
+  EXPECT_EQ(FolderSecurityProblem(With({AccessEntry::Kind::kAllow, kEveryone, 0x1200A9, 0})), "");
+}
+
+TEST(FolderSecurity, AFileIsTrustedOnlyWhenNoOtherAccountOwnsOrMayChangeIt) {
+  FolderSecurity file = AdministratorsOnlySecurity();
+  file.inheritsEntries = true;  // a file takes its folder's entries
+  EXPECT_EQ(FileSecurityProblem(file, kSomeUser), "");
+  file.owner = kSomeUser;  // the account this run is elevated as
+  EXPECT_EQ(FileSecurityProblem(file, kSomeUser), "");
+  EXPECT_EQ(FileSecurityProblem(file, "S-1-5-21-1-2-3-1002"),
+            std::string("is owned by ") + kSomeUser);
+  file.owner = kAdministratorsSid;
+  file.entries.push_back({AccessEntry::Kind::kAllow, kEveryone, kFull, 0});
+  EXPECT_NE(FileSecurityProblem(file, kSomeUser), "");
+}

@@ -1,0 +1,29 @@
+// Which saved backup each block comes from when a configuration is written back. A pending
+// backup is the user's configuration until it is written back or declined, so each block
+// comes first from the newest pending backup that holds it. Only for a block that none
+// holds does the run's own copy count, and after it the newest sound saved backup, where a
+// copy set aside (read while another was pending) is taken only when nothing else holds
+// the block.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "workflows/BackupStore.h"
+
+// For each block, the saved backup that it comes from (none: no such backup holds it).
+struct BlockSources {
+  std::optional<BackupEntry> global;
+  std::optional<BackupEntry> buttons;
+  bool Empty() const { return !global && !buttons; }
+};
+
+// For each block, the newest pending backup of `entries` (newest first) that holds it.
+BlockSources PendingSources(const std::vector<BackupEntry>& entries);
+// The same for the bound folder; false when it cannot be read (then `sources` is empty).
+bool FindPendingSources(BlockSources* sources);
+
+// For each block that `sources` lacks (of those asked for), the newest sound backup of
+// `entries` that holds it, copies set aside last.
+void AddNewestSaved(const std::vector<BackupEntry>& entries, bool global, bool buttons,
+                    BlockSources* sources);

@@ -1,0 +1,57 @@
+// The saved backups that still have to go back (see PendingBackups.h).
+#include "workflows/PendingBackups.h"
+
+#include <optional>
+
+#include "platform/BackupFolder.h"
+
+bool NewestPendingBackup(BackupEntry* entry) {
+  std::vector<BackupEntry> entries;
+  if (!ListBackups(&entries)) {
+    return false;
+  }
+  for (BackupEntry& candidate : entries) {
+    if (candidate.Pending()) {
+      *entry = std::move(candidate);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool DeclinePendingBackups(std::vector<BackupEntry>* declined) {
+  std::vector<BackupEntry> entries;
+  declined->clear();
+  if (!ListBackups(&entries)) {
+    return false;
+  }
+  bool all = true;
+  for (BackupEntry& entry : entries) {
+    if (!entry.Pending()) {
+      continue;
+    }
+    if (SetBackupState(entry.name, BackupState::kDeclined)) {
+      entry.backup.state = BackupState::kDeclined;
+      declined->push_back(std::move(entry));
+    } else {
+      all = false;
+    }
+  }
+  return all;
+}
+
+void NotePendingBackups() {
+  BackupFolder* folder = GetBackupFolder();
+  std::vector<BackupEntry> entries;
+  if (folder == nullptr || !ListBackups(&entries)) {
+    return;  // nothing known: the note stays as it is
+  }
+  std::optional<int64_t> newest;
+  for (const BackupEntry& entry : entries) {
+    if (entry.Pending()) {
+      newest = entry.backup.takenUtcMs;
+      break;
+    }
+  }
+  folder->NotePending(newest);
+}

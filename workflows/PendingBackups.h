@@ -1,0 +1,18 @@
+// The saved backups that still have to go back to the controller (a transfer began after
+// they were taken, and no restore of them completed): finding the newest, declining them
+// all, and the note of them kept for runs that cannot read the backups.
+#pragma once
+
+#include <vector>
+
+#include "workflows/BackupStore.h"
+
+// The newest pending backup, when there is one.
+bool NewestPendingBackup(BackupEntry* entry);
+// Marks every pending backup declined (the user keeps what the controller holds now) and
+// gives the ones it declined, newest first. False when the folder cannot be read or a
+// backup could not be rewritten (those stay pending and are not in `declined`).
+bool DeclinePendingBackups(std::vector<BackupEntry>* declined);
+// Tells the bound folder the time of the newest pending backup, or that none is pending,
+// so that it can keep a note of it for runs that cannot read the backups themselves.
+void NotePendingBackups();
