@@ -1,171 +1,107 @@
 // The on-disk text of a saved configuration backup (see BackupFormat.h).
 #include "workflows/BackupFormat.h"
 
-#include <array>
 #include <cstdio>
 #include <vector>
 
 #include "platform/Crc32.h"
 #include "platform/TimeText.h"
+#include "workflows/BackupText.h"
+
+using backup_text::Field;
+using backup_text::Hex;
+using backup_text::ParseByte;
+using backup_text::ParseSequence;
+using backup_text::SplitLines;
+using backup_text::Unhex;
 
 namespace {
 
 constexpr std::string_view kTitle = "Padwright configuration backup";
-constexpr std::array<BackupState, 5> kStates = {BackupState::kSaved, BackupState::kPending,
-                                                BackupState::kWrittenBack, BackupState::kDeclined,
-                                                BackupState::kSetAside};
-// Enough for any number a folder will reach, and never near overflow when one is added.
-constexpr size_t kLongestSequence = 15;
-
-std::string Hex(const uint8_t* bytes, size_t count) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(count * 2);
-  for (size_t i = 0; i < count; ++i) {
-    text += kDigits[bytes[i] >> 4];
-    text += kDigits[bytes[i] & 0x0F];
-  }
-  return text;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
-
-template <size_t N>
-bool Unhex(std::string_view text, std::array<uint8_t, N>* out) {
-  if (text.size() != N * 2) {
-    return false;
-  }
-  for (size_t i = 0; i < N; ++i) {
-    const int high = HexDigit(text[2 * i]);
-    const int low = HexDigit(text[2 * i + 1]);
-    if (high < 0 || low < 0) {
-      return false;
-    }
-    (*out)[i] = static_cast<uint8_t>(high << 4 | low);
-  }
-  return true;
-}
-
-bool ParseByte(std::string_view text, int* value) {
-  if (text.empty() || text.size() > 3) {
-    return false;
-  }
-  *value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') {
-      return false;
-    }
-    *value = *value * 10 + (c - '0');
-  }
-  return *value <= 255;
-}
-
-// A sequence number: 1 or more, in decimal digits without a leading zero.
-bool ParseSequence(std::string_view text, int64_t* value) {
-  if (text.empty() || text.size() > kLongestSequence || text[0] == '0') {
-    return false;
-  }
-  *value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') {
-      return false;
-    }
-    *value = *value * 10 + (c - '0');
-  }
-  return true;
-}
-
-// The text's lines, each without its newline; the last one is what follows the last newline.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  for (size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n', start)) {
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  lines.push_back(text.substr(start));
-  return lines;
-}
-
-// The value of the line "key value", or nothing when the line has another key.
-std::optional<std::string_view> Field(std::string_view line, std::string_view key) {
-  if (line.size() <= key.size() || line.substr(0, key.size()) != key || line[key.size()] != ' ') {
-    return std::nullopt;
-  }
-  return line.substr(key.size() + 1);
-}
 
 std::string ByteOrDash(const std::optional<GlobalConfig>& global, size_t byte) {
   return global ? std::to_string((*global)[byte]) : "-";
 }
 
-// The fields between the format line and the CRC line, in their order.
-BackupDamage ParseFields(const std::vector<std::string_view>& lines, int format, SavedBackup* out) {
-  size_t at = 2;
-  auto next = [&](std::string_view key) -> std::optional<std::string_view> {
-    if (at < lines.size() - 2) {
-      if (std::optional<std::string_view> value = Field(lines[at], key)) {
-        ++at;
+// The fields between the format line and the CRC line, taken one after the other in their
+// order: a field that is missing, out of order or repeated is not taken.
+class FieldCursor {
+ public:
+  explicit FieldCursor(const std::vector<std::string_view>& lines) : lines_(lines) {}
+  std::optional<std::string_view> Next(std::string_view key) {
+    if (at_ < lines_.size() - 2) {
+      if (std::optional<std::string_view> value = Field(lines_[at_], key)) {
+        ++at_;
         return value;
       }
     }
     return std::nullopt;
-  };
-  SavedBackup backup;
+  }
+  bool AllTaken() const { return at_ == lines_.size() - 2; }
+
+ private:
+  const std::vector<std::string_view>& lines_;
+  size_t at_ = 2;
+};
+
+// The sequence (not in format 1), the time and the state; `firmware` and `mode` as written,
+// to be checked against the global block.
+BackupDamage ParseHeader(FieldCursor& fields, int format, SavedBackup* backup,
+                         std::string_view* firmware, std::string_view* mode) {
   if (format != kUnnumberedFormatVersion) {
-    std::optional<std::string_view> sequence = next("sequence");
-    if (!sequence || !ParseSequence(*sequence, &backup.sequence)) {
+    std::optional<std::string_view> sequence = fields.Next("sequence");
+    if (!sequence || !ParseSequence(*sequence, &backup->sequence)) {
       return BackupDamage::kBadField;
     }
   }
-  std::optional<std::string_view> time = next("time");
-  std::optional<std::string_view> firmware = next("firmware");
-  std::optional<std::string_view> mode = next("mode");
-  std::optional<std::string_view> state = next("state");
-  if (!time || !ParseUtcStamp(*time, &backup.takenUtcMs) || !firmware || !mode || !state) {
+  std::optional<std::string_view> time = fields.Next("time");
+  std::optional<std::string_view> firmwareText = fields.Next("firmware");
+  std::optional<std::string_view> modeText = fields.Next("mode");
+  std::optional<std::string_view> state = fields.Next("state");
+  if (!time || !ParseUtcStamp(*time, &backup->takenUtcMs) || !firmwareText || !modeText || !state ||
+      !StateFromWord(*state, &backup->state)) {
     return BackupDamage::kBadField;
   }
-  bool known = false;
-  for (BackupState candidate : kStates) {
-    if (*state == StateWord(candidate)) {
-      backup.state = candidate;
-      known = true;
-    }
-  }
-  if (!known) {
-    return BackupDamage::kBadField;
-  }
-  if (std::optional<std::string_view> global = next("global")) {
+  *firmware = *firmwareText;
+  *mode = *modeText;
+  return BackupDamage::kNone;
+}
+
+// The blocks held, each optional but at least one.
+BackupDamage ParseBlocks(FieldCursor& fields, SavedBackup* backup) {
+  if (std::optional<std::string_view> global = fields.Next("global")) {
     GlobalConfig block{};
     if (!Unhex(*global, &block)) {
       return BackupDamage::kBadBlock;
     }
-    backup.global = block;
+    backup->global = block;
   }
-  if (std::optional<std::string_view> buttons = next("buttons")) {
+  if (std::optional<std::string_view> buttons = fields.Next("buttons")) {
     ButtonConfig block{};
     if (!Unhex(*buttons, &block)) {
       return BackupDamage::kBadBlock;
     }
-    backup.buttons = block;
+    backup->buttons = block;
   }
-  if (at != lines.size() - 2 || (!backup.global && !backup.buttons)) {
-    return BackupDamage::kBadField;
+  return fields.AllTaken() && (backup->global || backup->buttons) ? BackupDamage::kNone
+                                                                  : BackupDamage::kBadField;
+}
+
+BackupDamage ParseFields(const std::vector<std::string_view>& lines, int format, SavedBackup* out) {
+  FieldCursor fields(lines);
+  SavedBackup backup;
+  std::string_view firmware;
+  std::string_view mode;
+  BackupDamage damage = ParseHeader(fields, format, &backup, &firmware, &mode);
+  if (damage == BackupDamage::kNone) {
+    damage = ParseBlocks(fields, &backup);
+  }
+  if (damage != BackupDamage::kNone) {
+    return damage;
   }
   // The readable copies of the version and mode must say what the block says.
-  if (*firmware != ByteOrDash(backup.global, kFirmwareVersionByte) ||
-      *mode != ByteOrDash(backup.global, kModeByte)) {
+  if (firmware != ByteOrDash(backup.global, kFirmwareVersionByte) ||
+      mode != ByteOrDash(backup.global, kModeByte)) {
     return BackupDamage::kBadField;
   }
   *out = backup;
@@ -263,40 +199,4 @@ const char* DamageText(BackupDamage damage) {
       return "unreadable";
   }
   return "damaged";
-}
-
-namespace {
-
-// Each state as the file says it and as a list of backups shows it (a pending one stands out).
-struct StateNames {
-  BackupState state;
-  const char* word;
-  const char* label;
-};
-
-constexpr StateNames kStateNames[] = {
-    {BackupState::kSaved, "saved", "saved"},
-    {BackupState::kPending, "pending", "PENDING"},
-    {BackupState::kWrittenBack, "written-back", "written back"},
-    {BackupState::kDeclined, "declined", "not written back"},
-    {BackupState::kSetAside, "set-aside", "set aside"},
-};
-
-const StateNames& NamesOf(BackupState state) {
-  for (const StateNames& names : kStateNames) {
-    if (names.state == state) {
-      return names;
-    }
-  }
-  return kStateNames[0];
-}
-
-}  // namespace
-
-const char* StateWord(BackupState state) {
-  return NamesOf(state).word;
-}
-
-const char* StateLabel(BackupState state) {
-  return NamesOf(state).label;
 }

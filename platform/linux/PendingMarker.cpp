@@ -8,26 +8,12 @@
 #include <cerrno>
 
 #include "platform/TimeText.h"
+#include "platform/linux/FdWrite.h"
 
 namespace {
 
 // The note is one line; anything longer is not ours.
 constexpr size_t kLongestNote = 64;
-
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 // The note's folder, made if needed and opened up for reading: it may have been made
 // private by an earlier run. Its backups folder inside stays private.

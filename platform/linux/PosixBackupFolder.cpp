@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/FdWrite.h"
 #include "platform/linux/PendingMarker.h"
 #include "platform/linux/Utf8Text.h"
 
@@ -26,21 +27,6 @@ std::string HomeFolder() {
   }
   const passwd* entry = getpwuid(getuid());
   return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
