@@ -10,15 +10,27 @@
 #include "frontends/terminal/CommandLine.h"
 #include "frontends/terminal/CommandRunner.h"
 #include "frontends/terminal/InterruptGuard.h"
+#include "frontends/terminal/ProgramName.h"
+#include "platform/PrintableText.h"
 #include "padwright/Version.h"
+
+namespace {
+
+// The arguments after the program's name; none for a program started with no argv[0] at all.
+std::vector<std::string> Arguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // Before anything: a Ctrl+C from here on either stops cleanly or is put off.
   interrupt_guard::Install();
+  RememberProgramName(argc > 0 ? argv[0] : nullptr);
   CommandRequest request;
   std::string error;
-  if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &request, &error)) {
-    std::fprintf(stderr, "padwright: %s\n%s", error.c_str(), UsageText().c_str());
+  if (!ParseCommandLine(Arguments(argc, argv), &request, &error)) {
+    std::fprintf(stderr, "padwright: %s\n%s", EscapeControls(error).c_str(), UsageText().c_str());
     return kExitRefused;
   }
   if (request.help) {

@@ -13,6 +13,7 @@
 
 #include "device/linux/HidrawNodeOpen.h"
 #include "device/linux/HidrawScan.h"
+#include "platform/PrintableText.h"
 #include "platform/linux/MonotonicClock.h"
 #include "platform/linux/Utf8Text.h"
 
@@ -30,7 +31,7 @@ void ReportAccessDenied(const std::string& path) {
     std::fprintf(stderr,
                  "padwright: no permission to open %s: run as root, or install the udev rule "
                  "70-padwright.rules (see README)\n",
-                 path.c_str());
+                 EscapeControls(path).c_str());
   }
 }
 

@@ -11,6 +11,8 @@
 #include <mutex>
 #include <set>
 
+#include "platform/PrintableText.h"
+
 namespace {
 
 constexpr char kDevFolder[] = "/dev";
@@ -119,7 +121,7 @@ void LogRoute(const HidrawNode& node, const HidrawNodeOpen& opened) {
   }
   std::lock_guard<std::mutex> lock(mutex);
   if (said.insert(node.devicePath + " " + opened.path).second) {
-    std::fprintf(log, "padwright: %s opened through %s\n", node.devicePath.c_str(),
+    std::fprintf(log, "padwright: %s opened through %s\n", EscapeControls(node.devicePath).c_str(),
                  DescribeHidrawRoute(node, opened).c_str());
   }
 }
@@ -161,11 +163,11 @@ std::string DescribeHidrawRoute(const HidrawNode& node, const HidrawNodeOpen& op
     case HidrawRoute::kByName:
       break;
     case HidrawRoute::kByNumbers:
-      return opened.path + " (found by its device numbers " + Numbers(node.numbers) + "; " +
-             node.devicePath + " is not it)";
+      return EscapeControls(opened.path) + " (found by its device numbers " +
+             Numbers(node.numbers) + "; " + EscapeControls(node.devicePath) + " is not it)";
     case HidrawRoute::kPrivate:
-      return "a private node for " + Numbers(node.numbers) + " (" + node.devicePath +
-             " is not it and no node under /dev has its numbers)";
+      return "a private node for " + Numbers(node.numbers) + " (" +
+             EscapeControls(node.devicePath) + " is not it and no node under /dev has its numbers)";
   }
-  return opened.path;
+  return EscapeControls(opened.path);
 }

@@ -27,6 +27,7 @@ struct HidrawNodeOpen {
 // opened by name, as it always was. A route other than by name is written once per path to
 // the scans' log (--verbose).
 HidrawNodeOpen OpenHidrawNode(const HidrawNode& node);
-// The route's words for the user: "/dev/hidraw2", "/dev/hhd/hidraw2 (found by its device
-// numbers 241:2; /dev/hidraw2 is not it)", "a private node for 241:2 (... )".
+// The route's words for the user, its paths escaped for the terminal: "/dev/hidraw2",
+// "/dev/hhd/hidraw2 (found by its device numbers 241:2; /dev/hidraw2 is not it)", "a private node
+// for 241:2 (... )".
 std::string DescribeHidrawRoute(const HidrawNode& node, const HidrawNodeOpen& opened);

@@ -16,16 +16,16 @@ std::string LocalTime(const SavedBackup& backup) {
 void HintAtRootsBackups(CommandContext& context) {
   struct stat info {};
   if (geteuid() != 0 && stat("/var/lib/padwright", &info) == 0) {
-    context.view.PrintLine(
-        "Backups made with sudo are kept for root: run sudo padwright backups or sudo "
-        "padwright restore.");
+    context.view.PrintLine("Backups made with sudo are kept for root: run " +
+                           CommandHint("backups", true) + " or " + CommandHint("restore", true) +
+                           ".");
   }
 }
 
 std::string PendingText(int64_t takenUtcMs, bool roots) {
   return "The configuration saved on " + ToUtf8(LocalMinuteText(takenUtcMs)) +
          " was not written back to the controller; write it back with: " +
-         (roots ? std::string("sudo padwright restore") : CommandHint("restore"));
+         CommandHint("restore", roots || geteuid() == 0);
 }
 
 bool RootsPendingBackup(int64_t* takenUtcMs) {

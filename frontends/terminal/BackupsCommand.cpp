@@ -5,6 +5,7 @@
 
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/CommandTable.h"
+#include "platform/PrintableText.h"
 #include "workflows/BackupStore.h"
 
 namespace {
@@ -21,16 +22,17 @@ std::string BlocksHeld(const SavedBackup& backup) {
 int RunBackups(CommandContext& context) {
   std::vector<BackupEntry> entries;
   if (!ListBackups(&entries)) {
-    context.view.PrintLine("padwright: " + context.backups.LastError());
+    context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
     return kExitFailed;
   }
   if (entries.empty()) {
-    context.view.PrintLine("No saved configuration backup in " + context.backups.Path() + ".");
+    context.view.PrintLine("No saved configuration backup in " +
+                           EscapeControls(context.backups.Path()) + ".");
     HintAtRootsBackups(context);
     return kExitSuccess;
   }
   for (const BackupEntry& entry : entries) {
-    const std::string path = context.backups.PathOf(entry.name);
+    const std::string path = EscapeControls(context.backups.PathOf(entry.name));
     if (!entry.Sound()) {
       context.view.PrintLine(std::string("damaged (") + DamageText(entry.damage) + ")  " + path);
       continue;

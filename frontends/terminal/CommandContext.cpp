@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include "frontends/terminal/ProgramName.h"
+#include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/VersionLine.h"
 
@@ -13,6 +15,14 @@ bool PrintVersionLine(CommandContext& context) {
   return read;
 }
 
+std::string CommandHint(const std::string& arguments, bool asRoot) {
+  return (asRoot ? "sudo " : "") + ProgramName() + " " + arguments;
+}
+
 std::string CommandHint(const std::string& arguments) {
-  return (geteuid() == 0 ? "sudo padwright " : "padwright ") + arguments;
+  return CommandHint(arguments, geteuid() == 0);
+}
+
+std::string CommandHint(const std::string& arguments, const std::string& operand) {
+  return CommandHint(arguments + " " + ShellQuote(operand));
 }

@@ -46,6 +46,10 @@ struct CommandContext {
 
 // Prints the version line, as the window shows it; false when it could not be read.
 bool PrintVersionLine(CommandContext& context);
-// How the user types the padwright command `arguments` later: with sudo when this run is
-// root's, for root's saved backups (and /dev/mem) are root's alone.
+// How the user types the padwright command `arguments` (the program's own words) later: the
+// program named as it was started, with sudo when this run is root's, for root's saved
+// backups (and /dev/mem) are root's alone; `asRoot` says which.
 std::string CommandHint(const std::string& arguments);
+std::string CommandHint(const std::string& arguments, bool asRoot);
+// The same with an operand that the user or others named (a file), quoted for the shell.
+std::string CommandHint(const std::string& arguments, const std::string& operand);

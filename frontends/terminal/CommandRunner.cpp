@@ -3,7 +3,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,6 +15,7 @@
 #include "frontends/terminal/PowerPreflight.h"
 #include "frontends/terminal/RecoveryOffer.h"
 #include "platform/BackupFolder.h"
+#include "platform/PrintableText.h"
 #include "platform/linux/MonotonicClock.h"
 #include "platform/linux/SysfsPowerSource.h"
 
@@ -52,26 +52,26 @@ struct LinuxPlatform {
 };
 
 int Refuse(const std::string& message) {
-  std::fprintf(stderr, "%s\n", message.c_str());
+  std::fprintf(stderr, "%s\n", EscapeControls(message, true).c_str());
   return kExitRefused;
 }
 
 // Takes the single-instance lock; the refusal's exit status when another run holds it, else
 // 0 (a lock that cannot be had at all is said, and the command goes on unguarded).
 int TakeLock(InstanceLock& lock) {
-  const InstanceLock::Result locked = lock.Acquire();
-  const int lockError = errno;
-  switch (locked) {
+  switch (lock.Acquire()) {
     case InstanceLock::Result::kAcquired:
       break;
     case InstanceLock::Result::kHeldElsewhere:
-      std::fprintf(stderr, "An instance is already running!\n");
+      std::fprintf(stderr, "An instance is already running!\npadwright: %s is in progress\n",
+                   OtherRunText(lock.Holder()).c_str());
       return kExitAnotherInstance;
     case InstanceLock::Result::kUnavailable:
       std::fprintf(stderr,
                    "padwright: cannot use the lock file %s (%s); not guarded against a "
                    "second instance\n",
-                   InstanceLock::Path(), std::strerror(lockError));
+                   EscapeControls(InstanceLock::Path()).c_str(),
+                   EscapeControls(lock.Error()).c_str());
       break;
   }
   return 0;

@@ -5,6 +5,7 @@
 
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/CommandTable.h"
+#include "platform/PrintableText.h"
 #include "platform/TimeText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/PendingBackups.h"
@@ -13,11 +14,12 @@ int RunDecline(CommandContext& context) {
   std::vector<BackupEntry> declined;
   const bool all = DeclinePendingBackups(&declined);
   for (const BackupEntry& entry : declined) {
-    context.view.PrintLine("Declined the configuration saved on " + LocalTime(entry.backup) +
-                           "; it will not be written back: " + context.backups.PathOf(entry.name));
+    context.view.PrintLine(
+        "Declined the configuration saved on " + LocalTime(entry.backup) +
+        "; it will not be written back: " + EscapeControls(context.backups.PathOf(entry.name)));
   }
   if (!all) {
-    context.view.PrintLine("padwright: " + context.backups.LastError());
+    context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
     return kExitFailed;
   }
   if (declined.empty()) {
@@ -25,7 +27,7 @@ int RunDecline(CommandContext& context) {
     int64_t rootsUtcMs = 0;
     if (RootsPendingBackup(&rootsUtcMs)) {
       context.view.PrintLine("Root's is (saved on " + ToUtf8(LocalMinuteText(rootsUtcMs)) +
-                             "): sudo padwright decline declines it.");
+                             "): " + CommandHint("decline", true) + " declines it.");
     }
   }
   return kExitSuccess;

@@ -7,6 +7,7 @@
 
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/DoctorFindings.h"
+#include "platform/PrintableText.h"
 #include "workflows/BackupStore.h"
 
 namespace {
@@ -31,15 +32,15 @@ Finding CheckBackups(PosixBackupFolder& backups) {
   const char* label = "Backups";
   if (!ProbeBackupFolder()) {
     return {label, Verdict::kProblem,
-            backups.Path() + " cannot be written (" + backups.LastError() +
+            EscapeControls(backups.Path() + " cannot be written (" + backups.LastError()) +
                 "): an update keeps the configuration there before it sends anything"};
   }
   std::vector<BackupEntry> entries;
   if (!ListBackups(&entries)) {
     return {label, Verdict::kProblem,
-            backups.Path() + " cannot be listed (" + backups.LastError() + ")"};
+            EscapeControls(backups.Path() + " cannot be listed (" + backups.LastError() + ")")};
   }
-  std::string text = backups.Path() + " can be written; " + Counted(entries);
+  std::string text = EscapeControls(backups.Path()) + " can be written; " + Counted(entries);
   for (const BackupEntry& entry : entries) {  // newest first
     if (entry.Pending()) {
       return {label, Verdict::kNote,

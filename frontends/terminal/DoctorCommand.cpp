@@ -4,7 +4,6 @@
 // power, the lock and the backup folder. It reads the
 // controller's global block at most; nothing that changes the controller is sent. 0 when an
 // update could run now, 1 otherwise.
-#include <cerrno>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -33,20 +32,20 @@ int RunDoctor(CommandContext& context) {
   // Held for the checks, as an update would hold it, and said what it found.
   InstanceLock lock;
   const InstanceLock::Result locked = lock.Acquire();
-  const int lockError = errno;
   // Another run may be talking to the controller: a request of ours would take its replies.
   const bool mayRead = locked != InstanceLock::Result::kHeldElsewhere;
   const NodeSurvey survey = SurveyNodes();
   int openError = 0;
   const Finding access = CheckNodeAccess(survey, &openError);
-  std::vector<Finding> findings = {CheckController(context.link, survey, mayRead, openError),
+  std::vector<Finding> findings = {mayRead ? CheckController(context.link, survey, openError)
+                                           : ControllerInOtherRun(survey, lock.Holder()),
                                    access};
   for (Finding& sharing : CheckSharing()) {
     findings.push_back(std::move(sharing));
   }
   for (Finding other :
        {CheckDevMem(context.memory), CheckPower(context.power, context.ignoreBattery),
-        CheckLock(locked, lockError), CheckBackups(context.backups)}) {
+        CheckLock(lock, locked), CheckBackups(context.backups)}) {
     findings.push_back(std::move(other));
   }
   bool ready = true;

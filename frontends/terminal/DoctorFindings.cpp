@@ -16,6 +16,7 @@
 #include "frontends/terminal/SharedController.h"
 #include "frontends/terminal/PowerPreflight.h"
 #include "platform/PowerState.h"
+#include "platform/PrintableText.h"
 #include "platform/PowerSwitch.h"
 #include "platform/TimeText.h"
 #include "platform/linux/Utf8Text.h"
@@ -51,7 +52,7 @@ int OpenError(const HidrawNode& node, std::string* used) {
   const HidrawNodeOpen opened = OpenHidrawNode(node);
   if (opened.fd < 0) {
     const int error = errno;
-    *used = node.devicePath;
+    *used = EscapeControls(node.devicePath);
     return error;
   }
   *used = DescribeHidrawRoute(node, opened);
@@ -74,8 +75,8 @@ std::string PassedOver(const NodeSurvey& survey) {
   std::string text;
   for (const HidrawNode& node : survey.controller) {
     if (&node != survey.command) {
-      text +=
-          (text.empty() ? "; passed over: " : ", ") + node.devicePath + " (" + Reports(node) + ")";
+      text += (text.empty() ? "; passed over: " : ", ") + EscapeControls(node.devicePath) + " (" +
+              Reports(node) + ")";
     }
   }
   return text;
@@ -119,8 +120,8 @@ Finding CheckNodeAccess(const NodeSurvey& survey, int* openError) {
   const char* label = "Node access";
   if (geteuid() == 0) {
     return {label, *openError == 0 ? Verdict::kOk : Verdict::kProblem,
-            *openError != 0 ? "running as root, yet " + node->devicePath + " cannot be opened (" +
-                                  std::strerror(*openError) + ")"
+            *openError != 0 ? "running as root, yet " + EscapeControls(node->devicePath) +
+                                  " cannot be opened (" + std::strerror(*openError) + ")"
             : node != nullptr ? "running as root; the node used: " + used
                               : "running as root"};
   }
@@ -134,32 +135,47 @@ Finding CheckNodeAccess(const NodeSurvey& survey, int* openError) {
   }
   if (*openError == ENOENT && node->numbersKnown) {
     return {label, Verdict::kProblem,
-            node->devicePath +
+            EscapeControls(node->devicePath) +
                 " is missing and no node under /dev has its device numbers: run "
                 "as root (sudo), which makes a node of its own for the update"};
   }
   if (*openError != EACCES && *openError != EPERM) {
-    return {label, Verdict::kProblem,
-            node->devicePath + " cannot be opened (" + std::strerror(*openError) + ")"};
+    return {
+        label, Verdict::kProblem,
+        EscapeControls(node->devicePath) + " cannot be opened (" + std::strerror(*openError) + ")"};
   }
   return {label, Verdict::kProblem,
-          node->devicePath + " cannot be opened (" + std::strerror(*openError) + "): " +
+          EscapeControls(node->devicePath) + " cannot be opened (" + std::strerror(*openError) +
+              "): " +
               (RuleInstalled()
                    ? rule + " but not applied to it: sudo udevadm control --reload && sudo "
                             "udevadm trigger (it serves the user at the seat, not a remote login)"
                    : "run as root (sudo), or install the udev rule: sudo ./install.sh")};
 }
 
-Finding CheckController(CommandLink& link, const NodeSurvey& survey, bool mayRead, int openError) {
+Finding ControllerInOtherRun(const NodeSurvey& survey, pid_t holder) {
+  std::string seen = "nothing of it is there now";
+  if (survey.command != nullptr) {
+    seen = "seen: " + EscapeControls(survey.command->devicePath) + " (" + Ids(*survey.command) +
+           ", the command interface)";
+  } else if (!survey.bootLoader.empty()) {
+    seen = "seen: its boot loader, " + EscapeControls(survey.bootLoader.front().devicePath) + " (" +
+           Ids(survey.bootLoader.front()) + ")";
+  } else if (!survey.controller.empty()) {
+    seen = "seen: " + EscapeControls(survey.controller.front().devicePath) + " (" +
+           Ids(survey.controller.front()) + ")";
+  }
+  return {"Controller", Verdict::kNote,
+          OtherRunText(holder) + " is updating the controller; not read meanwhile, " + seen};
+}
+
+Finding CheckController(CommandLink& link, const NodeSurvey& survey, int openError) {
   const char* label = "Controller";
   if (survey.command != nullptr) {
     const HidrawNode& node = *survey.command;
-    const std::string found = node.devicePath + " (" + Ids(node) +
+    const std::string found = EscapeControls(node.devicePath) + " (" + Ids(node) +
                               ", the command interface: 64-byte reports without report ids" +
                               PassedOver(survey) + ")";
-    if (!mayRead) {
-      return {label, Verdict::kNote, found + "; not read while another run uses it"};
-    }
     if (openError != 0) {
       return {label, Verdict::kProblem, found + "; cannot be opened, see Node access"};
     }
@@ -177,7 +193,8 @@ Finding CheckController(CommandLink& link, const NodeSurvey& survey, bool mayRea
   if (!survey.controller.empty()) {
     std::string nodes;
     for (const HidrawNode& node : survey.controller) {
-      nodes += (nodes.empty() ? "" : ", ") + node.devicePath + " (" + Reports(node) + ")";
+      nodes += (nodes.empty() ? "" : ", ") + EscapeControls(node.devicePath) + " (" +
+               Reports(node) + ")";
     }
     return {label, Verdict::kProblem,
             Ids(survey.controller.front()) + " is there, but none of its nodes takes commands " +
@@ -187,8 +204,8 @@ Finding CheckController(CommandLink& link, const NodeSurvey& survey, bool mayRea
   if (!survey.bootLoader.empty()) {
     const HidrawNode& node = survey.bootLoader.front();
     return {label, Verdict::kProblem,
-            "only its boot loader is there (" + node.devicePath + ", " + Ids(node) +
-                "): its firmware is missing; write it with: sudo padwright recover FILE"};
+            "only its boot loader is there (" + EscapeControls(node.devicePath) + ", " + Ids(node) +
+                "): its firmware is missing; write it with: " + CommandHint("recover FILE", true)};
   }
   return {label, Verdict::kProblem,
           "not found: no hidraw node of 1c4f:0002, nor of its boot loader 0483:5750"};
@@ -220,18 +237,19 @@ Finding CheckPower(PowerSource& power, bool ignoreBattery) {
               "wrong)"};
 }
 
-Finding CheckLock(InstanceLock::Result lock, int lockError) {
-  switch (lock) {
+Finding CheckLock(const InstanceLock& lock, InstanceLock::Result result) {
+  const std::string path = EscapeControls(InstanceLock::Path());
+  switch (result) {
     case InstanceLock::Result::kAcquired:
-      return {"Lock", Verdict::kOk, std::string("no other run (") + InstanceLock::Path() + ")"};
+      return {"Lock", Verdict::kOk, "no other run (" + path + ")"};
     case InstanceLock::Result::kHeldElsewhere:
       return {"Lock", Verdict::kProblem,
-              "another run of padwright is in progress: wait for it to end"};
+              OtherRunText(lock.Holder()) + " is in progress: wait for it to end"};
     case InstanceLock::Result::kUnavailable:
       break;
   }
   return {"Lock", Verdict::kNote,
-          std::string(InstanceLock::Path()) + " cannot be used (" + std::strerror(lockError) +
+          path + " cannot be used (" + EscapeControls(lock.Error()) +
               "): runs are not guarded against a second one"};
 }
 

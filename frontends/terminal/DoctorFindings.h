@@ -32,13 +32,17 @@ NodeSurvey SurveyNodes();
 // its device numbers when /dev/hidrawN is not it). `openError` gets what opening the command
 // node (else the boot loader's) ran into, 0 when it opened or there is none.
 Finding CheckNodeAccess(const NodeSurvey& survey, int* openError);
-// The controller found and the interface chosen; its version read unless `mayRead` is false
-// (another run holds the lock) or its node cannot be opened.
-Finding CheckController(CommandLink& link, const NodeSurvey& survey, bool mayRead, int openError);
+// The controller found and the interface chosen; its version read unless its node cannot be
+// opened.
+Finding CheckController(CommandLink& link, const NodeSurvey& survey, int openError);
+// While another run (pid `holder`, 0 when unknown) holds the lock: that it is updating the
+// controller, and what is seen of it, not read (a request of ours would take its replies);
+// in the midst of an update the controller may be in its boot loader or gone a moment.
+Finding ControllerInOtherRun(const NodeSurvey& survey, pid_t holder);
 // Each other program that has the controller open, as a note (hidraw is never exclusive: one
 // that writes to it during an update may spoil it); OK when there is none.
 std::vector<Finding> CheckSharing();
 Finding CheckDevMem(const DevMemPhysicalMemory& memory);
 Finding CheckPower(PowerSource& power, bool ignoreBattery);
-Finding CheckLock(InstanceLock::Result lock, int lockError);
+Finding CheckLock(const InstanceLock& lock, InstanceLock::Result result);
 Finding CheckBackups(PosixBackupFolder& backups);

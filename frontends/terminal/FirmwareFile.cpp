@@ -8,8 +8,10 @@
 #include <cctype>
 #include <filesystem>
 
+#include "frontends/terminal/CommandContext.h"
 #include "platform/FileRead.h"
 #include "platform/FirmwareImage.h"
+#include "platform/PrintableText.h"
 
 namespace {
 
@@ -62,11 +64,11 @@ bool ChooseFirmware(const std::string& named, FirmwareChoice* choice, std::strin
   if (shown.empty()) {
     const std::vector<std::string> files = ListFirmwareFiles(".");
     if (files.size() != 1) {
-      *error = files.empty() ? "padwright: no *.vxf file in the current folder; name the file: "
-                               "padwright update FILE"
+      *error = files.empty() ? "padwright: no *.vxf file in the current folder; name the file: " +
+                                   CommandHint("update FILE")
                              : "padwright: several *.vxf files in the current folder; name one:";
       for (const std::string& file : files) {
-        *error += "\n  " + file;
+        *error += "\n  " + EscapeControls(file);
       }
       return false;
     }
@@ -77,10 +79,10 @@ bool ChooseFirmware(const std::string& named, FirmwareChoice* choice, std::strin
       *choice = {shown, std::filesystem::path(shown)};
       return true;
     case FirmwareCheck::kInvalidPath:
-      *error = "Invalid file path: " + shown;
+      *error = "Invalid file path: " + EscapeControls(shown);
       return false;
     case FirmwareCheck::kUnreadable:
-      *error = "Read firmware file failed! (" + shown + ")";
+      *error = "Read firmware file failed! (" + EscapeControls(shown) + ")";
       return false;
   }
   return false;

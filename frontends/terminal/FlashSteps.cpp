@@ -54,7 +54,7 @@ FlashStep AfterFailedUpgrade(CommandContext& context, Attempt attempt) {
   if (interrupt_guard::PendingSignal() != 0 || attempt == Attempt::kAfterInitialize) {
     // Put off during the flash, or already recovered once: ask nothing more, say how to go on.
     context.view.PrintLine("To bring the controller back, run: " +
-                           CommandHint("recover " + context.firmware.shown));
+                           CommandHint("recover", context.firmware.shown));
     return Exit(kExitFailed);
   }
   if (attempt == Attempt::kForcedUpgrade) {
@@ -86,7 +86,7 @@ FlashStep AfterUpgrade(CommandContext& context, Attempt attempt, UpgradeResult r
 FlashStep InitializeStep(CommandContext& context, int statusIfCancelled) {
   if (!AskToHoldHome(context)) {
     context.view.PrintLine("Recovery not started; later, run: " +
-                           CommandHint("recover " + context.firmware.shown));
+                           CommandHint("recover", context.firmware.shown));
     return Exit(statusIfCancelled);
   }
   const InitializeResult found =
@@ -101,7 +101,7 @@ FlashStep InitializeStep(CommandContext& context, int statusIfCancelled) {
     // controller has been switched off and on.
     context.view.PrintLine(interrupt_guard::PendingSignal() != 0
                                ? "Stopped before the boot loader was found; to go on, run: " +
-                                     CommandHint("recover " + context.firmware.shown)
+                                     CommandHint("recover", context.firmware.shown)
                                : "The boot loader did not appear. Hold HOME down from the "
                                  "start and try again.");
     return Exit(kExitFailed);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "frontends/terminal/SystemdBus.h"
+#include "platform/PrintableText.h"
 
 namespace {
 
@@ -59,7 +60,8 @@ std::unique_ptr<InhibitorLock> TakeInhibitor(const char* what, const char* goal,
   const int fd = bus != nullptr ? CallInhibit(*bus, what, &why) : -1;
   if (fd < 0) {
     if (log != nullptr) {
-      std::fprintf(log, "padwright: could not %s (%s); going on\n", goal, why.c_str());
+      std::fprintf(log, "padwright: could not %s (%s); going on\n", goal,
+                   EscapeControls(why).c_str());
     }
     return nullptr;
   }

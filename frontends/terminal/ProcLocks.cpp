@@ -11,38 +11,33 @@
 #include <cerrno>
 #include <cstdio>
 #include <sstream>
-#include <string>
 
-namespace {
-
-bool LocksTextHasFlock(const std::string& text, dev_t dev, ino_t inode) {
-  std::istringstream lines(text);
+std::vector<FileFlock> ParseFlocks(const std::string& locksText) {
+  std::vector<FileFlock> flocks;
+  std::istringstream lines(locksText);
   std::string line;
   while (std::getline(lines, line)) {
     std::istringstream fields(line);
-    std::string number, kind, mode, access, pid, file;
+    std::string number, kind, mode, access, file;
+    long long pid = 0;
     fields >> number >> kind;
-    if (kind == "->") {
-      continue;
+    if (kind != "FLOCK" || !(fields >> mode >> access >> pid >> file)) {
+      continue;  // another kind of lock, or a waiter ("->")
     }
-    fields >> mode >> access >> pid >> file;
     unsigned major = 0, minor = 0;
     unsigned long long node = 0;
-    if (kind == "FLOCK" && std::sscanf(file.c_str(), "%x:%x:%llu", &major, &minor, &node) == 3 &&
-        major == gnu_dev_major(dev) && minor == gnu_dev_minor(dev) &&
-        node == static_cast<unsigned long long>(inode)) {
-      return true;
+    if (std::sscanf(file.c_str(), "%x:%x:%llu", &major, &minor, &node) == 3) {
+      flocks.push_back(
+          {pid > 0 ? static_cast<pid_t>(pid) : 0, makedev(major, minor), static_cast<ino_t>(node)});
     }
   }
-  return false;
+  return flocks;
 }
 
-}  // namespace
-
-bool FileHasFlock(dev_t dev, ino_t inode) {
-  int fd = open("/proc/locks", O_RDONLY | O_CLOEXEC);
+std::vector<FileFlock> GrantedFlocks() {
+  const int fd = open("/proc/locks", O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    return false;
+    return {};
   }
   std::string text;
   char buffer[4096];
@@ -57,5 +52,15 @@ bool FileHasFlock(dev_t dev, ino_t inode) {
     text.append(buffer, static_cast<size_t>(n));
   }
   close(fd);
-  return LocksTextHasFlock(text, dev, inode);
+  return ParseFlocks(text);
+}
+
+bool FileHasFlock(dev_t dev, ino_t inode, pid_t* holder) {
+  for (const FileFlock& flock : GrantedFlocks()) {
+    if (flock.dev == dev && flock.inode == inode) {
+      *holder = flock.pid;
+      return true;
+    }
+  }
+  return false;
 }

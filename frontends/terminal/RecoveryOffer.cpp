@@ -51,7 +51,7 @@ Recovery ExplainFailedUpgrade(CommandContext& context, bool backedUpBeforeTransf
         context.view.PrintLine(
             "It went away when asked to restart into its boot loader. If it does not come "
             "back, run: " +
-            CommandHint("recover " + shownPath));
+            CommandHint("recover", shownPath));
       }
       return Recovery::kNone;
     case FailedUpgrade::kNotAnswering:
@@ -63,7 +63,7 @@ Recovery ExplainFailedUpgrade(CommandContext& context, bool backedUpBeforeTransf
       context.view.PrintLine(
           "The controller did not restart into its boot loader; nothing was changed. Try "
           "again; if it keeps failing, " +
-          CommandHint("recover " + shownPath) + " takes it there with the HOME button.");
+          CommandHint("recover", shownPath) + " takes it there with the HOME button.");
       return Recovery::kNone;
   }
   return Recovery::kNone;
@@ -75,7 +75,7 @@ bool OfferRecovery(CommandContext& context) {
     return true;
   }
   if (!context.interactive) {
-    context.view.PrintLine("Run: " + CommandHint("recover " + shownPath));
+    context.view.PrintLine("Run: " + CommandHint("recover", shownPath));
     return false;
   }
   const CountdownEnd end = RunCountdown(fileno(context.in), stdout, kOfferSeconds, [](int left) {
@@ -84,7 +84,7 @@ bool OfferRecovery(CommandContext& context) {
                            " s (n: not now, Enter: at once)";
   });
   if (end == CountdownEnd::kDeclined) {
-    context.view.PrintLine("Later, run: " + CommandHint("recover " + shownPath));
+    context.view.PrintLine("Later, run: " + CommandHint("recover", shownPath));
     return false;
   }
   return true;

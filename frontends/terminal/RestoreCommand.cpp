@@ -7,6 +7,7 @@
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/CommandTable.h"
 #include "frontends/terminal/SharedController.h"
+#include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/BackupStore.h"
 #include "workflows/RestoreSequence.h"
@@ -33,7 +34,7 @@ bool LoadNamedBackup(CommandContext& context, const std::string& path, BackupEnt
   std::string text;
   entry->name = path;
   if (!elsewhere.Read(name, &text)) {
-    context.view.PrintLine("padwright: " + elsewhere.LastError());
+    context.view.PrintLine("padwright: " + EscapeControls(elsewhere.LastError()));
     return false;
   }
   entry->damage = ParseBackup(text, &entry->backup);
@@ -45,7 +46,7 @@ bool LoadNamedBackup(CommandContext& context, const std::string& path, BackupEnt
 bool ChoosePlan(CommandContext& context, RestorePlan* plan) {
   std::vector<BackupEntry> entries;
   if (!ListBackups(&entries)) {
-    context.view.PrintLine("padwright: " + context.backups.LastError());
+    context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
     return false;
   }
   *plan = ChooseWriteBack(context.run);
@@ -55,7 +56,8 @@ bool ChoosePlan(CommandContext& context, RestorePlan* plan) {
   for (const std::wstring& note : plan->notes) {
     context.view.PrintLine(ToUtf8(note));  // the damaged backups passed over
   }
-  context.view.PrintLine("No saved configuration backup in " + context.backups.Path() + ".");
+  context.view.PrintLine("No saved configuration backup in " +
+                         EscapeControls(context.backups.Path()) + ".");
   HintAtRootsBackups(context);
   return false;
 }
@@ -70,7 +72,7 @@ bool NamedPlan(CommandContext& context, RestorePlan* plan) {
     return false;
   }
   if (!entry.Sound()) {
-    context.view.PrintLine("padwright: " + path + " is no backup to write back (" +
+    context.view.PrintLine("padwright: " + EscapeControls(path) + " is no backup to write back (" +
                            DamageText(entry.damage) + ").");
     return false;
   }

@@ -8,6 +8,7 @@
 
 #include "frontends/terminal/ProgressLine.h"
 #include "platform/Clock.h"
+#include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
 
 namespace {
@@ -86,8 +87,9 @@ void TerminalView::SetProgress(uint64_t position, const std::wstring& text) {
 void TerminalView::ShowProgressText(const std::string& text) {
   const bool final = position_ >= 1000;
   if (terminal_) {
-    std::fprintf(out_, "\r\033[2K%s",
-                 RenderProgressLine(position_, text, TerminalColumns(out_)).c_str());
+    std::fprintf(
+        out_, "\r\033[2K%s",
+        RenderProgressLine(position_, EscapeControls(text), TerminalColumns(out_)).c_str());
     lineOpen_ = true;
     progressLineOpen = true;
     std::fflush(out_);
@@ -142,7 +144,9 @@ void TerminalView::FinishLine() {
 
 void TerminalView::PrintLine(const std::string& text) {
   FinishLine();
-  std::fprintf(out_, "%s\n", text.c_str());
+  // The names in a line are escaped where they are put in; this keeps any that was missed,
+  // or that reaches a status text of the core, from driving the terminal.
+  std::fprintf(out_, "%s\n", EscapeControls(text, true).c_str());
   std::fflush(out_);
 }
 

@@ -69,6 +69,20 @@ bool HoldsOne(const std::string& fdFolder, const std::vector<dev_t>& devices) {
   return holds;
 }
 
+// The UID of a user manager's unit name "user@UID.service"; false for any other name.
+bool UserManagerUid(const std::string& name, uid_t* uid) {
+  constexpr size_t kPrefix = 5;  // "user@"
+  if (name.rfind("user@", 0) != 0 || !EndsWith(name, ".service") || name.size() <= kPrefix + 8) {
+    return false;
+  }
+  const std::string digits = name.substr(kPrefix, name.size() - kPrefix - 8);
+  if (digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  *uid = static_cast<uid_t>(std::stoull(digits));
+  return true;
+}
+
 // The pid a /proc entry names, or 0 for any other entry.
 pid_t PidOf(const char* name) {
   char* end = nullptr;
@@ -82,12 +96,18 @@ SystemdUnit UnitFromCgroup(const std::string& cgroupText) {
   const std::string path = SystemdPath(cgroupText);
   SystemdUnit unit;
   bool userManager = false;
+  int units = 0;
   std::istringstream parts(path);
   std::string part;
   while (std::getline(parts, part, '/')) {
     if (EndsWith(part, ".service") || EndsWith(part, ".scope")) {
-      userManager =
-          userManager || (unit.name.rfind("user@", 0) == 0 && EndsWith(unit.name, ".service"));
+      // Only the outermost unit can be a user manager: anything below a unit was named by
+      // whoever runs in it.
+      uid_t uid = 0;
+      if (++units == 2 && UserManagerUid(unit.name, &uid)) {
+        userManager = true;
+        unit.managerUid = uid;
+      }
       unit.name = part;
     }
   }
@@ -97,6 +117,30 @@ SystemdUnit UnitFromCgroup(const std::string& cgroupText) {
   }
   unit.manager = userManager ? SystemdUnit::Manager::kUser : SystemdUnit::Manager::kSystem;
   return unit;
+}
+
+bool IsPlainUnitName(const std::string& name) {
+  static constexpr const char* kSuffixes[] = {".service",   ".socket", ".device", ".mount",
+                                              ".automount", ".swap",   ".target", ".path",
+                                              ".timer",     ".slice",  ".scope"};
+  constexpr size_t kMaxLength = 255;
+  if (name.empty() || name.size() > kMaxLength || name[0] == '-') {
+    return false;
+  }
+  for (const char c : name) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == ':' || c == '_' || c == '.' || c == '@' || c == '-' || c == '\\';
+    if (!plain) {
+      return false;
+    }
+  }
+  for (const char* suffix : kSuffixes) {
+    const std::string end = suffix;
+    if (name.size() > end.size() && EndsWith(name, end)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::vector<DeviceHolder> FindDeviceHolders(const std::vector<dev_t>& devices, pid_t self,
@@ -114,9 +158,12 @@ std::vector<DeviceHolder> FindDeviceHolders(const std::vector<dev_t>& devices, p
     }
     DeviceHolder holder;
     holder.pid = pid;
+    struct stat owner {};
+    holder.uid = stat(folder.c_str(), &owner) == 0 ? owner.st_uid : static_cast<uid_t>(-1);
     holder.command = ReadSmall(folder + "/comm");
-    holder.command.erase(std::find(holder.command.begin(), holder.command.end(), '\n'),
-                         holder.command.end());
+    if (!holder.command.empty() && holder.command.back() == '\n') {
+      holder.command.pop_back();  // the kernel's; any other is the process's own, and shown
+    }
     holder.unit = UnitFromCgroup(ReadSmall(folder + "/cgroup"));
     holders.push_back(std::move(holder));
   }

@@ -15,17 +15,26 @@ struct SystemdUnit {
     kSystem,  // the system's manager: sudo systemctl stop NAME
     kUser,    // a user's manager (below user@UID.service): systemctl --user stop NAME
   };
-  std::string name;
+  std::string name;  // as the cgroup names it: a user may name their own cgroups anything
   Manager manager = Manager::kNone;
+  uid_t managerUid = 0;  // kUser: whose manager it is (the UID of user@UID.service)
 };
 
 // The unit of the text of /proc/PID/cgroup: the unified hierarchy's line ("0::/path"), or
 // with a hybrid layout the "name=systemd" one; the deepest ".service" or ".scope" in the path.
+// The user manager is the outermost user@UID.service, the one systemd made: the cgroups below
+// it are the user's to name.
 SystemdUnit UnitFromCgroup(const std::string& cgroupText);
+
+// Whether `name` is a plain unit name that may be put in a systemctl command: letters,
+// digits and ":_.@-\" only, not starting with '-' (systemctl would take it for an option),
+// at most 255 characters, ending in a suffix of a unit type.
+bool IsPlainUnitName(const std::string& name);
 
 struct DeviceHolder {
   pid_t pid = 0;
-  std::string command;  // /proc/PID/comm
+  uid_t uid = 0;        // the process's owner (of /proc/PID)
+  std::string command;  // /proc/PID/comm: whatever the process named itself
   SystemdUnit unit;
 };
 

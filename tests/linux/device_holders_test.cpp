@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "frontends/terminal/OtherUsersRun.h"
 #include "platform/linux/DeviceHolders.h"
 
 namespace {
@@ -35,6 +36,14 @@ TEST(DeviceHolders, UnitIsTheDeepestServiceOrScopeOfSystemdsHierarchy) {
   EXPECT_EQ(UnitText("0::/user.slice/user-1000.slice/session-2.scope\n"), "none ");
   EXPECT_EQ(UnitText("0::/\n"), "none ");
   EXPECT_EQ(UnitText(""), "none ");
+  // Cgroups below a unit are named by whoever runs in it: only the outermost unit can be a
+  // user's manager, and the manager is the user the system made it for.
+  EXPECT_EQ(UnitText("0::/system.slice/box.service/user@0.service/x.service\n"),
+            "system x.service");
+  const SystemdUnit nested = UnitFromCgroup(
+      "0::/user.slice/user-1000.slice/user@1000.service/app.slice/user@0.service/x.service\n");
+  EXPECT_EQ(nested.manager, SystemdUnit::Manager::kUser);
+  EXPECT_EQ(nested.managerUid, 1000u);
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& text) {
@@ -73,6 +82,41 @@ TEST(DeviceHolders, ProcessesWithTheDeviceOpenAreFoundOnceEachButSelf) {
   EXPECT_EQ(holders[1].pid, 310);
   EXPECT_EQ(holders[1].command, "hhd");
   EXPECT_EQ(holders[1].unit.name, "hhd@deck.service");
+  std::filesystem::remove_all(proc);
+}
+
+TEST(DeviceHolders, AnotherUsersPadwrightWithTheNodeOrItsLockIsARunInProgress) {
+  char folder[] = "/tmp/padwright-proc-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::filesystem::path proc = folder;
+  const std::filesystem::path lock = proc / "run" / "padwright.lock";
+  const std::filesystem::path other = proc / "run" / "other.lock";
+  WriteFile(lock, "");
+  WriteFile(other, "");
+  struct stat null {
+  }, lockInfo{}, otherInfo{};
+  ASSERT_EQ(stat("/dev/null", &null), 0);
+  ASSERT_EQ(stat(lock.c_str(), &lockInfo), 0);
+  ASSERT_EQ(stat(other.c_str(), &otherInfo), 0);
+  // The tree's processes are all the test's user: "another user" is whoever the caller is not.
+  const uid_t owner = getuid();
+  const uid_t caller = owner + 1;
+  AddProcess(proc, 610, "padwright", "0::/\n", "/dev/null");  // holds the node
+  AddProcess(proc, 620, "sleep", "0::/\n", lock);             // the lock file, but not padwright
+  AddProcess(proc, 630, "padwright", "0::/\n", other);        // padwright, another file locked
+  AddProcess(proc, 640, "padwright", "0::/\n", lock);         // its lock
+  const std::vector<FileFlock> flocks = {{620, lockInfo.st_dev, lockInfo.st_ino},
+                                         {630, otherInfo.st_dev, otherInfo.st_ino},
+                                         {640, lockInfo.st_dev, lockInfo.st_ino}};
+  pid_t pid = 0;
+  ASSERT_TRUE(FindOtherUsersRunIn(proc, {null.st_rdev}, {}, caller, 1, &pid));
+  EXPECT_EQ(pid, 610);
+  ASSERT_TRUE(FindOtherUsersRunIn(proc, {}, flocks, caller, 1, &pid));
+  EXPECT_EQ(pid, 640);
+  // The caller's own processes, and the caller itself, are no other user's run.
+  EXPECT_FALSE(FindOtherUsersRunIn(proc, {null.st_rdev}, flocks, owner, 1, &pid));
+  EXPECT_FALSE(FindOtherUsersRunIn(proc, {}, {flocks[0], flocks[1]}, caller, 1, &pid));
+  EXPECT_FALSE(FindOtherUsersRunIn(proc, {}, flocks, caller, 640, &pid));
   std::filesystem::remove_all(proc);
 }
 

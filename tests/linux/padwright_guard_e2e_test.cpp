@@ -198,7 +198,8 @@ TEST_F(PadwrightCommand, SecondInstanceIsRefusedAndCtrlCInACountdownStopsCleanly
   EXPECT_EQ(modes & (ICANON | ECHO), 0u);  // each key counts at once, unechoed
   std::string text;
   EXPECT_EQ(Run({"status"}, &text), 3);
-  EXPECT_EQ(text, "An instance is already running!\n");
+  EXPECT_EQ(text, "An instance is already running!\npadwright: another run of padwright (pid " +
+                      std::to_string(first.Pid()) + ") is in progress\n");
   first.Signal(SIGINT);
   EXPECT_EQ(first.Wait(kRunMs), 128 + SIGINT);
   EXPECT_NE(first.Text().find("padwright: stopped"), std::string::npos);
@@ -280,7 +281,9 @@ TEST_F(PadwrightCommand, NoOtherUserCanKeepRootFromRunningAndEachSeesARootRun) {
   other.RunAs(kOtherUser, kOtherUser);
   Start(other, {"status"}, Output::kPipe);
   EXPECT_EQ(other.Wait(kRunMs), 3) << other.Text();
-  EXPECT_EQ(other.Text(), "An instance is already running!\n");
+  EXPECT_EQ(other.Text(),
+            "An instance is already running!\npadwright: another run of padwright (pid " +
+                std::to_string(rootRun.Pid()) + ") is in progress\n");
   rootRun.Signal(SIGINT);
   EXPECT_EQ(rootRun.Wait(kRunMs), 128 + SIGINT);
   EXPECT_EQ(Run({"status"}, &text), 0) << text;

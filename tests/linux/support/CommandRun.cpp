@@ -84,7 +84,7 @@ void CommandRun::SetVariable(const std::string& name, const std::string& value) 
 
 bool CommandRun::Start(const std::string& binary, const std::vector<std::string>& args,
                        const std::string& folder, const std::string& standInRoot, Output output) {
-  std::vector<std::string> argvTexts = {binary};
+  std::vector<std::string> argvTexts = {programName_.empty() ? binary : programName_};
   argvTexts.insert(argvTexts.end(), args.begin(), args.end());
   std::vector<std::string> envTexts = ChildEnvironment(standInRoot, variables_);
   std::vector<char*> argv = Pointers(argvTexts);

@@ -21,6 +21,9 @@ class CommandRun {
 
   // Sets a variable of the command's environment (before Start), over the test's own.
   void SetVariable(const std::string& name, const std::string& value);
+  // The name the command is started by (argv[0], before Start); the binary's path if none.
+  void SetProgramName(const std::string& name) { programName_ = name; }
+  const std::string& ProgramName() const { return programName_; }
   // Runs the command as another user (before Start; the test must be root).
   void RunAs(uid_t uid, gid_t gid) {
     uid_ = uid;
@@ -55,6 +58,7 @@ class CommandRun {
   bool ended_ = false;
   std::string output_;
   std::vector<std::string> variables_;  // "NAME=value"
+  std::string programName_;
   uid_t uid_ = static_cast<uid_t>(-1);  // -1: the test's own user
   gid_t gid_ = static_cast<gid_t>(-1);
 };

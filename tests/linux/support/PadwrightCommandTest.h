@@ -52,10 +52,14 @@ class PadwrightCommand : public ::testing::Test {
               static_cast<std::streamsize>(bytes.size()));
   }
 
-  // Starts padwright with `args` in the test's folder, serving the simulator as set up.
+  // Starts padwright with `args` in the test's folder, serving the simulator as set up;
+  // started as padwright from PATH unless the run names itself otherwise.
   void Start(CommandRun& run, const std::vector<std::string>& args, Output output) {
     if (host.Root().empty()) {
       ASSERT_TRUE(host.Start());
+    }
+    if (run.ProgramName().empty()) {
+      run.SetProgramName("padwright");
     }
     ASSERT_TRUE(run.Start(PADWRIGHT_BINARY, args, folder, host.Root(), output));
   }
