@@ -12,11 +12,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "padwright/Version.h"
+#include "sim/linux/StandInLayout.h"
 #include "tests/linux/support/PadwrightCommandTest.h"
 
 namespace {
@@ -287,6 +289,54 @@ TEST_F(PadwrightCommand, NoOtherUserCanKeepRootFromRunningAndEachSeesARootRun) {
   rootRun.Signal(SIGINT);
   EXPECT_EQ(rootRun.Wait(kRunMs), 128 + SIGINT);
   EXPECT_EQ(Run({"status"}, &text), 0) << text;
+}
+
+TEST_F(PadwrightCommand, WhileAnotherRunHoldsTheLockDoctorSaysThatRunIsUpdatingTheController) {
+  // An update whose transfer stopped answering, its recovery offered on a terminal: the
+  // controller is in its boot loader, and the run still holds the lock.
+  sim.Inject(Step::DataPacket, 150, Fault::NoReply);
+  CommandRun update;
+  Start(update, {"update", "firmware.vxf"}, Output::kTerminal);
+  ASSERT_TRUE(update.WaitFor("Starting the recovery in", kRunMs)) << update.Text();
+  std::string text;
+  EXPECT_EQ(Run({"doctor"}, &text), 1);
+  const std::string run = "another run of padwright (pid " + std::to_string(update.Pid()) + ")";
+  InOrder(text, {"Controller   NOTE     " + run +
+                     " is updating the controller; not read meanwhile, seen: its boot loader",
+                 "Lock         PROBLEM  " + run + " is in progress: wait for it to end\n",
+                 "An update cannot run now"});
+  EXPECT_EQ(text.find("firmware is missing"), std::string::npos) << text;
+  update.Type("n");
+  EXPECT_EQ(update.Wait(kRunMs), 1);
+}
+
+TEST_F(PadwrightCommand, RootsRunRefusesWhileAnotherUsersPadwrightHoldsTheController) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "another user's run needs the tests to run as root";
+  }
+  constexpr uid_t kOtherUser = 65534;  // nobody
+  ASSERT_TRUE(host.Start());
+  chmod(host.Root().c_str(), 0755);
+  chmod(folder.c_str(), 0755);
+  // The controller's nodes, as the udev rule gives them to the user at the seat.
+  chmod((host.Root() + standin::kSocketFile).c_str(), 0666);
+  // A padwright of that user (its lock is looked for too, natively) holding the command node.
+  const std::string program = folder + "/padwright";
+  std::filesystem::create_symlink("/bin/sleep", program);
+  CommandRun other;
+  other.RunAs(kOtherUser, kOtherUser);
+  ASSERT_TRUE(other.Start("/bin/sh", {"-c", "exec 3<>/dev/hidraw2; exec \"$0\" 60", program},
+                          folder, host.Root(), Output::kPipe));
+  const std::string held = host.Root() + "/held";
+  for (int waited = 0; waited < 5000 && std::filesystem::is_empty(held); waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_FALSE(std::filesystem::is_empty(held));
+  std::string text;
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 3);
+  EXPECT_EQ(text, "An instance is already running!\npadwright: another run of padwright (pid " +
+                      std::to_string(other.Pid()) + ") is in progress\n");
+  EXPECT_TRUE(sim.Transcript().empty());
 }
 
 TEST_F(PadwrightCommand, DoctorSaysWhatAnUpdateWouldFindAndChangesNothing) {
