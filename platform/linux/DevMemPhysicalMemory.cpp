@@ -45,6 +45,8 @@ void* DevMemPhysicalMemory::Map(uint64_t physicalAddress, uint32_t length, void*
   auto* record = new (std::nothrow) DevMemMapping{mapped, mapLength};
   if (record == nullptr) {
     munmap(mapped, mapLength);
+    lastErrno_ = ENOMEM;  // said as this failure's, not an earlier one's
+    failedStep_ = FailedStep::kMap;
     return nullptr;
   }
   *handle = record;
