@@ -43,10 +43,11 @@ size_t Utf8Sequence(std::string_view text, size_t at, uint32_t* code) {
 }
 
 // Marks that change how the text around them is shown without showing themselves: the
-// bidirectional embeddings, overrides and isolates, and the zero-width characters.
+// bidirectional marks, embeddings, overrides and isolates, the zero-width characters, and
+// the line and paragraph separators.
 bool IsHiddenMark(uint32_t code) {
-  return (code >= 0x200B && code <= 0x200F) || (code >= 0x202A && code <= 0x202E) ||
-         (code >= 0x2060 && code <= 0x2069) || code == 0xFEFF;
+  return code == 0x061C || (code >= 0x200B && code <= 0x200F) ||
+         (code >= 0x2028 && code <= 0x202E) || (code >= 0x2060 && code <= 0x2069) || code == 0xFEFF;
 }
 
 // How many bytes at `at` are to be escaped (0: none, the character is printed as it is);

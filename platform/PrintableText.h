@@ -14,6 +14,6 @@ std::string EscapeControls(std::string_view text, bool keepNewlines = false);
 
 // `word` as one word for a POSIX shell: unchanged when it holds only characters that the
 // shell takes literally, else in single quotes; a word with bytes that EscapeControls
-// escapes is written $'...' with those bytes as \xNN, so that what the terminal shows can be
-// typed or pasted as it stands.
+// escapes is written $'...' with those bytes as \xNN (bash, zsh, ksh and POSIX.1-2024
+// shells), so that what the terminal shows can be typed or pasted as it stands.
 std::string ShellQuote(std::string_view word);
