@@ -30,6 +30,14 @@ std::string ChangesAllowedToOthers(const FolderSecurity& security, const std::st
   return "";
 }
 
+// The owner's part of the rule, for folders and files alike.
+std::string OwnerProblem(const FolderSecurity& security) {
+  if (IsAdministrator(security.owner)) {
+    return "";
+  }
+  return security.owner.empty() ? "has no owner" : "is owned by " + security.owner;
+}
+
 }  // namespace
 
 FolderSecurity AdministratorsOnlySecurity() {
@@ -44,8 +52,8 @@ FolderSecurity AdministratorsOnlySecurity() {
 }
 
 std::string FolderSecurityProblem(const FolderSecurity& security) {
-  if (!IsAdministrator(security.owner)) {
-    return security.owner.empty() ? "has no owner" : "is owned by " + security.owner;
+  if (std::string owner = OwnerProblem(security); !owner.empty()) {
+    return owner;
   }
   if (!security.hasAccessList) {
     return "has no access list, so everyone may change it";
@@ -56,14 +64,13 @@ std::string FolderSecurityProblem(const FolderSecurity& security) {
   return ChangesAllowedToOthers(security, "");
 }
 
-std::string FileSecurityProblem(const FolderSecurity& security, const std::string& runningAccount) {
-  const bool ownerTrusted = IsAdministrator(security.owner) ||
-                            (!security.owner.empty() && security.owner == runningAccount);
-  if (!ownerTrusted) {
-    return security.owner.empty() ? "has no owner" : "is owned by " + security.owner;
+std::string FileSecurityProblem(const FolderSecurity& security, const std::string& unkeptOwner) {
+  const bool unkept = !unkeptOwner.empty() && security.owner == unkeptOwner;
+  if (std::string owner = OwnerProblem(security); !owner.empty() && !unkept) {
+    return owner;
   }
   if (!security.hasAccessList) {
     return "has no access list, so everyone may change it";
   }
-  return ChangesAllowedToOthers(security, runningAccount);
+  return ChangesAllowedToOthers(security, unkept ? unkeptOwner : "");
 }

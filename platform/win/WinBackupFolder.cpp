@@ -170,7 +170,7 @@ void* CWinBackupFolder::OpenTrusted(const std::string& name) {
   } else if (!ReadSecurity(file, &security)) {
     problem = "cannot be checked";
   } else {
-    problem = FileSecurityProblem(security, RunningAccount());
+    problem = FileSecurityProblem(security, AccountWhenOwnersAreNotKept());
   }
   if (!problem.empty()) {
     CloseHandle(file);
@@ -201,8 +201,14 @@ bool CWinBackupFolder::Write(const std::string& name, const std::string& text) {
   const std::wstring temporary = path + L".tmp";
   // Whatever lies in the temporary file's place (a link, say) is removed, not written through.
   DeleteFileW(temporary.c_str());
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // Owned by the administrators, not by whichever account made it: only such a file is
+  // read back (see FileSecurityProblem).
+  COwnerDescriptor owner(kAdministratorsSid);
+  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), owner.Descriptor(), FALSE};
+  HANDLE file = owner.Valid()
+                    ? CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
+                    : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
     secured_.store(false);  // checked, and made again if gone, on the next call
     return Fail(L"a backup cannot be created (" + WinErrorText(GetLastError()) + L")");
