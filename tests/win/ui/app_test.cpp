@@ -148,7 +148,7 @@ TEST(PadwrightExe, TwoFirmwareFilesOrNoneLeaveThePathEmpty) {
   }
 }
 
-TEST(PadwrightExe, SecondStartWarnsAndEndsWhileTheFirstRunsOn) {
+TEST(PadwrightExe, SecondStartWarnsAndEndsWhileTheFirstRunsOnAndAGuardNotMadeIsSaid) {
   AppFolder folder(L"single", 0);
   ASSERT_TRUE(folder.Ready());
   AppProcess first;
@@ -168,6 +168,23 @@ TEST(PadwrightExe, SecondStartWarnsAndEndsWhileTheFirstRunsOn) {
   AppProcess third;
   ASSERT_TRUE(third.Start(folder.Path()));
   EXPECT_EQ(third.Close(), 0u);
+
+  // The guard's name taken by an object of another kind: the guard cannot be made, and a box
+  // says so rather than the program ending without a word.
+  HANDLE squatter =
+      CreateEventW(nullptr, TRUE, FALSE, L"Global\\12D4F30F-5E32-4AAB-B48E-6D19389A224B");
+  ASSERT_NE(squatter, nullptr);
+  AppProcess refused;
+  ASSERT_TRUE(refused.Launch(folder.Path()));
+  box = probe::WaitForWindow(0, refused.ProcessId(), L"#32770", L"error", 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(probe::MessageBoxText(box).rfind(
+                L"Padwright cannot start: its single-instance guard could not be made (error ", 0),
+            0u)
+      << testing::PrintToString(probe::MessageBoxText(box));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(refused.WaitExit(), 1u);
+  CloseHandle(squatter);
 }
 
 }  // namespace
