@@ -34,6 +34,7 @@ CFrameDlg::CFrameDlg()
       statusNamesKeeper(false),
       shutdownBlocked(false),
       grown(false),
+      layoutOwed(false),
       groupMargins{},
       fileBoxHeight(0),
       startDpi(USER_DEFAULT_SCREEN_DPI),
@@ -72,6 +73,9 @@ const MessageMap* CFrameDlg::ClassMessageMap() {
       MessageRow<CFrameDlg>(kGrowToFullMessage, &CFrameDlg::OnGrowToFull),
       MessageRow<CFrameDlg>(WM_DPICHANGED, &CFrameDlg::OnDpiChanged),
       MessageRow<CFrameDlg>(kDpiLayoutMessage, &CFrameDlg::OnDpiLayout),
+      MessageRow<CFrameDlg>(WM_DISPLAYCHANGE, &CFrameDlg::OnDisplayChange),
+      MessageRow<CFrameDlg>(WM_SETTINGCHANGE, &CFrameDlg::OnSettingChange),
+      MessageRow<CFrameDlg>(WM_SIZE, &CFrameDlg::OnSize),
       EndOfMap(),
   };
   static const MessageMap map = {&CDialogBase::ClassMessageMap, rows};

@@ -103,6 +103,14 @@ class CFrameDlg : public CDialogBase {
   // gives the window the one of its state, inside the work area of its monitor (a grown
   // window fits the file box to it again).
   LRESULT OnDpiLayout(WPARAM wParam, LPARAM lParam);
+  // WM_DISPLAYCHANGE, and WM_SETTINGCHANGE for SPI_SETWORKAREA: the screen or the room the
+  // taskbar leaves changed, so the window is sized and placed again (OnDpiLayout); left to
+  // the default handling too.
+  LRESULT OnDisplayChange(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+  // WM_SIZE: a window restored from minimised gets the layout it missed meanwhile (a change
+  // of scale, display or work area while it had no size to measure).
+  LRESULT OnSize(WPARAM wParam, LPARAM lParam);
   // The "Force update" group box, which the collapsed window hides; null when absent.
   static HWND FindRecoveryGroup(HWND window);
 
@@ -190,6 +198,8 @@ class CFrameDlg : public CDialogBase {
   bool shutdownBlocked;
   // Window thread only: the window has grown to its full size.
   bool grown;
+  // Window thread only: a layout was due while the window was minimised.
+  bool layoutOwed;
   // Window thread only: the margins right of and below the force-update group in the
   // full window at start-up, in pixels at `startDpi`; and the DPI the window has now.
   SIZE groupMargins;
