@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "device/win/ControllerBlockScan.h"
 #include "frontends/window/FrameDlg.h"
@@ -43,9 +44,11 @@ HANDLE CreateInstanceMutex(bool& existed, DWORD& error) {
   return mutex;
 }
 
-// Runs the main window until it closes; the loop's result, or -1 without a window.
-int RunMainWindow() {
+// Runs the main window until it closes, `notice` on its status line; the loop's result, or
+// -1 without a window.
+int RunMainWindow(std::wstring notice) {
   CFrameDlg frame;
+  frame.SetStartNotice(std::move(notice));
   int result = static_cast<int>(frame.RunModal(IDD_MAIN, nullptr, true, true));
   // Workers still running may touch `frame`: it must outlive them.
   frame.WaitForWorkers();
@@ -69,8 +72,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The saved configuration backups outlive the process: they live beside other machine-wide
   // program data.
   static CWinBackupFolder backups(CWinBackupFolder::DefaultPath());
-  // Checked, and made the administrators' own, at each start; a folder that cannot be made
-  // safe is not used (Update then says why it cannot save its backup).
+  // Checked at each start; an unsafe one is set aside (the status line says so), one that
+  // cannot be used at all is not (Update then says why it cannot save its backup).
   backups.Secure();
   BindBackupFolder(&backups);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), 0};
@@ -90,7 +93,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     MessageBoxW(nullptr, why.c_str(), L"error", MB_ICONERROR);
     result = 1;
   } else {
-    result = RunMainWindow();
+    result = RunMainWindow(backups.TakeNotice());
   }
   if (mutex != nullptr) {
     CloseHandle(mutex);

@@ -51,17 +51,18 @@ FolderSecurity AdministratorsOnlySecurity() {
   return security;
 }
 
-std::string FolderSecurityProblem(const FolderSecurity& security) {
-  if (std::string owner = OwnerProblem(security); !owner.empty()) {
+std::string FolderSecurityProblem(const FolderSecurity& security, const std::string& unkeptOwner) {
+  const bool unkept = !unkeptOwner.empty() && security.owner == unkeptOwner;
+  if (std::string owner = OwnerProblem(security); !owner.empty() && !unkept) {
     return owner;
   }
   if (!security.hasAccessList) {
     return "has no access list, so everyone may change it";
   }
-  if (security.inheritsEntries) {
+  if (security.inheritsEntries && !unkept) {
     return "takes its permissions from the folder above";
   }
-  return ChangesAllowedToOthers(security, "");
+  return ChangesAllowedToOthers(security, unkept ? unkeptOwner : "");
 }
 
 std::string FileSecurityProblem(const FolderSecurity& security, const std::string& unkeptOwner) {

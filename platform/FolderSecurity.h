@@ -42,8 +42,11 @@ FolderSecurity AdministratorsOnlySecurity();
 
 // "" when only the administrators and the system can change the folder or anything made in
 // it; otherwise what stands in the way, in a few words ("owned by S-1-5-21-...",
-// "lets S-1-1-0 make changes").
-std::string FolderSecurityProblem(const FolderSecurity& security);
+// "lets S-1-1-0 make changes"). With `unkeptOwner` (see FileSecurityProblem), a folder that
+// reads as owned by that account is judged by its access entries alone, since the file
+// system keeps neither owners nor protection from the folder above.
+std::string FolderSecurityProblem(const FolderSecurity& security,
+                                  const std::string& unkeptOwner = "");
 // "" when a file in such a folder can be trusted: it belongs to the administrators or the
 // system, and no one else may change it. A file left there by another account before the
 // folder was made safe is not; nor is one owned by the account this run is elevated as,

@@ -104,6 +104,9 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
     firmwarePath = found.front();
     SetItemText(IDC_FILE_PATH, firmwarePath);
   }
+  if (!startNotice.empty()) {
+    SetItemText(IDC_STATUS, startNotice);
+  }
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   // Read once the loop runs, after the window has appeared.
   PostCommand(IDC_REFRESH, 0, 0);

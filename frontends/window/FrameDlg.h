@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "ui/DialogBase.h"
 #include "ui/WorkerRegistry.h"
@@ -54,6 +55,9 @@ class CFrameDlg : public CDialogBase {
   CFrameDlg();
   // Waits for the workers (WaitForWorkers) before anything of the object goes away.
   ~CFrameDlg();
+  // A text for the status line once the window shows (a backup folder that was set aside);
+  // before RunModal.
+  void SetStartNotice(std::wstring notice) { startNotice = std::move(notice); }
 
   const MessageMap* GetMessageMap() const override;
   static const MessageMap* ClassMessageMap();
@@ -196,6 +200,8 @@ class CFrameDlg : public CDialogBase {
   bool statusNamesKeeper;
   // Window thread only: the shutdown block reason is held.
   bool shutdownBlocked;
+  // Shown on the status line at start (SetStartNotice).
+  std::wstring startNotice;
   // Window thread only: the window has grown to its full size.
   bool grown;
   // Window thread only: a layout was due while the window was minimised.

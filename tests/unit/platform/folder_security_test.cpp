@@ -49,6 +49,17 @@ TEST(FolderSecurity, OnlyAdministratorsAndTheSystemMayChangeTheBackupFolders) {
   EXPECT_NE(FolderSecurityProblem(With({AccessEntry::Kind::kOther, "", kFull, 0})), "");
   EXPECT_EQ(FolderSecurityProblem(With({AccessEntry::Kind::kDeny, kEveryone, kFull, 0})), "");
   EXPECT_EQ(FolderSecurityProblem(With({AccessEntry::Kind::kAllow, kEveryone, 0x1200A9, 0})), "");
+
+  // Where owners are not kept (Wine), a folder that reads as that account's, with entries
+  // from the folder above, is judged by its entries alone.
+  FolderSecurity unkept = inheriting;
+  unkept.owner = kSomeUser;
+  unkept.entries.push_back({AccessEntry::Kind::kAllow, kSomeUser, kFull, 0x03});
+  EXPECT_EQ(FolderSecurityProblem(unkept, kSomeUser), "");
+  EXPECT_NE(FolderSecurityProblem(unkept), "");
+  unkept.entries.push_back({AccessEntry::Kind::kAllow, kEveryone, kFull, 0x03});
+  EXPECT_EQ(FolderSecurityProblem(unkept, kSomeUser),
+            std::string("lets ") + kEveryone + " make changes");
 }
 
 TEST(FolderSecurity, AFileIsTrustedOnlyWhenOwnedByTheAdministratorsOrTheSystem) {
