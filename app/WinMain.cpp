@@ -69,13 +69,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Who keeps the controller, and why the power switch is refused, are Windows' to tell.
   BindHidControllerBlockProbe();
   BindRegistryDriverBlockSettings();
-  // The saved configuration backups outlive the process: they live beside other machine-wide
-  // program data.
-  static CWinBackupFolder backups(CWinBackupFolder::DefaultPath());
-  // Checked at each start; an unsafe one is set aside (the status line says so), one that
-  // cannot be used at all is not (Update then says why it cannot save its backup).
-  backups.Secure();
-  BindBackupFolder(&backups);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), 0};
   InitCommonControlsEx(&controls);
   bool existed = false;
@@ -87,12 +80,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } else if (mutex == nullptr) {
     // Never a silent end: the user would not know why nothing opened.
     const std::wstring why =
-        L"Padwright cannot start: its single-instance guard could not be "
-        L"made (" +
+        L"Padwright cannot start: its single-instance guard could not be made (" +
         WinErrorText(error) + L").";
     MessageBoxW(nullptr, why.c_str(), L"error", MB_ICONERROR);
     result = 1;
   } else {
+    // The saved configuration backups outlive the process: they live beside other
+    // machine-wide program data. Checked at each start, once no other run uses them: an
+    // unsafe folder is set aside (the status line says so), one that cannot be used at all
+    // is not (Update then says why it cannot save its backup).
+    static CWinBackupFolder backups(CWinBackupFolder::DefaultPath());
+    backups.Secure();
+    BindBackupFolder(&backups);
     result = RunMainWindow(backups.TakeNotice());
   }
   if (mutex != nullptr) {
