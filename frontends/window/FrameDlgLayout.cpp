@@ -193,7 +193,10 @@ LRESULT CFrameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
   if (window == nullptr || suggested == nullptr) {
     return 0;
   }
-  MoveTo(window, *suggested);
+  // A minimised window keeps the place it is restored to; it is fitted then (OnSize).
+  if (!IsIconic(window)) {
+    MoveTo(window, *suggested);
+  }
   dpi = LOWORD(wParam);
   SetIconsForDpi(dpi);
   // The dialog manager rescales the font and moves the controls only after this returns,
