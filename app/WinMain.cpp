@@ -2,6 +2,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
+#include <string>
+#include <utility>
+
 #include "device/win/ControllerBlockScan.h"
 #include "frontends/window/FrameDlg.h"
 #include "frontends/window/resource.h"
@@ -9,28 +13,42 @@
 #include "platform/win/InpOutPhysicalMemory.h"
 #include "platform/win/SystemPowerSource.h"
 #include "platform/win/WinBackupFolder.h"
+#include "platform/win/WinSecurity.h"
 #include "platform/win/WindowsClock.h"
 
 namespace {
 
-// The session-local name of the single-instance mutex.
-constexpr wchar_t kInstanceMutexName[] = L"12D4F30F-5E32-4AAB-B48E-6D19389A224B";
+// The single-instance mutex: in the global namespace, so that an elevated run in another
+// user's session is refused as well as one in this session.
+constexpr wchar_t kInstanceMutexName[] = L"Global\\12D4F30F-5E32-4AAB-B48E-6D19389A224B";
+constexpr uint32_t kMutexAllAccess = 0x001F0001;
 
-// Creates the instance mutex, initially owned, with a null DACL so that any account may open
-// it. Null when it cannot be created; `existed` tells whether another instance made it.
-HANDLE CreateInstanceMutex(bool& existed) {
-  SECURITY_DESCRIPTOR descriptor = {};
-  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-  SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &descriptor, FALSE};
+// Creates the instance mutex, initially owned, that only the administrators and the system
+// may open: the program runs elevated, and no other account's program may hold the name to
+// keep it from starting. Null when it cannot be created (`error` says why); `existed` tells
+// whether another instance made it.
+HANDLE CreateInstanceMutex(bool& existed, DWORD& error) {
+  FolderSecurity adminsOnly;
+  adminsOnly.owner = kAdministratorsSid;
+  adminsOnly.entries = {{AccessEntry::Kind::kAllow, kSystemSid, kMutexAllAccess, 0},
+                        {AccessEntry::Kind::kAllow, kAdministratorsSid, kMutexAllAccess, 0}};
+  CSecurityDescriptor descriptor(adminsOnly);
+  if (!descriptor.Valid()) {
+    error = GetLastError();
+    return nullptr;
+  }
+  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor.Descriptor(), FALSE};
   HANDLE mutex = CreateMutexW(&attributes, TRUE, kInstanceMutexName);
-  existed = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+  error = GetLastError();
+  existed = mutex != nullptr && error == ERROR_ALREADY_EXISTS;
   return mutex;
 }
 
-// Runs the main window until it closes; the loop's result, or -1 without a window.
-int RunMainWindow() {
+// Runs the main window until it closes, `notice` on its status line; the loop's result, or
+// -1 without a window.
+int RunMainWindow(std::wstring notice) {
   CFrameDlg frame;
+  frame.SetStartNotice(std::move(notice));
   int result = static_cast<int>(frame.RunModal(IDD_MAIN, nullptr, true, true));
   // Workers still running may touch `frame`: it must outlive them.
   frame.WaitForWorkers();
@@ -51,22 +69,30 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Who keeps the controller, and why the power switch is refused, are Windows' to tell.
   BindHidControllerBlockProbe();
   BindRegistryDriverBlockSettings();
-  // The saved configuration backups outlive the process: they live beside other machine-wide
-  // program data.
-  static CWinBackupFolder backups(CWinBackupFolder::DefaultPath());
-  // Checked, and made the administrators' own, at each start; a folder that cannot be made
-  // safe is not used (Update then says why it cannot save its backup).
-  backups.Secure();
-  BindBackupFolder(&backups);
   INITCOMMONCONTROLSEX controls = {sizeof(controls), 0};
   InitCommonControlsEx(&controls);
   bool existed = false;
-  HANDLE mutex = CreateInstanceMutex(existed);
+  DWORD error = ERROR_SUCCESS;
+  HANDLE mutex = CreateInstanceMutex(existed, error);
   int result = 0;
   if (existed) {
     MessageBoxW(nullptr, L"An instance is already running!", L"warn", MB_ICONERROR);
-  } else if (mutex != nullptr) {
-    result = RunMainWindow();
+  } else if (mutex == nullptr) {
+    // Never a silent end: the user would not know why nothing opened.
+    const std::wstring why =
+        L"Padwright cannot start: its single-instance guard could not be made (" +
+        WinErrorText(error) + L").";
+    MessageBoxW(nullptr, why.c_str(), L"error", MB_ICONERROR);
+    result = 1;
+  } else {
+    // The saved configuration backups outlive the process: they live beside other
+    // machine-wide program data. Checked at each start, once no other run uses them: an
+    // unsafe folder is set aside (the status line says so), one that cannot be used at all
+    // is not (Update then says why it cannot save its backup).
+    static CWinBackupFolder backups(CWinBackupFolder::DefaultPath());
+    backups.Secure();
+    BindBackupFolder(&backups);
+    result = RunMainWindow(backups.TakeNotice());
   }
   if (mutex != nullptr) {
     CloseHandle(mutex);

@@ -9,12 +9,27 @@ constinit ProcessBinding<DriverBlockSettingsSource> boundSource;
 
 }  // namespace
 
+bool VulnerableDriverBlocklistOn(const DriverBlockSettings& settings) {
+  if (settings.memoryIntegrity || settings.smartAppControl) {
+    return true;
+  }
+  switch (settings.vulnerableDriverBlocklist) {
+    case BlocklistSwitch::kOn:
+      return true;
+    case BlocklistSwitch::kOff:
+      return false;
+    case BlocklistSwitch::kNotSet:
+      break;
+  }
+  return settings.windowsBuild >= kBlocklistDefaultOnBuild;
+}
+
 std::vector<DriverBlockCause> ProbableDriverBlocks(const DriverBlockSettings& settings) {
   std::vector<DriverBlockCause> causes;
   if (settings.memoryIntegrity) {
     causes.push_back(DriverBlockCause::kMemoryIntegrity);
   }
-  if (settings.vulnerableDriverBlocklist) {
+  if (VulnerableDriverBlocklistOn(settings)) {
     causes.push_back(DriverBlockCause::kVulnerableDriverBlocklist);
   }
   if (settings.smartAppControl) {

@@ -7,12 +7,28 @@
 #include <string>
 #include <vector>
 
-// Each is "on" only when Windows says so; a setting that cannot be read is off.
+// What the blocklist's own switch says: Windows keeps no value until the user turns it on
+// or off, and what a missing one means depends on the version and the other settings.
+enum class BlocklistSwitch { kNotSet, kOff, kOn };
+
+// As Windows keeps them; memory integrity and Smart App Control are "on" only when Windows
+// says so, and a setting that cannot be read is off (the blocklist's: not set).
 struct DriverBlockSettings {
-  bool memoryIntegrity = false;            // hypervisor-enforced code integrity
-  bool vulnerableDriverBlocklist = false;  // Microsoft's list of drivers refused by hash
-  bool smartAppControl = false;            // enforcing, not only evaluating
+  bool memoryIntegrity = false;  // hypervisor-enforced code integrity, or its group policy
+  BlocklistSwitch vulnerableDriverBlocklist = BlocklistSwitch::kNotSet;  // refused by hash
+  bool smartAppControl = false;    // enforcing, not only evaluating
+  unsigned long windowsBuild = 0;  // the build number of Windows; 0 when unknown
 };
+
+// The first build of Windows 11 2022 Update (22H2), from which the blocklist is on unless
+// the user turned it off.
+inline constexpr unsigned long kBlocklistDefaultOnBuild = 22621;
+
+// Whether Microsoft's vulnerable driver blocklist is in force. As Microsoft documents it, it
+// is enforced whenever memory integrity or Smart App Control is on (its switch is greyed
+// out then, whatever it says); otherwise it is on when its switch says so, or, with no value
+// kept, from Windows 11 22H2 on.
+bool VulnerableDriverBlocklistOn(const DriverBlockSettings& settings);
 
 enum class DriverBlockCause {
   kMemoryIntegrity,

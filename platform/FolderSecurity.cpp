@@ -30,6 +30,14 @@ std::string ChangesAllowedToOthers(const FolderSecurity& security, const std::st
   return "";
 }
 
+// The owner's part of the rule, for folders and files alike.
+std::string OwnerProblem(const FolderSecurity& security) {
+  if (IsAdministrator(security.owner)) {
+    return "";
+  }
+  return security.owner.empty() ? "has no owner" : "is owned by " + security.owner;
+}
+
 }  // namespace
 
 FolderSecurity AdministratorsOnlySecurity() {
@@ -43,27 +51,27 @@ FolderSecurity AdministratorsOnlySecurity() {
   return security;
 }
 
-std::string FolderSecurityProblem(const FolderSecurity& security) {
-  if (!IsAdministrator(security.owner)) {
-    return security.owner.empty() ? "has no owner" : "is owned by " + security.owner;
+std::string FolderSecurityProblem(const FolderSecurity& security, const std::string& unkeptOwner) {
+  const bool unkept = !unkeptOwner.empty() && security.owner == unkeptOwner;
+  if (std::string owner = OwnerProblem(security); !owner.empty() && !unkept) {
+    return owner;
   }
   if (!security.hasAccessList) {
     return "has no access list, so everyone may change it";
   }
-  if (security.inheritsEntries) {
+  if (security.inheritsEntries && !unkept) {
     return "takes its permissions from the folder above";
   }
-  return ChangesAllowedToOthers(security, "");
+  return ChangesAllowedToOthers(security, unkept ? unkeptOwner : "");
 }
 
-std::string FileSecurityProblem(const FolderSecurity& security, const std::string& runningAccount) {
-  const bool ownerTrusted = IsAdministrator(security.owner) ||
-                            (!security.owner.empty() && security.owner == runningAccount);
-  if (!ownerTrusted) {
-    return security.owner.empty() ? "has no owner" : "is owned by " + security.owner;
+std::string FileSecurityProblem(const FolderSecurity& security, const std::string& unkeptOwner) {
+  const bool unkept = !unkeptOwner.empty() && security.owner == unkeptOwner;
+  if (std::string owner = OwnerProblem(security); !owner.empty() && !unkept) {
+    return owner;
   }
   if (!security.hasAccessList) {
     return "has no access list, so everyone may change it";
   }
-  return ChangesAllowedToOthers(security, runningAccount);
+  return ChangesAllowedToOthers(security, unkept ? unkeptOwner : "");
 }

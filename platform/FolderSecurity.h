@@ -42,9 +42,18 @@ FolderSecurity AdministratorsOnlySecurity();
 
 // "" when only the administrators and the system can change the folder or anything made in
 // it; otherwise what stands in the way, in a few words ("owned by S-1-5-21-...",
-// "lets S-1-1-0 make changes").
-std::string FolderSecurityProblem(const FolderSecurity& security);
-// "" when a file in such a folder can be trusted: it belongs to the administrators, the
-// system or `runningAccount` (the account this run is elevated as), and no one else may
-// change it. A file left there by another account before the folder was made safe is not.
-std::string FileSecurityProblem(const FolderSecurity& security, const std::string& runningAccount);
+// "lets S-1-1-0 make changes"). With `unkeptOwner` (see FileSecurityProblem), a folder that
+// reads as owned by that account is judged by its access entries alone, since the file
+// system keeps neither owners nor protection from the folder above.
+std::string FolderSecurityProblem(const FolderSecurity& security,
+                                  const std::string& unkeptOwner = "");
+// "" when a file in such a folder can be trusted: it belongs to the administrators or the
+// system, and no one else may change it. A file left there by another account before the
+// folder was made safe is not; nor is one owned by the account this run is elevated as,
+// whose programs that run without elevation could have planted it. This program's own
+// files are made with the administrators as their owner. Where the file system keeps no
+// owners (Wine reads every file as the running account's, whoever made it, and gives it no
+// other), pass that account as `unkeptOwner`: a file that reads as its own is then judged by
+// its access list alone. Empty on Windows.
+std::string FileSecurityProblem(const FolderSecurity& security,
+                                const std::string& unkeptOwner = "");

@@ -5,8 +5,11 @@
 #include "device/ControllerBlock.h"
 
 // kNone when the controller's command interface opens or when no interface with its ids
-// refused the open; otherwise HidHide when it is installed and the refusal was "access
-// denied" (what HidHide answers), else another program. Opens nothing for long: one scan.
+// that may be that interface refused the open (one opened with no access rights whose
+// capabilities show other reports than 65 bytes is a keyboard or mouse collection that
+// Windows holds itself, and does not count); otherwise HidHide when it is installed and the
+// refusal was "access denied" (what HidHide answers), else another program. Opens nothing
+// for long: one scan.
 ControllerBlock ScanForControllerBlock();
 // Binds a probe that runs ScanForControllerBlock for the whole process.
 void BindHidControllerBlockProbe();

@@ -96,6 +96,29 @@ bool CarriesReports(HANDLE handle, uint16_t reportLength) {
          caps.OutputReportByteLength == reportLength;
 }
 
+// Whether an interface that refused a read-write open may be the one asked for. Windows
+// itself opens a keyboard or mouse collection exclusively (the controller lists those under
+// its own ids too), so that open fails with "access denied" as HidHide's does. An open that
+// asks for no access is still allowed for such a collection and reads its capabilities: only
+// one with the asked report lengths, or whose capabilities cannot be read (HidHide refuses
+// every open), is taken for the interface that is kept from this program.
+bool MayCarryReports(const wchar_t* path, uint16_t reportLength) {
+  if (reportLength == 0) {
+    return true;
+  }
+  HANDLE handle =
+      CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return true;
+  }
+  HIDP_CAPS caps;
+  ZeroMemory(&caps, sizeof(caps));
+  const bool read = QueryHidCaps(handle, &caps);
+  CloseHandle(handle);
+  return !read || (caps.InputReportByteLength == reportLength &&
+                   caps.OutputReportByteLength == reportLength);
+}
+
 struct ScanRequest {
   uint16_t vid;
   uint16_t pid;
@@ -124,7 +147,8 @@ bool VisitInterface(HDEVINFO list, const GUID& guid, DWORD index, const ScanRequ
   HANDLE handle = OpenAndIdentify(path, &attributes, &openError);
   if (handle == INVALID_HANDLE_VALUE) {
     if (openError != 0 && Outweighs(openError, result.refusedError) &&
-        PathCarriesIds(path, request.vid, request.pid)) {
+        PathCarriesIds(path, request.vid, request.pid) &&
+        MayCarryReports(path, request.reportLength)) {
       result.refusedError = openError;
       result.refusedPath = path;
     }

@@ -18,8 +18,10 @@ struct HidScanResult {
   // The first match's open handle when the scan was asked to keep it, else invalid.
   HANDLE kept = INVALID_HANDLE_VALUE;
   // A listed interface whose path carries the asked ids ("vid_1c4f&pid_0002", in any case)
-  // but that refused to open: CreateFileW's error (0: none seen) and the path. Nothing else
-  // is known of such a device; HidHide, or a program that holds it exclusively, does this.
+  // but that refused to open: CreateFileW's error (0: none seen) and the path. HidHide, or a
+  // program that holds it exclusively, does this. With a `reportLength`, an interface whose
+  // capabilities (read through an open that asks for no access) show other report lengths is
+  // not counted: Windows holds the controller's keyboard and mouse collections itself.
   DWORD refusedError = 0;
   std::wstring refusedPath;
 };

@@ -34,6 +34,7 @@ CFrameDlg::CFrameDlg()
       statusNamesKeeper(false),
       shutdownBlocked(false),
       grown(false),
+      layoutOwed(false),
       groupMargins{},
       fileBoxHeight(0),
       startDpi(USER_DEFAULT_SCREEN_DPI),
@@ -72,6 +73,9 @@ const MessageMap* CFrameDlg::ClassMessageMap() {
       MessageRow<CFrameDlg>(kGrowToFullMessage, &CFrameDlg::OnGrowToFull),
       MessageRow<CFrameDlg>(WM_DPICHANGED, &CFrameDlg::OnDpiChanged),
       MessageRow<CFrameDlg>(kDpiLayoutMessage, &CFrameDlg::OnDpiLayout),
+      MessageRow<CFrameDlg>(WM_DISPLAYCHANGE, &CFrameDlg::OnDisplayChange),
+      MessageRow<CFrameDlg>(WM_SETTINGCHANGE, &CFrameDlg::OnSettingChange),
+      MessageRow<CFrameDlg>(WM_SIZE, &CFrameDlg::OnSize),
       EndOfMap(),
   };
   static const MessageMap map = {&CDialogBase::ClassMessageMap, rows};
@@ -99,6 +103,9 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
   if (found.size() == 1) {
     firmwarePath = found.front();
     SetItemText(IDC_FILE_PATH, firmwarePath);
+  }
+  if (!startNotice.empty()) {
+    SetItemText(IDC_STATUS, startNotice);
   }
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   // Read once the loop runs, after the window has appeared.

@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "ui/DialogBase.h"
 #include "ui/WorkerRegistry.h"
@@ -54,6 +55,9 @@ class CFrameDlg : public CDialogBase {
   CFrameDlg();
   // Waits for the workers (WaitForWorkers) before anything of the object goes away.
   ~CFrameDlg();
+  // A text for the status line once the window shows (a backup folder that was set aside);
+  // before RunModal.
+  void SetStartNotice(std::wstring notice) { startNotice = std::move(notice); }
 
   const MessageMap* GetMessageMap() const override;
   static const MessageMap* ClassMessageMap();
@@ -103,6 +107,14 @@ class CFrameDlg : public CDialogBase {
   // gives the window the one of its state, inside the work area of its monitor (a grown
   // window fits the file box to it again).
   LRESULT OnDpiLayout(WPARAM wParam, LPARAM lParam);
+  // WM_DISPLAYCHANGE, and WM_SETTINGCHANGE for SPI_SETWORKAREA: the screen or the room the
+  // taskbar leaves changed, so the window is sized and placed again (OnDpiLayout); left to
+  // the default handling too.
+  LRESULT OnDisplayChange(WPARAM wParam, LPARAM lParam);
+  LRESULT OnSettingChange(WPARAM wParam, LPARAM lParam);
+  // WM_SIZE: a window restored from minimised gets the layout it missed meanwhile (a change
+  // of scale, display or work area while it had no size to measure).
+  LRESULT OnSize(WPARAM wParam, LPARAM lParam);
   // The "Force update" group box, which the collapsed window hides; null when absent.
   static HWND FindRecoveryGroup(HWND window);
 
@@ -188,8 +200,12 @@ class CFrameDlg : public CDialogBase {
   bool statusNamesKeeper;
   // Window thread only: the shutdown block reason is held.
   bool shutdownBlocked;
+  // Shown on the status line at start (SetStartNotice).
+  std::wstring startNotice;
   // Window thread only: the window has grown to its full size.
   bool grown;
+  // Window thread only: a layout was due while the window was minimised.
+  bool layoutOwed;
   // Window thread only: the margins right of and below the force-update group in the
   // full window at start-up, in pixels at `startDpi`; and the DPI the window has now.
   SIZE groupMargins;

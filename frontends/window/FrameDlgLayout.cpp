@@ -1,6 +1,6 @@
 // CFrameDlg: the window's size at any scale: collapsed and full, growing after a failed
-// upgrade into the work area of its monitor, a change of scale (per-monitor DPI awareness)
-// and the icons of each scale.
+// upgrade into the work area of its monitor, a change of scale (per-monitor DPI awareness),
+// of the display or of the work area, and the icons of each scale.
 #include <algorithm>
 #include <cwchar>
 
@@ -193,7 +193,10 @@ LRESULT CFrameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
   if (window == nullptr || suggested == nullptr) {
     return 0;
   }
-  MoveTo(window, *suggested);
+  // A minimised window keeps the place it is restored to; it is fitted then (OnSize).
+  if (!IsIconic(window)) {
+    MoveTo(window, *suggested);
+  }
   dpi = LOWORD(wParam);
   SetIconsForDpi(dpi);
   // The dialog manager rescales the font and moves the controls only after this returns,
@@ -204,10 +207,15 @@ LRESULT CFrameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CFrameDlg::OnDpiLayout(WPARAM, LPARAM) {
   HWND window = hwnd;
-  // A minimised window has no size to measure; it keeps the one it will be restored to.
-  if (window == nullptr || IsIconic(window)) {
+  if (window == nullptr) {
     return 1;
   }
+  // A minimised window has no size to measure; it is laid out once restored (OnSize).
+  if (IsIconic(window)) {
+    layoutOwed = true;
+    return 1;
+  }
+  layoutOwed = false;
   RECT place = {};
   GetWindowRect(window, &place);
   const RECT work = WorkAreaOf(window);
@@ -219,6 +227,30 @@ LRESULT CFrameDlg::OnDpiLayout(WPARAM, LPARAM) {
   collapsedRect = At(place, sizes.width, sizes.collapsed);
   MoveTo(window, InsideWorkArea(grown ? fullRect : collapsedRect, work));
   return 1;
+}
+
+LRESULT CFrameDlg::OnDisplayChange(WPARAM, LPARAM) {
+  if (HWND window = hwnd) {
+    PostMessageW(window, kDpiLayoutMessage, 0, 0);
+  }
+  return 0;
+}
+
+LRESULT CFrameDlg::OnSettingChange(WPARAM wParam, LPARAM) {
+  HWND window = hwnd;
+  if (window != nullptr && wParam == SPI_SETWORKAREA) {
+    PostMessageW(window, kDpiLayoutMessage, 0, 0);
+  }
+  return 0;
+}
+
+LRESULT CFrameDlg::OnSize(WPARAM wParam, LPARAM) {
+  HWND window = hwnd;
+  if (window != nullptr && wParam == SIZE_RESTORED && layoutOwed) {
+    layoutOwed = false;
+    PostMessageW(window, kDpiLayoutMessage, 0, 0);
+  }
+  return 0;
 }
 
 BOOL CFrameDlg::CenterInWorkArea(HWND window) {

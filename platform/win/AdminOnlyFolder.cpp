@@ -4,23 +4,26 @@
 #include <windows.h>
 #include <aclapi.h>
 
+#include <cstring>
+#include <vector>
+
 #include "platform/win/WinSecurity.h"
 
 namespace {
 
-// Enables taking ownership, and backing up and restoring files, for its lifetime, then puts
-// back what was enabled before: an elevated administrator holds them, but they are off until
-// asked for. With them a folder can be read and taken over whatever its access list says.
-class CTakeOverPrivileges {
+// Enables backing up and restoring files for its lifetime, then puts back what was enabled
+// before: an elevated administrator holds them, but they are off until asked for. With them
+// a folder opened with backup semantics can be renamed whatever its access list says.
+class CBackupPrivileges {
  public:
-  CTakeOverPrivileges() {
+  CBackupPrivileges() {
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_)) {
       token_ = nullptr;
       return;
     }
     Privileges wanted{};
     wanted.count = kCount;
-    const wchar_t* names[kCount] = {SE_TAKE_OWNERSHIP_NAME, SE_BACKUP_NAME, SE_RESTORE_NAME};
+    const wchar_t* names[kCount] = {SE_BACKUP_NAME, SE_RESTORE_NAME};
     for (DWORD i = 0; i < kCount; ++i) {
       LookupPrivilegeValueW(nullptr, names[i], &wanted.privileges[i].Luid);
       wanted.privileges[i].Attributes = SE_PRIVILEGE_ENABLED;
@@ -30,7 +33,7 @@ class CTakeOverPrivileges {
                                       sizeof(previous_),
                                       reinterpret_cast<TOKEN_PRIVILEGES*>(&previous_), &size);
   }
-  ~CTakeOverPrivileges() {
+  ~CBackupPrivileges() {
     if (adjusted_) {
       AdjustTokenPrivileges(token_, FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&previous_), 0,
                             nullptr, nullptr);
@@ -39,12 +42,12 @@ class CTakeOverPrivileges {
       CloseHandle(token_);
     }
   }
-  CTakeOverPrivileges(const CTakeOverPrivileges&) = delete;
-  CTakeOverPrivileges& operator=(const CTakeOverPrivileges&) = delete;
+  CBackupPrivileges(const CBackupPrivileges&) = delete;
+  CBackupPrivileges& operator=(const CBackupPrivileges&) = delete;
 
  private:
-  static constexpr DWORD kCount = 3;
-  struct Privileges {  // TOKEN_PRIVILEGES with room for all three
+  static constexpr DWORD kCount = 2;
+  struct Privileges {  // TOKEN_PRIVILEGES with room for both
     DWORD count;
     LUID_AND_ATTRIBUTES privileges[kCount];
   };
@@ -72,44 +75,9 @@ std::wstring ErrorText(const wchar_t* what, DWORD error) {
   return std::wstring(what) + L" (" + WinErrorText(error) + L")";
 }
 
-// Sets the owner first: taking ownership is what the privilege grants, and the owner may
-// then write the access list. Each handle is checked again for a link in its place.
-bool TakeOver(const std::wstring& path, std::wstring* reason) {
-  CTakeOverPrivileges privileges;
-  CSecurityDescriptor wanted(AdministratorsOnlySecurity());
-  if (!wanted.Valid()) {
-    *reason = ErrorText(L"its new permissions could not be made", GetLastError());
-    return false;
-  }
-  HANDLE folder = OpenFolder(path, WRITE_OWNER);
-  DWORD error = folder == INVALID_HANDLE_VALUE
-                    ? GetLastError()
-                    : SetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
-                                      wanted.Owner(), nullptr, nullptr, nullptr);
-  if (folder != INVALID_HANDLE_VALUE) {
-    CloseHandle(folder);
-  }
-  if (error == ERROR_SUCCESS) {
-    folder = OpenFolder(path, WRITE_DAC);
-    error = folder == INVALID_HANDLE_VALUE
-                ? GetLastError()
-                : SetSecurityInfo(folder, SE_FILE_OBJECT,
-                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                  nullptr, nullptr, wanted.AccessList(), nullptr);
-    if (folder != INVALID_HANDLE_VALUE) {
-      CloseHandle(folder);
-    }
-  }
-  if (error != ERROR_SUCCESS) {
-    *reason = ErrorText(L"could not be made the administrators' own", error);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
-FolderCheck ProtectFolder(const std::wstring& path, std::wstring* reason) {
+FolderCheck CheckFolder(const std::wstring& path, std::wstring* reason) {
   const std::wstring named = path + L" ";
   // The attributes show a link even where the open handle might not.
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -137,31 +105,80 @@ FolderCheck ProtectFolder(const std::wstring& path, std::wstring* reason) {
     *reason = named + L"is a link, so it is not used";
     return FolderCheck::kRefused;
   }
-  // One that this run may not even read is taken over like any other that is not safe.
+  // One that this run may not even read is as unsafe as any other.
   const std::wstring problem =
-      read ? WidenAscii(FolderSecurityProblem(security)) : ErrorText(L"cannot be checked", error);
-  std::wstring failure;
-  if (!problem.empty() && !TakeOver(path, &failure)) {
-    *reason = named + problem + L" and " + failure;
-    return FolderCheck::kRefused;
+      read ? WidenAscii(FolderSecurityProblem(security, AccountWhenOwnersAreNotKept()))
+           : ErrorText(L"cannot be checked", error);
+  if (!problem.empty()) {
+    *reason = named + problem;
+    return FolderCheck::kUnsafe;
   }
   return FolderCheck::kProtected;
 }
 
+bool SetFolderAside(const std::wstring& path, const std::wstring& asideName, std::wstring* reason) {
+  CBackupPrivileges privileges;
+  // Backup semantics with the restore privilege grant the right to rename whatever the
+  // folder's access list says; the handle is the folder itself, never a link's target.
+  HANDLE folder =
+      CreateFileW(path.c_str(), DELETE | SYNCHRONIZE | FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) {
+    *reason = ErrorText(L"it cannot be opened", GetLastError());
+    return false;
+  }
+  if (IsReparsePoint(folder)) {
+    CloseHandle(folder);
+    *reason = L"it is a link";
+    return false;
+  }
+  // FILE_RENAME_INFO ends in the new name, which the structure's size does not count. The
+  // name is the full path in the kernel's form: a bare name would be taken relative to the
+  // current folder by some implementations (Wine's) rather than to the folder's parent.
+  const size_t slash = path.rfind(L'\\');
+  std::wstring parent = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+  if (parent.rfind(L"\\\\?\\", 0) == 0) {
+    parent.erase(0, 4);  // "\\?\" is the same prefix in the Win32 form
+  }
+  const std::wstring target = L"\\??\\" + parent + asideName;
+  std::vector<unsigned char> block(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+  rename->ReplaceIfExists = FALSE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  memcpy(rename->FileName, target.c_str(), target.size() * sizeof(wchar_t));
+  const BOOL renamed =
+      SetFileInformationByHandle(folder, FileRenameInfo, rename, static_cast<DWORD>(block.size()));
+  const DWORD error = renamed ? ERROR_SUCCESS : GetLastError();
+  CloseHandle(folder);
+  if (!renamed) {
+    *reason = ErrorText(L"it cannot be renamed", error);
+    return false;
+  }
+  return true;
+}
+
 bool MakeProtectedFolder(const std::wstring& path, std::wstring* reason) {
   CSecurityDescriptor wanted(AdministratorsOnlySecurity());
-  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, FALSE};
-  attributes.lpSecurityDescriptor = wanted.Valid() ? wanted.Descriptor() : nullptr;
+  if (!wanted.Valid()) {
+    *reason = path + L" " + ErrorText(L"cannot be given its permissions", GetLastError());
+    return false;
+  }
+  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), wanted.Descriptor(), FALSE};
   if (!CreateDirectoryW(path.c_str(), &attributes) && GetLastError() != ERROR_ALREADY_EXISTS) {
     *reason = path + L" " + ErrorText(L"cannot be made", GetLastError());
     return false;
   }
   // Whoever made it, it is checked like any other.
-  switch (ProtectFolder(path, reason)) {
+  switch (CheckFolder(path, reason)) {
     case FolderCheck::kProtected:
       return true;
     case FolderCheck::kAbsent:
       *reason = path + L" was removed as it was made";
+      return false;
+    case FolderCheck::kUnsafe:
+      *reason += L", so it is not used";
       return false;
     case FolderCheck::kRefused:
       break;

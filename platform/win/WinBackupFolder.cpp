@@ -4,6 +4,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <utility>
+
+#include "platform/Clock.h"
+#include "platform/TimeText.h"
 #include "platform/win/AdminOnlyFolder.h"
 #include "platform/win/WinSecurity.h"
 
@@ -93,21 +97,45 @@ bool CWinBackupFolder::Secure() {
     return Fail(L"the ProgramData folder cannot be found");
   }
   std::wstring reason;
-  bool present = true;
   for (const std::wstring& folder : {ParentPath(), path_}) {
-    switch (ProtectFolder(folder, &reason)) {
+    switch (CheckFolder(folder, &reason)) {
       case FolderCheck::kRefused:
         return Fail(reason);
+      case FolderCheck::kUnsafe:
+        return SetAside(reason);
       case FolderCheck::kAbsent:
-        present = false;
-        break;
+        // Checked again while missing: it may be made by someone else meanwhile.
+        return true;
       case FolderCheck::kProtected:
         break;
     }
   }
-  // Checked again while either is missing: it may be made by someone else meanwhile.
-  secured_.store(present);
+  secured_.store(true);
   return true;
+}
+
+bool CWinBackupFolder::SetAside(const std::wstring& problem) {
+  // ProgramData\Padwright as a whole, whichever of the two is unsafe: nothing in it is read.
+  const std::wstring parent = ParentPath();
+  std::string stamp = UtcStamp(UtcNowMs());
+  for (char& c : stamp) {
+    c = c == ':' ? '-' : c;  // no colons in file names
+  }
+  const std::wstring aside =
+      parent.substr(parent.rfind(L'\\') + 1) + L".untrusted-" + WidenAscii(stamp);
+  std::wstring failure;
+  if (!SetFolderAside(parent, aside, &failure)) {
+    return Fail(problem + L" and could not be set aside: " + failure);
+  }
+  std::lock_guard<std::mutex> lock(errorMutex_);
+  notice_ =
+      L"Set aside " + parent + L" as " + aside + L" (" + problem + L"); its files are not read";
+  return true;  // both are missing now; they are made safe when the first backup is written
+}
+
+std::wstring CWinBackupFolder::TakeNotice() {
+  std::lock_guard<std::mutex> lock(errorMutex_);
+  return std::exchange(notice_, std::wstring());
 }
 
 bool CWinBackupFolder::MakeFolders() {
@@ -115,10 +143,11 @@ bool CWinBackupFolder::MakeFolders() {
   if (secured_.load()) {
     return true;
   }
-  std::wstring reason;
-  if (path_.empty() || ParentPath().empty()) {
-    return Fail(L"the ProgramData folder cannot be found");
+  // One found unsafe meanwhile is set aside first, like at start.
+  if (!Secure()) {
+    return false;
   }
+  std::wstring reason;
   if (!MakeProtectedFolder(ParentPath(), &reason) || !MakeProtectedFolder(path_, &reason)) {
     secured_.store(false);
     return Fail(reason);
@@ -170,7 +199,7 @@ void* CWinBackupFolder::OpenTrusted(const std::string& name) {
   } else if (!ReadSecurity(file, &security)) {
     problem = "cannot be checked";
   } else {
-    problem = FileSecurityProblem(security, RunningAccount());
+    problem = FileSecurityProblem(security, AccountWhenOwnersAreNotKept());
   }
   if (!problem.empty()) {
     CloseHandle(file);
@@ -201,8 +230,14 @@ bool CWinBackupFolder::Write(const std::string& name, const std::string& text) {
   const std::wstring temporary = path + L".tmp";
   // Whatever lies in the temporary file's place (a link, say) is removed, not written through.
   DeleteFileW(temporary.c_str());
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // Owned by the administrators, not by whichever account made it: only such a file is
+  // read back (see FileSecurityProblem).
+  COwnerDescriptor owner(kAdministratorsSid);
+  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), owner.Descriptor(), FALSE};
+  HANDLE file = owner.Valid()
+                    ? CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
+                    : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
     secured_.store(false);  // checked, and made again if gone, on the next call
     return Fail(L"a backup cannot be created (" + WinErrorText(GetLastError()) + L")");

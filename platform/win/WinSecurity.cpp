@@ -86,7 +86,11 @@ bool IsReparsePoint(HANDLE handle) {
          (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-std::string RunningAccount() {
+std::string AccountWhenOwnersAreNotKept() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) {
+    return "";
+  }
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
     return "";
@@ -114,6 +118,16 @@ std::wstring WinErrorText(DWORD error) {
     words.pop_back();
   }
   return L"error " + std::to_wstring(error) + (words.empty() ? L"" : L": " + words);
+}
+
+COwnerDescriptor::COwnerDescriptor(const char* ownerSid) {
+  valid_ = InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+           ConvertStringSidToSidA(ownerSid, &owner_) &&
+           SetSecurityDescriptorOwner(&descriptor_, owner_, FALSE);
+}
+
+COwnerDescriptor::~COwnerDescriptor() {
+  LocalFree(owner_);
 }
 
 CSecurityDescriptor::CSecurityDescriptor(const FolderSecurity& security) {

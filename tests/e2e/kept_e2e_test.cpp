@@ -3,16 +3,19 @@
 // control device faked in the prefix) is named and refused before anything is sent, and read
 // once let go; hidden again after the power cycle of a forced upgrade (which goes ahead with
 // only the boot loader there), the restore's box names it and Retry restores once it is let
-// go; and the power switch's refusal names the setting of Windows that is on.
+// go; the controller's keyboard collection, which Windows holds, blocks no recovery; and the
+// power switch's refusal names the settings of Windows that are on.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "frontends/window/resource.h"
 #include "platform/DriverBlock.h"
 #include "sim/ControllerSimulator.h"
+#include "sim/win/host/ScriptedHidDevice.h"
 #include "sim/win/inpout/SharedPhysicalMemory.h"
 #include "tests/e2e/E2eSteps.h"
 #include "tests/support/UserController.h"
@@ -129,6 +132,38 @@ TEST(KeptController, HiddenAgainAfterThePowerCycleIsNamedAndRetryRestoresOnceLet
   EXPECT_EQ(session.Close(), 0u);
 }
 
+TEST(KeptController, KeyboardCollectionHeldByWindowsBesideTheBootLoaderBlocksNoRecovery) {
+  ControllerSimulator sim;
+  SetUpUserController(sim, 3, 4);
+  sim.SetTransferErases(true);
+  sim.Inject(Step::DataPacket, 20, Fault::DeviceGone);
+  ProductSession session(sim, 58 * 60);
+  // The controller's keyboard collection, with its ids, which Windows opens for itself.
+  ScriptedHidDevice keyboard(0x1C4F, 0x0002);
+  keyboard.SetReportLengths(9, 2);
+  keyboard.SetOwnedByWindows(true);
+  session.Host().AddDevice(keyboard);
+  ASSERT_TRUE(session.Start());
+  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+  session.Click(IDC_UPDATE);
+  ExpectOutcomeBox(session, L"Upgrade failed!", L"error", L"");
+  WaitForTailRefresh(session);
+  sim.ClearFaults();
+
+  // Only the boot loader and the keyboard collection are there: nobody is named, and the
+  // recovery goes ahead.
+  session.Click(IDC_REFRESH);
+  EXPECT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: Error", 20000));
+  EXPECT_EQ(session.Text(IDC_STATUS), L"Upgrade failed!");
+  session.Click(IDC_INITIALIZE);
+  ASSERT_TRUE(session.WaitForText(IDC_STATUS, kInitializeOk, kSequenceMs));
+  session.Click(IDC_FORCE_UPDATE);
+  ExpectOutcomeBox(session, L"Upgrade success", L"info", L"");
+  EXPECT_TRUE(sim.ImageComplete());
+  EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
+  EXPECT_EQ(session.Close(), 0u);
+}
+
 TEST(KeptController, PowerSwitchRefusalNamesTheSettingOfWindowsThatIsOn) {
   ControllerSimulator sim;
   SetUpUserController(sim, 3, 4);
@@ -139,31 +174,49 @@ TEST(KeptController, PowerSwitchRefusalNamesTheSettingOfWindowsThatIsOn) {
   ASSERT_TRUE(physical.Open());
   physical.SetMapFailure(true);
 
-  struct Setting {
+  constexpr wchar_t kPolicy[] = L"SOFTWARE\\Policies\\Microsoft\\Windows\\DeviceGuard";
+  struct Value {
     const wchar_t* key;
     const wchar_t* name;
-    DriverBlockCause cause;
+    DWORD data;
   };
+  struct Setting {
+    std::vector<Value> values;
+    std::vector<DriverBlockCause> causes;  // as the box names them
+  };
+  // Memory integrity and Smart App Control enforce the blocklist too; the prefix's Windows
+  // is older than 22H2, where a blocklist with no value kept is off.
   const Setting settings[] = {
-      {L"SYSTEM\\CurrentControlSet\\Control\\DeviceGuard\\Scenarios\\"
-       L"HypervisorEnforcedCodeIntegrity",
-       L"Enabled", DriverBlockCause::kMemoryIntegrity},
-      {L"SYSTEM\\CurrentControlSet\\Control\\CI\\Config", L"VulnerableDriverBlocklistEnable",
-       DriverBlockCause::kVulnerableDriverBlocklist},
-      {L"SYSTEM\\CurrentControlSet\\Control\\CI\\Policy", L"VerifiedAndReputablePolicyState",
-       DriverBlockCause::kSmartAppControl},
+      {{{L"SYSTEM\\CurrentControlSet\\Control\\DeviceGuard\\Scenarios\\"
+         L"HypervisorEnforcedCodeIntegrity",
+         L"Enabled", 1}},
+       {DriverBlockCause::kMemoryIntegrity, DriverBlockCause::kVulnerableDriverBlocklist}},
+      {{{kPolicy, L"EnableVirtualizationBasedSecurity", 1},
+        {kPolicy, L"HypervisorEnforcedCodeIntegrity", 2}},
+       {DriverBlockCause::kMemoryIntegrity, DriverBlockCause::kVulnerableDriverBlocklist}},
+      {{{L"SYSTEM\\CurrentControlSet\\Control\\CI\\Config", L"VulnerableDriverBlocklistEnable", 1}},
+       {DriverBlockCause::kVulnerableDriverBlocklist}},
+      {{{L"SYSTEM\\CurrentControlSet\\Control\\CI\\Policy", L"VerifiedAndReputablePolicyState", 1}},
+       {DriverBlockCause::kVulnerableDriverBlocklist, DriverBlockCause::kSmartAppControl}},
   };
   for (const Setting& setting : settings) {
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, setting.key, setting.name);  // left by a crashed run
+    for (const Value& value : setting.values) {
+      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, value.key, value.name);  // left by a crashed run
+    }
   }
   for (const Setting& setting : settings) {
-    MachineValue on(setting.key, setting.name, 1);
-    ASSERT_TRUE(on.Set());
+    std::vector<std::unique_ptr<MachineValue>> on;
+    std::wstring expected = L"Power switch unavailable!";
+    for (const Value& value : setting.values) {
+      on.push_back(std::make_unique<MachineValue>(value.key, value.name, value.data));
+      ASSERT_TRUE(on.back()->Set());
+    }
+    for (DriverBlockCause cause : setting.causes) {
+      expected += L"\n\n" + DriverBlockAdvice(cause);
+    }
     session.SetText(IDC_VERSION, L"");
     session.Click(IDC_UPDATE);
-    HWND box =
-        ExpectBox(session, L"Power switch unavailable!\n\n" + DriverBlockAdvice(setting.cause),
-                  L"error", false);
+    HWND box = ExpectBox(session, expected, L"error", false);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(session.Text(IDC_STATUS), L"Power switch unavailable!");
     EXPECT_TRUE(session.Dismiss(box));

@@ -8,8 +8,12 @@ namespace {
 constexpr const wchar_t* kBlockBase = L"Local\\PadwrightSimHid";
 constexpr const wchar_t* kLockBase = L"Local\\PadwrightSimHidLock";
 
-// The part of a pipe path after "\\.\pipe", as GetFileInformationByHandleEx names it.
+// The part of a pipe path after "\\.\pipe", or of a file path after its drive, as
+// GetFileInformationByHandleEx names it.
 const wchar_t* PipeNameOf(const wchar_t* path) {
+  if (path[0] != L'\0' && path[1] == L':') {
+    return path + 2;
+  }
   const wchar_t* slash = wcschr(path + 4, L'\\');  // past the leading "\\.\"
   return slash != nullptr ? slash : path;
 }

@@ -21,6 +21,11 @@ class HidBackend {
   // with ERROR_ACCESS_DENIED, as HidHide makes a hidden device fail (the host lists it under
   // a path that refuses so). Handles already open stay as they are.
   virtual bool Held() { return false; }
+  // Opened exclusively by another, as Windows opens a keyboard or mouse collection for
+  // itself: a read-write open is refused, while an open that asks for no access succeeds and
+  // reads the capabilities (the host lists it under a file that it keeps open unshared).
+  // Fixed for the host's run.
+  virtual bool OwnedByWindows() { return false; }
   // Report lengths as the capabilities show them, report id included.
   virtual uint16_t InputLength() = 0;
   virtual uint16_t OutputLength() = 0;

@@ -23,6 +23,11 @@ void ScriptedHidDevice::SetHeld(bool held) {
   held_ = held;
 }
 
+void ScriptedHidDevice::SetOwnedByWindows(bool owned) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ownedByWindows_ = owned;
+}
+
 void ScriptedHidDevice::SetReportLengths(uint16_t input, uint16_t output) {
   std::lock_guard<std::mutex> lock(mutex_);
   inputLength_ = input;
@@ -82,6 +87,11 @@ bool ScriptedHidDevice::Openable() {
 bool ScriptedHidDevice::Held() {
   std::lock_guard<std::mutex> lock(mutex_);
   return held_;
+}
+
+bool ScriptedHidDevice::OwnedByWindows() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ownedByWindows_;
 }
 
 uint16_t ScriptedHidDevice::InputLength() {

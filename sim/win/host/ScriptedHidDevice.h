@@ -22,6 +22,8 @@ class ScriptedHidDevice final : public HidBackend {
   void SetOpenable(bool openable);
   // Listed but refused with ERROR_ACCESS_DENIED (see HidBackend::Held).
   void SetHeld(bool held);
+  // Opened exclusively by another (see HidBackend::OwnedByWindows); before the host starts.
+  void SetOwnedByWindows(bool owned);
   void SetReportLengths(uint16_t input, uint16_t output);
   void SetFlags(uint16_t flags);
   // First byte of every reply (where the report id travels); default 0.
@@ -42,6 +44,7 @@ class ScriptedHidDevice final : public HidBackend {
   bool Present() override;
   bool Openable() override;
   bool Held() override;
+  bool OwnedByWindows() override;
   uint16_t InputLength() override;
   uint16_t OutputLength() override;
   uint16_t Flags() override;
@@ -64,6 +67,7 @@ class ScriptedHidDevice final : public HidBackend {
   bool present_ = true;
   bool openable_ = true;
   bool held_ = false;
+  bool ownedByWindows_ = false;
   uint16_t inputLength_ = kWireReportSize;
   uint16_t outputLength_ = kWireReportSize;
   uint16_t flags_ = 0;

@@ -75,7 +75,42 @@ std::wstring SimHost::HeldPath(size_t index) const {
   return std::wstring(temp) + pipe.substr(slash + 1);
 }
 
+std::wstring SimHost::OwnedPath(size_t index) const {
+  const std::wstring held = HeldPath(index);
+  return held.empty() ? held : held + L".owned";
+}
+
+bool SimHost::HoldOwnedFiles() {
+  for (size_t i = 0; i < devices_.size(); ++i) {
+    if (!devices_[i]->OwnedByWindows()) {
+      continue;
+    }
+    HANDLE file = CreateFileW(OwnedPath(i).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      return false;
+    }
+    ownedFiles_.push_back(file);
+  }
+  return true;
+}
+
+void SimHost::ReleaseOwnedFiles() {
+  for (HANDLE file : ownedFiles_) {
+    CloseHandle(file);
+  }
+  ownedFiles_.clear();
+  for (size_t i = 0; i < devices_.size(); ++i) {
+    if (devices_[i]->OwnedByWindows()) {
+      DeleteFileW(OwnedPath(i).c_str());
+    }
+  }
+}
+
 std::wstring SimHost::ListedPath(size_t index) {
+  if (devices_[index]->OwnedByWindows()) {
+    return OwnedPath(index);
+  }
   if (!devices_[index]->Held()) {
     return DevicePath(index);
   }
@@ -103,6 +138,10 @@ bool SimHost::Start() {
   }
   ResetEvent(stopEvent_);
   running_ = true;
+  if (!HoldOwnedFiles()) {
+    Stop();
+    return false;
+  }
   for (size_t i = 0; i < devices_.size(); ++i) {
     pipes_.push_back(std::make_unique<PipeDevice>(*devices_[i], DevicePath(i), stopEvent_,
                                                   [this] { Publish(); }));
@@ -136,6 +175,7 @@ void SimHost::Stop() {
   table_.Close();
   physical_.Close();
   RemoveHeldFolders();
+  ReleaseOwnedFiles();
   running_ = false;
 }
 

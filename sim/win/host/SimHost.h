@@ -62,6 +62,13 @@ class SimHost {
   // ERROR_ACCESS_DENIED (Windows and Wine alike; a pipe cannot be made to refuse so under
   // Wine). It carries the device's ids as its pipe's path does.
   std::wstring HeldPath(size_t index) const;
+  // The path under which a device opened exclusively by another (HidBackend::OwnedByWindows)
+  // is listed: a file of the same name in the temporary folder that the host keeps open with
+  // no sharing from Start to Stop, so that a read-write open fails with
+  // ERROR_SHARING_VIOLATION and one that asks for no access succeeds (Windows and Wine alike;
+  // Wine refuses no such open of a pipe, and the real refusal, "access denied", cannot be
+  // made under Wine for an open that still succeeds without access).
+  std::wstring OwnedPath(size_t index) const;
   // The shared block: counters and the switch that makes the device list fail.
   SimHidTable& Table() { return table_; }
   // Publishes the present devices now; the host also does so every few milliseconds.
@@ -76,10 +83,13 @@ class SimHost {
   // The path to list device `index` under now; makes the held path's folder when needed.
   std::wstring ListedPath(size_t index);
   void RemoveHeldFolders();
+  bool HoldOwnedFiles();
+  void ReleaseOwnedFiles();
 
   std::vector<HidBackend*> devices_;
   std::vector<std::unique_ptr<ControllerBackend>> ownedBackends_;
   std::vector<std::unique_ptr<PipeDevice>> pipes_;
+  std::vector<HANDLE> ownedFiles_;  // the unshared opens of OwnedPath's files
   ControllerSimulator* sim_ = nullptr;
   SimHidTable table_;
   SharedPhysicalMemory physical_;

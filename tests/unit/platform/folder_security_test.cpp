@@ -49,17 +49,42 @@ TEST(FolderSecurity, OnlyAdministratorsAndTheSystemMayChangeTheBackupFolders) {
   EXPECT_NE(FolderSecurityProblem(With({AccessEntry::Kind::kOther, "", kFull, 0})), "");
   EXPECT_EQ(FolderSecurityProblem(With({AccessEntry::Kind::kDeny, kEveryone, kFull, 0})), "");
   EXPECT_EQ(FolderSecurityProblem(With({AccessEntry::Kind::kAllow, kEveryone, 0x1200A9, 0})), "");
+
+  // Where owners are not kept (Wine), a folder that reads as that account's, with entries
+  // from the folder above, is judged by its entries alone.
+  FolderSecurity unkept = inheriting;
+  unkept.owner = kSomeUser;
+  unkept.entries.push_back({AccessEntry::Kind::kAllow, kSomeUser, kFull, 0x03});
+  EXPECT_EQ(FolderSecurityProblem(unkept, kSomeUser), "");
+  EXPECT_NE(FolderSecurityProblem(unkept), "");
+  unkept.entries.push_back({AccessEntry::Kind::kAllow, kEveryone, kFull, 0x03});
+  EXPECT_EQ(FolderSecurityProblem(unkept, kSomeUser),
+            std::string("lets ") + kEveryone + " make changes");
 }
 
-TEST(FolderSecurity, AFileIsTrustedOnlyWhenNoOtherAccountOwnsOrMayChangeIt) {
+TEST(FolderSecurity, AFileIsTrustedOnlyWhenOwnedByTheAdministratorsOrTheSystem) {
   FolderSecurity file = AdministratorsOnlySecurity();
   file.inheritsEntries = true;  // a file takes its folder's entries
+  EXPECT_EQ(FileSecurityProblem(file), "");
+  file.owner = kSystemSid;
+  EXPECT_EQ(FileSecurityProblem(file), "");
+  // The account this run is elevated as is no exception: its unelevated programs write so.
+  file.owner = kSomeUser;
+  EXPECT_EQ(FileSecurityProblem(file), std::string("is owned by ") + kSomeUser);
+  file.owner = "";
+  EXPECT_EQ(FileSecurityProblem(file), "has no owner");
+  // Where owners are not kept (Wine), the account that every file reads as is judged by the
+  // access list alone; no other account is.
+  file.owner = kSomeUser;
+  file.entries.push_back({AccessEntry::Kind::kAllow, kSomeUser, kFull, 0});
   EXPECT_EQ(FileSecurityProblem(file, kSomeUser), "");
-  file.owner = kSomeUser;  // the account this run is elevated as
-  EXPECT_EQ(FileSecurityProblem(file, kSomeUser), "");
-  EXPECT_EQ(FileSecurityProblem(file, "S-1-5-21-1-2-3-1002"),
-            std::string("is owned by ") + kSomeUser);
-  file.owner = kAdministratorsSid;
+  EXPECT_NE(FileSecurityProblem(file, "S-1-5-21-1-2-3-1002"), "");
   file.entries.push_back({AccessEntry::Kind::kAllow, kEveryone, kFull, 0});
-  EXPECT_NE(FileSecurityProblem(file, kSomeUser), "");
+  EXPECT_EQ(FileSecurityProblem(file, kSomeUser),
+            std::string("lets ") + kEveryone + " make changes");
+  file.entries.pop_back();
+  file.entries.pop_back();
+  file.owner = kAdministratorsSid;
+  file.entries.push_back({AccessEntry::Kind::kAllow, kSomeUser, kFull, 0});
+  EXPECT_EQ(FileSecurityProblem(file), std::string("lets ") + kSomeUser + " make changes");
 }

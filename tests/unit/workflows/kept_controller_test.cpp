@@ -81,9 +81,11 @@ TEST_F(KeptControllerTest, PowerSwitchRefusalSaysItsProbableCause) {
   memory.SetUnavailable(true);
   RunUpgrade();
   EXPECT_EQ(view.CallsOf(L"status"), (Lines{L"Power switch unavailable!"}));
-  EXPECT_EQ(view.CallsOf(L"box"),
-            (Lines{L"Power switch unavailable!\n\n" +
-                   DriverBlockAdvice(DriverBlockCause::kMemoryIntegrity) + L"|error|error"}));
+  EXPECT_EQ(
+      view.CallsOf(L"box"),
+      (Lines{L"Power switch unavailable!\n\n" +
+             DriverBlockAdvice(DriverBlockCause::kMemoryIntegrity) + L"\n\n" +
+             DriverBlockAdvice(DriverBlockCause::kVulnerableDriverBlocklist) + L"|error|error"}));
 }
 
 }  // namespace

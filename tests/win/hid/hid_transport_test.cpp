@@ -108,6 +108,32 @@ TEST_F(HidTransport, ControllerListedButRefusedIsNamedUntilItIsLetGo) {
   EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kNone);
 }
 
+TEST_F(HidTransport, RefusedCollectionCountsOnlyWhenItCarriesTheCommandReports) {
+  // The controller's keyboard collection, opened exclusively by Windows itself, beside a
+  // command interface that is not there: nobody keeps the controller from us.
+  ScriptedHidDevice& keyboard = Add(kVid, kPid);
+  keyboard.SetReportLengths(9, 2);
+  keyboard.SetOwnedByWindows(true);
+  // Another program's exclusive hold on the command interface itself, listed later.
+  ScriptedHidDevice& command = Add(kVid, kPid);
+  command.SetOwnedByWindows(true);
+  command.SetPresent(false);
+  ASSERT_TRUE(host.Start());
+
+  FakeHidHide hidHide;  // HidHide installed: a refusal must still not be blamed on it
+  HidScanResult scan = ScanHidDevices(kVid, kPid, nullptr, false, 65);
+  EXPECT_FALSE(scan.matched);
+  EXPECT_EQ(scan.refusedError, 0u);
+  EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kNone);
+
+  command.SetPresent(true);
+  host.Publish();
+  scan = ScanHidDevices(kVid, kPid, nullptr, false, 65);
+  EXPECT_EQ(scan.refusedError, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(scan.refusedPath, host.OwnedPath(1));
+  EXPECT_EQ(ScanForControllerBlock(), ControllerBlock::kHeldByAnotherProgram);
+}
+
 TEST_F(HidTransport, FiltersSelectAmongMatchingDevicesInEnumerationOrder) {
   ScriptedHidDevice& first = Add(kVid, kPid);
   ScriptedHidDevice& second = Add(kVid, kPid);

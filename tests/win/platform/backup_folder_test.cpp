@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/win/AdminOnlyFolder.h"
 #include "platform/win/WinBackupFolder.h"
 #include "platform/win/WinSecurity.h"
 #include "tests/support/UserController.h"
+#include "tests/win/support/TestFolder.h"
 #include "workflows/BackupStore.h"
 
 namespace {
@@ -28,6 +31,10 @@ FolderSecurity FromText(const char* text) {
   EXPECT_TRUE(DescribeSecurity(descriptor, &security));
   LocalFree(descriptor);
   return security;
+}
+
+std::string Narrow(const std::wstring& text) {
+  return std::string(text.begin(), text.end());
 }
 
 bool IsLink(const std::wstring& path) {
@@ -66,6 +73,57 @@ TEST(WinBackupFolderSecurity, ReadsAndMakesTheAdministratorsOnlySecurity) {
             "lets S-1-1-0 make changes");
   EXPECT_EQ(FolderSecurityProblem(FromText("O:BAD:(A;OICI;FA;;;BA)")),
             "takes its permissions from the folder above");
+}
+
+// A Padwright folder that others may change (Wine turns an access list that lets everyone
+// write into the file mode that it reads back so) is renamed aside, its files not read, and
+// a new protected one is made; the notice is given once.
+TEST(WinBackupFolderSecurity, AnUnsafeFolderIsSetAsideUnreadAndANewOneMade) {
+  TestFolder root(L"aside");
+  const std::wstring parent = root.File(L"Padwright");
+  const std::wstring backups = parent + L"\\backups";
+  CWinBackupFolder first(backups);
+  ASSERT_TRUE(first.Write("backup-1.txt", "planted?"));
+  EXPECT_EQ(first.TakeNotice(), L"");
+  std::wstring reason;
+  ASSERT_EQ(CheckFolder(parent, &reason), FolderCheck::kProtected) << Narrow(reason);
+
+  PSECURITY_DESCRIPTOR open = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL list = nullptr;
+  GetSecurityDescriptorDacl(open, &present, &list, &defaulted);
+  ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(parent.c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, list, nullptr),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  LocalFree(open);
+  ASSERT_EQ(CheckFolder(parent, &reason), FolderCheck::kUnsafe);
+
+  CWinBackupFolder second(backups);
+  ASSERT_TRUE(second.Secure());
+  const std::wstring notice = second.TakeNotice();
+  EXPECT_EQ(notice.rfind(L"Set aside " + parent + L" as Padwright.untrusted-", 0), 0u)
+      << Narrow(notice);
+  EXPECT_NE(notice.find(L"its files are not read"), std::wstring::npos);
+  EXPECT_EQ(second.TakeNotice(), L"");  // said once
+  EXPECT_EQ(GetFileAttributesW(parent.c_str()), INVALID_FILE_ATTRIBUTES);
+  WIN32_FIND_DATAW found{};
+  HANDLE find = FindFirstFileW(root.File(L"Padwright.untrusted-*").c_str(), &found);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  FindClose(find);
+  EXPECT_TRUE(root.Exists(std::wstring(found.cFileName) + L"\\backups\\backup-1.txt"));
+  std::vector<std::string> names;
+  EXPECT_TRUE(second.List(&names));
+  EXPECT_TRUE(names.empty());
+
+  ASSERT_TRUE(second.Write("backup-2.txt", "ours"));
+  EXPECT_EQ(CheckFolder(parent, &reason), FolderCheck::kProtected) << Narrow(reason);
+  std::string text;
+  EXPECT_TRUE(second.Read("backup-2.txt", &text));
+  EXPECT_EQ(text, "ours");
 }
 
 TEST(WinBackupFolderSecurity, ALinkInThePlaceOfTheBackupsFolderIsNeverFollowed) {

@@ -6,10 +6,14 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <string>
 
 #include "frontends/window/resource.h"
+#include "platform/win/AdminOnlyFolder.h"
+#include "platform/win/WinBackupFolder.h"
 #include "tests/win/support/PngWriter.h"
 #include "tests/win/support/ScreenCapture.h"
 #include "tests/win/support/WindowProbe.h"
@@ -137,6 +141,58 @@ TEST(PadwrightExe, ProgressBarIsWhiteWithTheBarColourSetAndFillsFromTheLeft) {
   EXPECT_EQ(app.Close(), 0u);
 }
 
+// The machine's Padwright folder made changeable by everyone (Wine reads the access list
+// back from the file mode it turns it into): the next start sets it aside and says so on
+// the status line, the start after that says nothing.
+TEST(PadwrightExe, UnsafeBackupFolderIsSetAsideAndSaidOnce) {
+  const std::wstring backups = CWinBackupFolder::DefaultPath();
+  const std::wstring parent = backups.substr(0, backups.rfind(L'\\'));
+  std::wstring reason;
+  ASSERT_TRUE(MakeProtectedFolder(parent, &reason)) << testing::PrintToString(reason);
+  PSECURITY_DESCRIPTOR open = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL list = nullptr;
+  GetSecurityDescriptorDacl(open, &present, &list, &defaulted);
+  ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(parent.c_str()), SE_FILE_OBJECT,
+                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, list, nullptr),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  LocalFree(open);
+
+  AppFolder folder(L"aside", 0);
+  ASSERT_TRUE(folder.Ready());
+  for (int start = 0; start < 2; ++start) {
+    AppProcess app;
+    ASSERT_TRUE(app.Start(folder.Path()));
+    const std::wstring status = app.Text(IDC_STATUS);
+    if (start == 0) {
+      EXPECT_EQ(status.rfind(L"Set aside " + parent + L" as Padwright.untrusted-", 0), 0u)
+          << testing::PrintToString(status);
+    } else {
+      EXPECT_EQ(status, L"");
+    }
+    EXPECT_EQ(app.Close(), 0u);
+  }
+  // The folder set aside goes again, with what earlier tests left in it.
+  WIN32_FIND_DATAW found{};
+  HANDLE find = FindFirstFileW((parent + L".untrusted-*").c_str(), &found);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  FindClose(find);
+  const std::wstring aside = parent.substr(0, parent.rfind(L'\\') + 1) + found.cFileName;
+  HANDLE files = FindFirstFileW((aside + L"\\backups\\*").c_str(), &found);
+  for (bool more = files != INVALID_HANDLE_VALUE; more; more = FindNextFileW(files, &found)) {
+    DeleteFileW((aside + L"\\backups\\" + found.cFileName).c_str());
+  }
+  if (files != INVALID_HANDLE_VALUE) {
+    FindClose(files);
+  }
+  RemoveDirectoryW((aside + L"\\backups").c_str());
+  EXPECT_TRUE(RemoveDirectoryW(aside.c_str()));
+}
+
 TEST(PadwrightExe, TwoFirmwareFilesOrNoneLeaveThePathEmpty) {
   for (int files : {0, 2}) {
     AppFolder folder(L"files" + std::to_wstring(files), files);
@@ -148,7 +204,7 @@ TEST(PadwrightExe, TwoFirmwareFilesOrNoneLeaveThePathEmpty) {
   }
 }
 
-TEST(PadwrightExe, SecondStartWarnsAndEndsWhileTheFirstRunsOn) {
+TEST(PadwrightExe, SecondStartWarnsAndEndsWhileTheFirstRunsOnAndAGuardNotMadeIsSaid) {
   AppFolder folder(L"single", 0);
   ASSERT_TRUE(folder.Ready());
   AppProcess first;
@@ -168,6 +224,23 @@ TEST(PadwrightExe, SecondStartWarnsAndEndsWhileTheFirstRunsOn) {
   AppProcess third;
   ASSERT_TRUE(third.Start(folder.Path()));
   EXPECT_EQ(third.Close(), 0u);
+
+  // The guard's name taken by an object of another kind: the guard cannot be made, and a box
+  // says so rather than the program ending without a word.
+  HANDLE squatter =
+      CreateEventW(nullptr, TRUE, FALSE, L"Global\\12D4F30F-5E32-4AAB-B48E-6D19389A224B");
+  ASSERT_NE(squatter, nullptr);
+  AppProcess refused;
+  ASSERT_TRUE(refused.Launch(folder.Path()));
+  box = probe::WaitForWindow(0, refused.ProcessId(), L"#32770", L"error", 20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(probe::MessageBoxText(box).rfind(
+                L"Padwright cannot start: its single-instance guard could not be made (error ", 0),
+            0u)
+      << testing::PrintToString(probe::MessageBoxText(box));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(refused.WaitExit(), 1u);
+  CloseHandle(squatter);
 }
 
 }  // namespace

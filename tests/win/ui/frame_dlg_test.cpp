@@ -151,6 +151,53 @@ TEST(FrameDlg, ChangeOfScaleTakesTheSuggestedPlaceStaysCollapsedOrFullAndSwapsIc
   });
 }
 
+// A change of the display or of the work area (a taskbar moved or grown) fits the grown
+// window into the work area again, also when it comes while the window is minimised: then
+// once it is restored. Another setting's change moves nothing.
+TEST(FrameDlg, DisplayOrWorkAreaChangeFitsTheGrownWindowAgainAlsoAfterARestore) {
+  CFrameDlg frame;
+  RunWithDriver(frame, [&](HWND window) {
+    ASSERT_NE(window, nullptr);
+    SendMessageW(window, CFrameDlg::kGrowToFullMessage, 0, 0);
+    const RECT full = probe::RectOf(window);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT work = monitor.rcWork;
+    // Half of it below the work area's bottom edge, as a taskbar that grew would leave it.
+    const int overhangTop = work.bottom - Height(full) / 2;
+    auto overhang = [&] {
+      SetWindowPos(window, nullptr, work.left, overhangTop, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    auto fitted = [&] {
+      return probe::WaitFor([&] {
+        const RECT r = probe::RectOf(window);
+        return r.bottom <= work.bottom && r.top >= work.top && Height(r) == Height(full);
+      });
+    };
+
+    overhang();
+    SendMessageW(window, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
+    Sleep(200);
+    EXPECT_EQ(probe::RectOf(window).top, overhangTop);
+    SendMessageW(window, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_TRUE(fitted());
+
+    overhang();
+    SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(work.right, work.bottom));
+    EXPECT_TRUE(fitted());
+
+    overhang();
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(probe::WaitFor([&] { return IsIconic(window) != FALSE; }));
+    SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(work.right, work.bottom));
+    Sleep(200);
+    ShowWindow(window, SW_RESTORE);
+    EXPECT_TRUE(fitted());
+  });
+}
+
 TEST(FrameDlg, CloseIsRefusedWhileAnUpgradeRunsAndAllowedAfterwards) {
   CFrameDlg frame;
   frame.SetBusy(true, true);
