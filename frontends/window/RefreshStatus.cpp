@@ -20,10 +20,10 @@ RefreshStatus StatusAfterRefresh(const RefreshFacts& facts) {
 }
 
 std::wstring BootLoaderWaitingText(std::optional<int64_t> pendingUtcMs) {
-  std::wstring text =
-      L"The controller waits in its boot loader: Force update writes the firmware again";
+  // One line of the status box, about 90 characters: with a date to name, the words are few.
   if (pendingUtcMs) {
-    text += L", then the configuration saved on " + LocalMinuteText(*pendingUtcMs);
+    return L"In its boot loader: Force update writes firmware and configuration of " +
+           LocalMinuteText(*pendingUtcMs);
   }
-  return text;
+  return L"The controller waits in its boot loader: Force update writes the firmware again";
 }

@@ -27,6 +27,7 @@ struct RefreshStatus {
 
 RefreshStatus StatusAfterRefresh(const RefreshFacts& facts);
 
-// "The controller waits in its boot loader: Force update writes the firmware again", and
-// with a pending backup ", then the configuration saved on YYYY-MM-DD HH:MM" (local time).
+// "The controller waits in its boot loader: Force update writes the firmware again"; with a
+// pending backup "In its boot loader: Force update writes firmware and configuration of
+// YYYY-MM-DD HH:MM" (local time), short enough for the status line to show the date.
 std::wstring BootLoaderWaitingText(std::optional<int64_t> pendingUtcMs);

@@ -93,12 +93,11 @@ TEST(SavedBackups, AConfigurationLostWithTheWindowComesBackInTheNextRun) {
   ASSERT_TRUE(second.WaitForText(IDC_VERSION, L"Firmware Version: Error", 20000));
   const std::vector<BackupEntry> backups = SavedBackups();
   ASSERT_FALSE(backups.empty());
-  EXPECT_TRUE(second.WaitForText(
-      IDC_STATUS,
-      L"The controller waits in its boot loader: Force update writes the firmware again, then "
-      L"the configuration saved on " +
-          LocalMinuteText(backups.front().backup.takenUtcMs),
-      20000));
+  EXPECT_TRUE(
+      second.WaitForText(IDC_STATUS,
+                         L"In its boot loader: Force update writes firmware and configuration of " +
+                             LocalMinuteText(backups.front().backup.takenUtcMs),
+                         20000));
   EXPECT_TRUE(probe::WaitFor([&] { return second.Enabled(IDC_FORCE_UPDATE); }, 10000));
   EXPECT_GT(probe::RectOf(second.Window()).bottom - probe::RectOf(second.Window()).top,
             collapsed.bottom - collapsed.top);  // grown: Force update shows

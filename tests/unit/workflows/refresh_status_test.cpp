@@ -16,8 +16,8 @@ TEST(RefreshStatus, BootLoaderAloneOffersForceUpdateAndNamesThePendingBackup) {
   const int64_t takenUtcMs = 1796665996123;  // 2026-12-07T17:53:16.123Z
   status =
       StatusAfterRefresh({VersionReading::kBootLoaderAlone, ControllerBlock::kNone, takenUtcMs});
-  EXPECT_EQ(status.text,
-            waiting + L", then the configuration saved on " + LocalMinuteText(takenUtcMs));
+  EXPECT_EQ(status.text, L"In its boot loader: Force update writes firmware and configuration of " +
+                             LocalMinuteText(takenUtcMs));
   EXPECT_TRUE(status.offerForceUpdate);
 
   // What keeps a listed controller comes first; and a read, or nothing seen, says nothing.
