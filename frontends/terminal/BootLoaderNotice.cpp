@@ -1,8 +1,6 @@
 // What the commands say of a controller waiting in its boot loader (see BootLoaderNotice.h).
 #include "frontends/terminal/BootLoaderNotice.h"
 
-#include <unistd.h>
-
 #include <optional>
 
 #include "frontends/terminal/BackupNotice.h"
