@@ -3,7 +3,9 @@
 #  - the window: builds padwright.exe and the demonstration driver, runs the shipped exe under
 #    Wine on a virtual display against the simulated controller (an update and a restore that
 #    fails at 96 DPI; an update cut off half-way and its recovery, in the grown window, at
-#    144 DPI, the scale of a handheld's panel), each screenshot cropped to the window;
+#    144 DPI, the scale of a handheld's panel, finished after the window's next start, which
+#    finds the boot loader alone and offers Force update at once), each screenshot cropped to
+#    the window;
 #  - the terminal: runs the Linux padwright command in tmux against the same simulator (an
 #    update, and an update cut off half-way with the recovery that starts by itself), each
 #    pane rendered.

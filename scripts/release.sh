@@ -45,3 +45,6 @@ mkdir -p build/release
 cp "$archive" build/release/
 bash scripts/release-sums.sh build/release "$version"
 ls -1 "$PWD/build/release/$name" "$PWD"/build/release/SHA256SUMS*
+# The program ships stripped; its debug information stays here, for reading a crash's
+# addresses later (cmake/SplitDebug.cmake). Keep it with the release; do not publish it.
+ls -1 "$build"/bin/padwright*.debug | sed 's/^/debug information (not shipped): /'

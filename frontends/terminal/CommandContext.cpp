@@ -3,16 +3,17 @@
 
 #include <unistd.h>
 
+#include "device/linux/HidrawDevice.h"
 #include "frontends/terminal/ProgramName.h"
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/VersionLine.h"
 
-bool PrintVersionLine(CommandContext& context) {
+VersionReading PrintVersionLine(CommandContext& context) {
   std::wstring line;
-  const bool read = ReadVersionLine(context.link, &line);
+  CHidrawDevice scanner;  // only looks at the present nodes, should the read fail
+  const VersionReading reading = ReadVersion(context.link, scanner, &line);
   context.view.PrintLine(ToUtf8(line));
-  return read;
+  return reading;
 }
 
 std::string CommandHint(const std::string& arguments, bool asRoot) {

@@ -13,6 +13,7 @@
 #include "platform/linux/DevMemPhysicalMemory.h"
 #include "platform/linux/PosixBackupFolder.h"
 #include "workflows/RunState.h"
+#include "workflows/VersionLine.h"
 
 // Exit statuses of the command.
 inline constexpr int kExitSuccess = 0;
@@ -44,8 +45,9 @@ struct CommandContext {
   RunState run;
 };
 
-// Prints the version line, as the window shows it; false when it could not be read.
-bool PrintVersionLine(CommandContext& context);
+// Prints the version line, as the window shows it, and says what the read found (when it
+// failed: whether the controller waits in its boot loader).
+VersionReading PrintVersionLine(CommandContext& context);
 // How the user types the padwright command `arguments` (the program's own words) later: the
 // program named as it was started, with sudo when this run is root's, for root's saved
 // backups (and /dev/mem) are root's alone; `asRoot` says which.

@@ -13,6 +13,7 @@
 #include "device/ConfigBlocks.h"
 #include "device/linux/HidrawDevice.h"
 #include "device/linux/HidrawNodeOpen.h"
+#include "frontends/terminal/BootLoaderNotice.h"
 #include "frontends/terminal/SharedController.h"
 #include "frontends/terminal/PowerPreflight.h"
 #include "platform/PowerState.h"
@@ -204,8 +205,8 @@ Finding CheckController(CommandLink& link, const NodeSurvey& survey, int openErr
   if (!survey.bootLoader.empty()) {
     const HidrawNode& node = survey.bootLoader.front();
     return {label, Verdict::kProblem,
-            "only its boot loader is there (" + EscapeControls(node.devicePath) + ", " + Ids(node) +
-                "): its firmware is missing; write it with: " + CommandHint("recover FILE", true)};
+            "it waits in its boot loader (" + EscapeControls(node.devicePath) + ", " + Ids(node) +
+                "): " + RecoverFromBootLoaderText()};
   }
   return {label, Verdict::kProblem,
           "not found: no hidraw node of 1c4f:0002, nor of its boot loader 0483:5750"};

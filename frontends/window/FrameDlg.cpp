@@ -1,4 +1,5 @@
-// CFrameDlg: construction, the message map, start-up, the version line and close rules.
+// CFrameDlg: construction, the message map, start-up, the version line and what the status
+// line says after it, and close rules.
 #include "frontends/window/FrameDlg.h"
 
 #include <commctrl.h>
@@ -6,12 +7,14 @@
 #include <vector>
 
 #include "device/ControllerBlock.h"
+#include "device/win/HidDevice.h"
 #include "device/win/ProductVexapad.h"
+#include "frontends/window/RefreshStatus.h"
 #include "frontends/window/resource.h"
 #include "platform/win/FileSystem.h"
 #include "ui/MessageMap.h"
 #include "ui/WindowDpi.h"
-#include "workflows/KeptController.h"
+#include "workflows/PendingBackups.h"
 #include "workflows/VersionLine.h"
 
 namespace {
@@ -31,7 +34,7 @@ CFrameDlg::CFrameDlg()
       selectRunning(false),
       closePending(false),
       restoreOffered(false),
-      statusNamesKeeper(false),
+      statusIsRefreshs(false),
       shutdownBlocked(false),
       grown(false),
       layoutOwed(false),
@@ -116,35 +119,52 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
 
 LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
   std::wstring text;
-  const bool read = ReadVersionLine(vexapad, &text);
+  CHidDevice scanner;  // only looks at the present devices, should the read fail
+  const VersionReading reading = ReadVersion(vexapad, scanner, &text);
   SetItemText(IDC_VERSION, text);
-  ShowKeptController(read);
+  ShowRefreshStatus(reading);
   // Asked once per run, at the first Refresh that finds the controller (it may not answer at
   // start-up yet), once the version shows: from the loop rather than inside this handler.
-  if (read && !restoreOffered) {
+  if (reading == VersionReading::kRead && !restoreOffered) {
     restoreOffered = true;
     PostMessageW(hwnd, kOfferRestoreMessage, 0, 0);
   }
   return 1;
 }
 
-void CFrameDlg::ShowKeptController(bool read) {
+void CFrameDlg::ShowRefreshStatus(VersionReading reading) {
   if (busy) {
     return;  // the status line is the sequence's
   }
-  const ControllerBlock block = read ? ControllerBlock::kNone : FindControllerBlock();
-  if (block != ControllerBlock::kNone) {
-    SetItemText(IDC_STATUS, KeptControllerText(block, L"Refresh"));
-    statusNamesKeeper = true;
-  } else if (statusNamesKeeper) {
+  RefreshFacts facts{reading};
+  if (reading != VersionReading::kRead) {
+    facts.block = FindControllerBlock();
+  }
+  BackupEntry pending;
+  if (reading == VersionReading::kBootLoaderAlone && NewestPendingBackup(&pending)) {
+    facts.pendingUtcMs = pending.backup.takenUtcMs;
+  }
+  const RefreshStatus status = StatusAfterRefresh(facts);
+  if (!status.text.empty()) {
+    SetItemText(IDC_STATUS, status.text);
+    statusIsRefreshs = true;
+  } else if (statusIsRefreshs) {
     SetItemText(IDC_STATUS, L"");  // let go: nothing stands in the way any more
-    statusNamesKeeper = false;
+    statusIsRefreshs = false;
+  }
+  if (status.offerForceUpdate) {
+    // The way back at once, without a failed Update first. Grown once: a window the user has
+    // moved since stays where it is.
+    if (!grown) {
+      OnGrowToFull(0, 0);
+    }
+    EnableWindow(GetItem(IDC_FORCE_UPDATE), TRUE);
   }
 }
 
 void CFrameDlg::SetBusy(bool value, bool upgrade) {
   if (value) {
-    statusNamesKeeper = false;  // the sequence that starts writes the status line from now on
+    statusIsRefreshs = false;  // the sequence that starts writes the status line from now on
     // Closing is refused from before the worker exists until after its end.
     if (upgrade) {
       upgradeRunning = true;

@@ -34,6 +34,7 @@
 #include "ui/DialogBase.h"
 #include "ui/WorkerRegistry.h"
 #include "workflows/RunState.h"
+#include "workflows/VersionLine.h"
 
 class CFrameDlg : public CDialogBase {
  public:
@@ -168,10 +169,10 @@ class CFrameDlg : public CDialogBase {
   // Gives the file box the height that lets the full window fit `workHeight` pixels (frame
   // included), between its natural height and two lines, moving everything below it.
   void FitFileBox(int workHeight);
-  // After a version read (`read`: it worked): while no sequence runs, the status line names
-  // who keeps the controller when another program does, and is cleared once it no longer
-  // does.
-  void ShowKeptController(bool read);
+  // After a version read: while no sequence runs, the status line names who keeps the
+  // controller when another program does, or says that it waits in its boot loader (then the
+  // window grows and Force update is enabled), and is cleared once neither is so.
+  void ShowRefreshStatus(VersionReading reading);
   // Gives the window its big and small icon in the sizes for `windowDpi`.
   void SetIconsForDpi(UINT windowDpi);
 
@@ -196,8 +197,8 @@ class CFrameDlg : public CDialogBase {
   // Window thread only: a Refresh has found the controller, and the offer to write back a
   // pending backup followed it (asked once per run).
   bool restoreOffered;
-  // Window thread only: the status line names who keeps the controller (ShowKeptController).
-  bool statusNamesKeeper;
+  // Window thread only: the status line holds what a Refresh found (ShowRefreshStatus).
+  bool statusIsRefreshs;
   // Window thread only: the shutdown block reason is held.
   bool shutdownBlocked;
   // Shown on the status line at start (SetStartNotice).

@@ -1,5 +1,6 @@
 // The shipped padwright.exe end to end with its saved backups: the configuration outlives
-// the window (a transfer cut off, the window closed, and a new run that brings it back), a
+// the window (a transfer cut off, the window closed, and a new run that finds the boot loader
+// alone, offers Force update at once and brings it back), a
 // restore write whose answer is lost, the offer to try again, and the question at start-up
 // for a backup that never went back.
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "frontends/window/resource.h"
+#include "platform/TimeText.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/e2e/E2eSteps.h"
 #include "tests/support/UserController.h"
@@ -79,16 +81,29 @@ TEST(SavedBackups, AConfigurationLostWithTheWindowComesBackInTheNextRun) {
   ExpectNewestBackup("pending");
   sim.ClearFaults();
 
-  // A new run: the controller answers only as its boot loader, so nothing is asked at
-  // start-up, Update's backup fails and Initialize reads nothing; Force update writes back
-  // what the first run saved.
+  // A new run: the controller answers only as its boot loader (switched on again, the
+  // firmware gone), so nothing is asked at start-up; the window offers Force update at once,
+  // which writes back what the first run saved.
+  sim.SetPower(false);
+  sim.SetPower(true);
+  ASSERT_TRUE(probe::WaitFor([&sim] { return sim.State() == SimState::BootLoader; }));
   ProductSession second(sim, 58 * 100, L"", true);
   ASSERT_TRUE(second.Start());
+  const RECT collapsed = probe::RectOf(second.Window());
   ASSERT_TRUE(second.WaitForText(IDC_VERSION, L"Firmware Version: Error", 20000));
-  second.Click(IDC_UPDATE);
-  ExpectOutcomeBox(second, L"Upgrade failed!", L"error", L"");
-  second.Click(IDC_INITIALIZE);
-  ASSERT_TRUE(second.WaitForText(IDC_STATUS, kInitializeOk, kSequenceMs));
+  const std::vector<BackupEntry> backups = SavedBackups();
+  ASSERT_FALSE(backups.empty());
+  EXPECT_TRUE(
+      second.WaitForText(IDC_STATUS,
+                         L"In its boot loader: Force update writes firmware and configuration of " +
+                             LocalMinuteText(backups.front().backup.takenUtcMs),
+                         20000));
+  EXPECT_TRUE(probe::WaitFor([&] { return second.Enabled(IDC_FORCE_UPDATE); }, 10000));
+  EXPECT_GT(probe::RectOf(second.Window()).bottom - probe::RectOf(second.Window()).top,
+            collapsed.bottom - collapsed.top);  // grown: Force update shows
+  EXPECT_TRUE(second.Enabled(IDC_UPDATE));
+  EXPECT_FALSE(second.Enabled(IDC_INITIALIZE));
+  EXPECT_EQ(second.WaitForBox(2000), nullptr);
   second.Click(IDC_FORCE_UPDATE);
   ExpectOutcomeBox(second, L"Upgrade success", L"info", L"");
   EXPECT_EQ(sim.ReceivedImage(), second.Image());

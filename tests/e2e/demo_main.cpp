@@ -6,7 +6,8 @@
 //                                  fails and the next start's offer to write it back, as
 //                                  "guide-*.png" screenshots
 //   padwright_demo --guide-recovery  those of the grown window (the guide takes them at
-//                                  144 DPI): an update cut off half-way and its recovery
+//                                  144 DPI): an update cut off half-way and its recovery,
+//                                  finished after the window's next start
 // The tool, the stand-in physical-memory library and a generated "firmware.vxf" go into the
 // folder "demo" beside this program's folder (for the guide: C:\Padwright).
 #include <windows.h>
@@ -107,7 +108,8 @@ bool GuideUpdate() {
 }
 
 // The transfer stops half-way and takes the firmware and configuration with it; the
-// recovery path brings both back.
+// recovery path brings both back: Initialize, then (in the window's next start, which finds
+// the boot loader alone) Force update.
 bool GuideRecovery() {
   ControllerSimulator sim;
   SetUpGuideController(sim);
@@ -132,8 +134,20 @@ bool GuideRecovery() {
     return false;
   }
   session.Screenshot(L"guide-initialize-ok.png");
-  session.Click(IDC_FORCE_UPDATE);
-  return ShootOutcome(session, L"guide-force-update.png") && session.Close() == 0u;
+  // The user closes the window here; the next start finds the boot loader alone and offers
+  // Force update at once, with the configuration the update saved.
+  if (session.Close() != 0u) {
+    return false;
+  }
+  ProductSession next(sim, kGuideImageBytes, kGuideFolder, true);
+  if (!next.Start() ||
+      !probe::WaitFor([&] { return next.Enabled(IDC_FORCE_UPDATE); }, kSequenceMs)) {
+    return false;
+  }
+  Sleep(500);  // the grown window repainted
+  next.Screenshot(L"guide-boot-loader-at-start.png");
+  next.Click(IDC_FORCE_UPDATE);
+  return ShootOutcome(next, L"guide-force-update.png") && next.Close() == 0u;
 }
 
 // The image goes across, but the controller's answers to the configuration's writes are lost

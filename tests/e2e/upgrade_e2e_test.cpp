@@ -1,6 +1,7 @@
 // The shipped padwright.exe end to end: a normal upgrade (during which the session may not
 // end), a transfer cut off half-way and the recovery through Initialize and Force update with
-// the configuration that Update saved, and a power switch out of reach, checked in the window
+// the configuration that Update saved, a boot loader found alone by Refresh and offered Force
+// update at once, and a power switch out of reach, checked in the window
 // and in what the simulated controller received.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -160,6 +161,47 @@ TEST(EndToEnd, TransferCutOffHalfwayIsRecoveredWithTheConfigurationUpdateSaved) 
   EXPECT_EQ(sim.GetGlobalConfig(), expected);
   EXPECT_EQ(sim.GetButtonConfig(), UserButtons());
   EXPECT_EQ(sim.ModesSet(), std::vector<uint16_t>{kUserMode});
+  EXPECT_EQ(session.Close(), 0u);
+}
+
+TEST(EndToEnd, ABootLoaderFoundByRefreshIsOfferedForceUpdateAtOnceAndLetGoWhenItIsGone) {
+  ControllerSimulator sim;
+  SetUpUserController(sim, 3, 4);
+  ProductSession session(sim, 58 * 20);
+  ASSERT_TRUE(session.Start());
+  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+  const RECT collapsed = probe::RectOf(session.Window());
+  EXPECT_FALSE(session.Enabled(IDC_FORCE_UPDATE));
+
+  // Switched off and on with HOME held: the controller comes up as its boot loader alone.
+  auto powerCycle = [&sim](bool homeHeld, SimState comesUpAs) {
+    sim.SetHomeHeld(homeHeld);
+    sim.SetPower(false);
+    sim.SetPower(true);
+    ASSERT_TRUE(probe::WaitFor([&] { return sim.State() == comesUpAs; }));
+    sim.SetHomeHeld(false);
+  };
+  powerCycle(true, SimState::BootLoader);
+  session.Click(IDC_REFRESH);
+  EXPECT_TRUE(session.WaitForText(
+      IDC_STATUS,
+      L"The controller waits in its boot loader: Force update writes the firmware again", 20000));
+  EXPECT_EQ(session.Text(IDC_VERSION), L"Firmware Version: Error");
+  EXPECT_TRUE(session.Enabled(IDC_FORCE_UPDATE));
+  EXPECT_TRUE(session.Enabled(IDC_UPDATE));
+  const RECT full = probe::RectOf(session.Window());
+  EXPECT_GT(full.bottom - full.top, collapsed.bottom - collapsed.top);
+  EXPECT_TRUE(IsInside(probe::RectOf(session.Item(IDC_FORCE_UPDATE)), full));
+  session.Screenshot(L"e2e-boot-loader-alone.png");
+
+  // Back in normal mode: the next Refresh reads the version and lets the status line go.
+  powerCycle(false, SimState::Normal);
+  // Refresh, as a user would press it again until the version shows.
+  EXPECT_TRUE(probe::WaitFor([&session] {
+    session.Click(IDC_REFRESH);
+    return session.Text(IDC_VERSION) == L"Firmware Version: 3 Mode: 7";
+  }));
+  EXPECT_TRUE(session.WaitForText(IDC_STATUS, L"", 20000));
   EXPECT_EQ(session.Close(), 0u);
 }
 

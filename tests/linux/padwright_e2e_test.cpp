@@ -1,7 +1,8 @@
 // The shipped padwright binary, unchanged, end to end against the controller simulator
 // behind the stand-in for hidraw, sysfs and /dev/mem: update and recover as a user runs
 // them, on a terminal and to a pipe, with what the command says after a failure and the
-// recovery that starts by itself. No root needed.
+// recovery that starts by itself, and what status and doctor say of a controller waiting in
+// its boot loader. No root needed.
 #include <gtest/gtest.h>
 #include <stdio.h>
 
@@ -101,6 +102,14 @@ TEST_F(PadwrightCommand, NoControllerOrOnlyItsBootLoaderIsSaidAsItIs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   sim.SetHomeHeld(false);
+  // status and doctor say it as the window does, with nothing pending to write back.
+  EXPECT_EQ(Run({"status"}, &text), 1);
+  EXPECT_EQ(text,
+            "Firmware Version: Error\nThe controller waits in its boot loader: sudo padwright "
+            "recover FILE writes the firmware again.\n");
+  EXPECT_EQ(Run({"doctor"}, &text), 1);
+  InOrder(text, {"Controller   PROBLEM  it waits in its boot loader (/dev/hidraw",
+                 "0483:5750): sudo padwright recover FILE writes the firmware again\n"});
   EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1);
   InOrder(text, {"The controller is waiting in its boot loader; nothing was changed.",
                  "Run: " + Hint("recover firmware.vxf\n")});
@@ -127,20 +136,35 @@ TEST_F(PadwrightCommand, CommandNodeThatComesLateAfterThePowerCycleIsWaitedFor) 
 }
 
 TEST_F(PadwrightCommand, RecoverOnAControllerAlreadyInItsBootLoaderGoesStraightToTheFirmware) {
-  sim.SetHomeHeld(true);
+  // An update cut off half-way without a terminal (nothing started), and the controller
+  // switched on again: its firmware is gone, the boot loader alone answers, and the
+  // configuration the update saved is pending.
+  sim.SetTransferErases(true);
+  sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
+  std::string text;
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1) << text;
+  sim.ClearFaults();
   sim.SetPower(false);
   sim.SetPower(true);
   for (int waited = 0; waited < kRunMs && sim.State() != SimState::BootLoader; waited += 20) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  sim.SetHomeHeld(false);
-  std::string text;
+  // status and doctor name the way back and the configuration it writes back.
+  const std::string waits =
+      Hint("recover FILE") + " writes the firmware again, then the configuration saved on ";
+  EXPECT_EQ(Run({"status"}, &text), 1);
+  InOrder(text, {"Firmware Version: Error\n", "The controller waits in its boot loader: " + waits});
+  EXPECT_EQ(Run({"doctor"}, &text), 1);
+  InOrder(text, {"Controller   PROBLEM  it waits in its boot loader (", "0483:5750): " + waits});
+
   ASSERT_EQ(Run({"recover", "firmware.vxf"}, &text), 0) << text;
-  InOrder(text, {"waiting in its boot loader", "Ready, please wait...", "Upgrade success\n",
+  InOrder(text, {"waiting in its boot loader", "Using the configuration saved on ",
+                 "Ready, please wait...", "Recovery config ok!", "Upgrade success\n",
                  "Firmware Version: 3 Mode: "});
   EXPECT_EQ(text.find("HOME button down"), std::string::npos) << text;
   EXPECT_EQ(text.find("Initialize ok"), std::string::npos) << text;
   ExpectImageWritten();
+  ExpectRestored();
   EXPECT_EQ(sim.State(), SimState::Normal);
 }
 

@@ -3,8 +3,9 @@
 # configured, built and packed at another time (faketime, 400 days on), has the same bytes.
 # Only what the archive holds is built again. Also: the archive's entries are in name order,
 # owned by 0/0 without names and all of the commit's time; no binary in it names a folder of
-# either build; the exe's header has time stamp 0 and no debug directory; SHA256SUMS made
-# for the first archive verifies the second with `sha256sum -c`.
+# either build; the exe's header has time stamp 0 and no debug directory; the debug files kept
+# in the build folders are the same too; SHA256SUMS made for the first archive verifies the
+# second with `sha256sum -c`.
 #   bash check_reproducible.sh <source dir> <build tree> <archive file name> <cmake> <cpack>
 #        <cmake options of the build tree...>
 set -uo pipefail
@@ -94,6 +95,17 @@ for bin in "$scratch"/a/unpacked/*/padwright "$scratch"/a/unpacked/*/padwright.e
     [ "$(u32 "$bin" $((pe + 24 + 112 + 48)))$(u32 "$bin" $((pe + 24 + 112 + 52)))" = 00 ] ||
       say "the exe has a debug directory"
   fi
+done
+
+# The debug information that the builds keep apart (the programs' links hold its CRC): the
+# same bytes as well, naming no folder of either build.
+for debug in "$tree"/bin/padwright.debug "$tree"/bin/padwright.exe.debug; do
+  [ -f "$debug" ] || continue
+  cmp -s "$debug" "$b_build/bin/$(basename "$debug")" ||
+    say "$(basename "$debug") differs between the builds"
+  for folder in "$(realpath "$src")" "$(realpath "$tree")" "$other" "$b_build"; do
+    ! grep -q -a -F -e "$folder/" "$debug" || say "$(basename "$debug") names $folder"
+  done
 done
 
 # A rebuild checks against the published checksums.

@@ -35,8 +35,13 @@ if(tool STREQUAL "dumpbin")
   endif()
 else()
   # MinGW's delay-load libraries leave that table empty: the delay-load helper is linked in,
-  # with the names of the two DLLs it loads.
-  execute_process(COMMAND ${DUMPER} -t ${EXE} OUTPUT_VARIABLE symbols)
+  # with the names of the two DLLs it loads. The exe is stripped: its symbols are in the debug
+  # file kept beside it (cmake/SplitDebug.cmake).
+  set(symbol_file ${EXE})
+  if(EXISTS ${EXE}.debug)
+    set(symbol_file ${EXE}.debug)
+  endif()
+  execute_process(COMMAND ${DUMPER} -t ${symbol_file} OUTPUT_VARIABLE symbols)
   if(NOT symbols MATCHES "__delayLoadHelper2")
     message(FATAL_ERROR "${EXE} has no delay-load helper")
   endif()
