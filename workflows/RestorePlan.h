@@ -41,5 +41,6 @@ void SayWhereFrom(SequenceView& view, const RestorePlan& plan);
 std::wstring UsingBackupText(const SavedBackup& backup);
 
 // Gives every backup of the plan `state`; a backup that cannot be rewritten keeps its old
-// state (its copy stays usable all the same).
-void MarkBackups(const RestorePlan& plan, BackupState state);
+// state (its copy stays usable all the same). False when one could not be rewritten; then
+// `reason`, when given, says why.
+bool MarkBackups(const RestorePlan& plan, BackupState state, std::wstring* reason = nullptr);

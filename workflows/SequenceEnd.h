@@ -11,6 +11,9 @@ enum class UpgradeResult {
   kBatteryLow,              // the machine runs on a low battery: nothing was sent
   kImageUnreadable,         // the image could not be read or was empty: nothing was sent
   kBackupNotSaved,          // the configuration read could not be kept on disk: nothing sent
+  kNoBackupNumberLeft,      // a saved backup carries the largest number: nothing sent
+  kPendingNotMarked,        // its backup could not be marked pending: stopped in the boot
+                            // loader before the first data packet, so nothing was changed
   kControllerHidden,        // listed, but HidHide hides it from this program: nothing sent
   kControllerHeld,          // listed, but another program holds it: nothing sent
   kFailed,                  // a backup or the transfer failed
@@ -29,8 +32,15 @@ inline constexpr wchar_t kRestoreOnlyFailedOutcome[] =
 inline constexpr wchar_t kConfigurationRestored[] = L"Configuration restored";
 // What a backup that cannot be kept on disk shows: Update stops, Initialize goes on.
 inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration backup!";
-// The same on the status line, with what the backup folder ran into when it says.
-std::wstring BackupNotSavedStatus();
+// The same on the status line, with what the backup folder ran into when it says, or that no
+// backup number is left.
+std::wstring BackupNotSavedStatus(bool noNumberLeft = false);
+// What a backup that could not be marked pending shows: the status line with the reason, and
+// the box, which adds that nothing was changed.
+std::wstring PendingNotMarkedStatus(const std::wstring& reason);
+inline constexpr wchar_t kPendingNotMarked[] =
+    L"Could not mark the configuration backup pending!\n\nThe update stopped before the "
+    L"firmware was sent: nothing on the controller was changed.";
 
 // Writes the saved configuration back once more (no transfer, no power cycle); true when
 // all of it went back.

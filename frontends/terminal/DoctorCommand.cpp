@@ -46,8 +46,11 @@ int RunDoctor(CommandContext& context) {
   }
   for (Finding other :
        {CheckDevMem(context.memory), CheckPower(context.power, context.ignoreBattery),
-        CheckLock(locked, lockError), CheckBackups(context.backups)}) {
+        CheckLock(locked, lockError)}) {
     findings.push_back(std::move(other));
+  }
+  for (Finding& backups : CheckBackups(context.backups)) {
+    findings.push_back(std::move(backups));
   }
   bool ready = true;
   for (const Finding& finding : findings) {
