@@ -21,8 +21,11 @@ std::string Counted(const std::vector<BackupEntry>& entries) {
   std::string text = sound == 0   ? std::string("no saved backup")
                      : sound == 1 ? std::string("1 saved backup")
                                   : std::to_string(sound) + " saved backups";
-  if (sound < entries.size()) {
-    text += ", " + std::to_string(entries.size() - sound) + " kept, not read";
+  const size_t unread = entries.size() - sound;
+  if (unread > 0) {
+    // Named one a line below.
+    text +=
+        " (and " + std::to_string(unread) + (unread == 1 ? " file" : " files") + " kept, not read)";
   }
   return text;
 }
