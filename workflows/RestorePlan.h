@@ -20,6 +20,9 @@ struct RestorePlan {
   // In the order of the saved backups, newest first: "Skipped a damaged saved backup (...)"
   // for each damaged one passed over, "Using the configuration saved on ..." for each used.
   std::vector<std::wstring> notes;
+  // Why its backups could not be marked pending when the transfer was to begin (said with
+  // the refusal).
+  std::wstring markFailure;
 
   bool Empty() const { return !global && !buttons; }
   void AddBackup(const std::string& name);

@@ -74,7 +74,8 @@ std::wstring PendingNotMarkedStatus(const std::wstring& reason) {
 }
 
 UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
-                                 const RestoreAgain& restoreAgain) {
+                                 const RestoreAgain& restoreAgain,
+                                 const std::wstring& markFailure) {
   switch (result) {
     case UpgradeResult::kPowerSwitchUnavailable:
       // Why is read now, at the refusal: the user may have changed a setting since.
@@ -93,14 +94,15 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
       ShowRefusal(view, L"Read firmware file failed!");
       break;
     case UpgradeResult::kBackupNotSaved:
-    case UpgradeResult::kNoBackupNumberLeft:
       // The box as ever; why on the status line, which stays.
-      view.SetStatus(BackupNotSavedStatus(result == UpgradeResult::kNoBackupNumberLeft));
+      view.SetStatus(BackupNotSavedStatus());
       view.ShowOutcome(kBackupNotSaved, L"error", MessageIcon::kError);
       break;
+    case UpgradeResult::kNoBackupNumberLeft:
+      ShowRefusal(view, BackupNotSavedStatus(true));
+      break;
     case UpgradeResult::kPendingNotMarked:
-      // Why is on the status line already, said where the mark failed.
-      view.ShowOutcome(kPendingNotMarked, L"error", MessageIcon::kError);
+      ShowRefusal(view, PendingNotMarkedStatus(markFailure), kPendingNotMarkedMore);
       break;
     case UpgradeResult::kFailed:
       if (kind == SequenceKind::kUpdate) {

@@ -35,12 +35,11 @@ inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration 
 // The same on the status line, with what the backup folder ran into when it says, or that no
 // backup number is left.
 std::wstring BackupNotSavedStatus(bool noNumberLeft = false);
-// What a backup that could not be marked pending shows: the status line with the reason, and
-// the box, which adds that nothing was changed.
+// What a backup that could not be marked pending shows: the status line with the reason; the
+// box adds that nothing was changed.
 std::wstring PendingNotMarkedStatus(const std::wstring& reason);
-inline constexpr wchar_t kPendingNotMarked[] =
-    L"Could not mark the configuration backup pending!\n\nThe update stopped before the "
-    L"firmware was sent: nothing on the controller was changed.";
+inline constexpr wchar_t kPendingNotMarkedMore[] =
+    L"The update stopped before the firmware was sent: nothing on the controller was changed.";
 
 // Writes the saved configuration back once more (no transfer, no power cycle); true when
 // all of it went back.
@@ -52,8 +51,10 @@ using RestoreAgain = std::function<bool()>;
 // a failed forced upgrade is already on it. A restore that failed is offered again (Retry)
 // as often as the user asks, naming who keeps the controller when another program does.
 // Returns the result as it finally stands.
+// `markFailure`: why the backups could not be marked pending (kPendingNotMarked).
 UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
-                                 const RestoreAgain& restoreAgain);
+                                 const RestoreAgain& restoreAgain,
+                                 const std::wstring& markFailure = std::wstring());
 // Outcome of writing a saved backup back alone: "Configuration restored", or the offer to
 // try again. True when it went back.
 bool ShowRestoreOutcome(SequenceView& view, bool restored, const RestoreAgain& restoreAgain);

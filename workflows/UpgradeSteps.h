@@ -126,17 +126,16 @@ RestoreAgain RestoreAgainOf(Device& device, SequenceView& view, const RestorePla
 // one.
 template <typename Device>
 UpgradeResult TransferAndRestore(Device& device, SequenceView& view, FirmwareImage& image,
-                                 const uint32_t& startMs, const RestorePlan& plan) {
+                                 const uint32_t& startMs, RestorePlan& plan) {
   view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Ready, please wait...");
   uint32_t lastUpdateMs = NowMs();
   // Without the pending mark a cut transfer would leave the user's backup looking like any
   // other: then nothing is sent at all.
   bool marked = true;
-  std::wstring reason;
   if (!device.Upgrade(image.data(), image.size(), MakeProgressCallback(view, startMs, lastUpdateMs),
                       kBootLoaderWaitMs, [&] {
-                        marked = MarkBackups(plan, BackupState::kPending, &reason);
+                        marked = MarkBackups(plan, BackupState::kPending, &plan.markFailure);
                         return marked;
                       })) {
     if (marked) {
@@ -144,7 +143,6 @@ UpgradeResult TransferAndRestore(Device& device, SequenceView& view, FirmwareIma
     }
     // The boot loader is left by a power cycle: the firmware and its configuration as they were.
     PowerCycleController(view);
-    view.SetStatus(PendingNotMarkedStatus(reason));
     return UpgradeResult::kPendingNotMarked;
   }
   PowerCycleController(view);
@@ -165,7 +163,8 @@ UpgradeResult RunUpgradeSequence(Device& device, SequenceView& view, SequenceKin
   return RunSequence(
       view, kind, [&] { return steps(plan); },
       [&](UpgradeResult result) {
-        return ShowUpgradeOutcome(view, kind, result, RestoreAgainOf(device, view, plan));
+        return ShowUpgradeOutcome(view, kind, result, RestoreAgainOf(device, view, plan),
+                                  plan.markFailure);
       });
 }
 

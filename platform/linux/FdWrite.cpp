@@ -14,6 +14,9 @@ bool WriteAll(int fd, const std::string& text) {
       continue;
     }
     if (n <= 0) {
+      if (n == 0) {
+        errno = EIO;  // no byte taken and no error said: never leave an older errno as the reason
+      }
       return false;
     }
     done += static_cast<size_t>(n);

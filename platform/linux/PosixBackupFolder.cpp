@@ -124,10 +124,8 @@ bool PosixBackupFolder::ReadWhole(int fd, const std::string& path, std::string* 
   if (!S_ISREG(info.st_mode)) {
     return FailFor(path, "not a regular file");
   }
-  const std::string tooLarge =
-      "larger than any backup (" + std::to_string(info.st_size) + " bytes)";
   if (info.st_size > kLargestFile) {
-    return FailFor(path, tooLarge);
+    return FailFor(path, "larger than any backup (" + std::to_string(info.st_size) + " bytes)");
   }
   char buffer[4096];
   for (;;) {

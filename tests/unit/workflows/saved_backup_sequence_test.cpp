@@ -183,9 +183,10 @@ TEST_F(SavedBackupTest, NothingIsSentWithoutABackupNumberOrAPendingMark) {
   const std::string plantedName = BackupFileName(planted.takenUtcMs);
   backups.Put(plantedName, FormatBackup(planted));
   RunUpgrade();
-  EXPECT_EQ(StepStatuses(), (Lines{L"Backup config.....", BackupNotSavedStatus(true)}));
-  EXPECT_NE(BackupNotSavedStatus(true).find(L"no backup number is left"), std::wstring::npos);
-  EXPECT_EQ(CallsOf(L"box"), Lines{kNotSaved + L"|error|error"});
+  const std::wstring noNumber = BackupNotSavedStatus(true);
+  EXPECT_EQ(StepStatuses(), (Lines{L"Backup config.....", noNumber}));
+  EXPECT_NE(noNumber.find(L"no backup number is left"), std::wstring::npos);
+  EXPECT_EQ(CallsOf(L"box"), Lines{noNumber + L"|error|error"});
   EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::EnterBootLoader).empty());
   EXPECT_EQ(backups.Files().size(), 1u);
 
@@ -197,7 +198,8 @@ TEST_F(SavedBackupTest, NothingIsSentWithoutABackupNumberOrAPendingMark) {
   backups.writesBeforeFailing = 1;
   RunUpgrade();
   EXPECT_EQ(StepStatuses().back(), PendingNotMarkedStatus(L""));
-  EXPECT_EQ(CallsOf(L"box"), Lines{std::wstring(kPendingNotMarked) + L"|error|error"});
+  EXPECT_EQ(CallsOf(L"box"),
+            Lines{PendingNotMarkedStatus(L"") + L"\n\n" + kPendingNotMarkedMore + L"|error|error"});
   EXPECT_EQ(RequestsOf(SimDevice::Controller, CommandCode::EnterBootLoader).size(), 1u);
   EXPECT_TRUE(RequestsOf(SimDevice::BootLoader, CommandCode::DataPacket).empty());
   EXPECT_EQ(sim.State(), SimState::Normal);
