@@ -34,6 +34,14 @@ std::string Counted(const std::vector<BackupEntry>& entries) {
 Finding FolderFinding(PosixBackupFolder& backups, const std::vector<BackupEntry>& entries) {
   const char* label = "Backups";
   std::string text = backups.Path() + " can be written; " + Counted(entries);
+  for (const BackupEntry& entry : entries) {
+    if (entry.Sound() && entry.sequence >= kLargestSequence) {
+      return {label, Verdict::kProblem,
+              text + "; but " + backups.PathOf(entry.name) +
+                  " carries the largest backup number, so no new backup can be saved: move it "
+                  "out of the folder"};
+    }
+  }
   for (const BackupEntry& entry : entries) {  // newest first
     if (entry.Pending()) {
       return {label, Verdict::kNote,

@@ -105,6 +105,8 @@ TEST_F(PendingBackupCommand, AFileAtTheLargestNumberNeverOutranksTheUsersBackup)
   InOrder(text, {"Could not save the configuration backup! (no backup number is left"});
   EXPECT_TRUE(sim.ReceivedImage().empty());
   EXPECT_EQ(BackupNames(), std::vector<std::string>{name});
+  EXPECT_EQ(Run({"doctor"}, &text), 1) << text;
+  InOrder(text, {"Backups      PROBLEM  ", name + " carries the largest backup number"});
 
   // Its text now says pending, its checksum fails: named, never taken for the user's.
   std::string damaged = FormatBackup(planted);
