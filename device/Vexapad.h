@@ -23,7 +23,8 @@ class CVexapadT {
   using ProgressCallback = std::function<void(size_t, size_t)>;
   // Called once the boot loader is open, right before the first data packet (the packet
   // that erases the controller's firmware and configuration), with the device mutex held.
-  using TransferStartCallback = std::function<void()>;
+  // False stops the transfer there: no packet is sent, nothing on the controller changed.
+  using TransferStartCallback = std::function<bool()>;
 
   // Both transports are constructed from the same arguments (none for the HID transport).
   template <typename... Args>
@@ -127,7 +128,8 @@ class CVexapadT {
   // Sends the image to the boot loader: asks the normal-mode controller to restart into it,
   // waits up to `timeoutMs` for it to appear, streams 58-byte packets each acknowledged
   // before the next, then the end packet. True only when every data packet and the end
-  // packet were acknowledged. An empty image is refused before anything is opened.
+  // packet were acknowledged. `transferStarts` may stop it before the first data packet. An empty
+  // image is refused before anything is opened.
   bool Upgrade(unsigned char* data, size_t size, ProgressCallback progress, int timeoutMs,
                const TransferStartCallback& transferStarts = nullptr) {
     if (data == nullptr || size == 0) {
@@ -139,8 +141,9 @@ class CVexapadT {
       bootTransport.CloseDevice();  // a failed open may have left its events behind
       return false;
     }
-    if (transferStarts) {
-      transferStarts();
+    if (transferStarts && !transferStarts()) {
+      bootTransport.CloseDevice();
+      return false;
     }
     const bool allSent = SendImage(data, size, progress);
     // The end packet goes out even after a data packet failed, as the boot loader expects

@@ -23,6 +23,9 @@ class BackupFolder {
   // What the last failed call ran into, in a few words for the status line ("" when not
   // known).
   virtual std::wstring FailureText() const { return {}; }
+  // Why the last failed Read failed, for a list that names the file beside it ("a symbolic
+  // link: not followed"); by default what FailureText says.
+  virtual std::wstring ReadFailureText() const { return FailureText(); }
   // Told, after the backups' states changed, the time (UTC ms) of the newest backup that
   // still has to go back to the controller, or that none has. A folder that other users
   // cannot read keeps a note of it where they can; by default nothing is kept.

@@ -1,6 +1,8 @@
 // Which saved backup each block comes from (see BackupChoice.h).
 #include "workflows/BackupChoice.h"
 
+#include <algorithm>
+
 namespace {
 
 // Fills the blocks still missing from the backups that `accept` takes, newest first.
@@ -43,10 +45,16 @@ bool FindPendingSources(BlockSources* sources) {
 
 void AddNewestSaved(const std::vector<BackupEntry>& entries, bool global, bool buttons,
                     BlockSources* sources) {
-  TakeNewest(entries, global, buttons, sources, [](const BackupEntry& entry) {
+  // Only the backups newer than the newest declined one: the user chose what the controller
+  // held then over it, and so over every older copy too.
+  const auto declined = std::find_if(entries.begin(), entries.end(), [](const BackupEntry& entry) {
+    return entry.Sound() && entry.backup.state == BackupState::kDeclined;
+  });
+  const std::vector<BackupEntry> newer(entries.begin(), declined);
+  TakeNewest(newer, global, buttons, sources, [](const BackupEntry& entry) {
     return entry.Sound() && entry.backup.state != BackupState::kSetAside;
   });
-  TakeNewest(entries, global, buttons, sources, [](const BackupEntry& entry) {
+  TakeNewest(newer, global, buttons, sources, [](const BackupEntry& entry) {
     return entry.Sound() && entry.backup.state == BackupState::kSetAside;
   });
 }

@@ -24,6 +24,7 @@ BlockSources PendingSources(const std::vector<BackupEntry>& entries);
 bool FindPendingSources(BlockSources* sources);
 
 // For each block that `sources` lacks (of those asked for), the newest sound backup of
-// `entries` that holds it, copies set aside last.
+// `entries` that holds it, copies set aside last. A declined backup is never taken, nor any
+// older than it: only a restore of the one backup the user names writes it back.
 void AddNewestSaved(const std::vector<BackupEntry>& entries, bool global, bool buttons,
                     BlockSources* sources);

@@ -150,6 +150,9 @@ BackupDamage ParseBackup(std::string_view text, SavedBackup* out) {
   if (!formatText || !ParseByte(*formatText, &format)) {
     return BackupDamage::kBadField;
   }
+  if (format > kBackupFormatVersion) {
+    return BackupDamage::kLaterFormat;
+  }
   if (format != kBackupFormatVersion && format != kUnnumberedFormatVersion) {
     return BackupDamage::kOtherFormat;
   }
@@ -179,6 +182,26 @@ int64_t SequenceNamedIn(std::string_view text) {
   return value && ParseSequence(*value, &sequence) ? sequence : 0;
 }
 
+int FormatNamedIn(std::string_view text) {
+  const std::vector<std::string_view> lines = SplitLines(text);
+  int format = 0;
+  if (lines.size() < 2 || lines[0] != kTitle) {
+    return 0;
+  }
+  std::optional<std::string_view> value = Field(lines[1], "format");
+  return value && ParseByte(*value, &format) ? format : 0;
+}
+
+bool PendingNamedIn(std::string_view text) {
+  const std::string pending = std::string("state ") + StateWord(BackupState::kPending);
+  for (std::string_view line : SplitLines(text)) {
+    if (line == pending) {
+      return true;
+    }
+  }
+  return false;
+}
+
 const char* DamageText(BackupDamage damage) {
   switch (damage) {
     case BackupDamage::kNone:
@@ -187,6 +210,8 @@ const char* DamageText(BackupDamage damage) {
       return "not a backup";
     case BackupDamage::kOtherFormat:
       return "another format version";
+    case BackupDamage::kLaterFormat:
+      return "a newer format version";
     case BackupDamage::kTorn:
       return "torn";
     case BackupDamage::kBadCrc:

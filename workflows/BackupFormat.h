@@ -30,6 +30,9 @@ inline constexpr int kBackupFormatVersion = 2;
 // The format of the first files, without a sequence number; still read, and kept when one
 // of them is rewritten.
 inline constexpr int kUnnumberedFormatVersion = 1;
+// The largest sequence number a backup may carry (15 digits). A folder whose sound backups
+// have reached it takes no new backup: a longer number would make the new file unreadable.
+inline constexpr int64_t kLargestSequence = 999999999999999;
 
 // Whether a backup still has to go back to the controller.
 enum class BackupState {
@@ -55,7 +58,8 @@ struct SavedBackup {
 enum class BackupDamage {
   kNone,
   kNotABackup,   // its first line is not the title
-  kOtherFormat,  // written in a format version this program does not read
+  kOtherFormat,  // names a format version this program never wrote
+  kLaterFormat,  // written by a newer version of this program, in a format it cannot read
   kTorn,         // it ends before its CRC line: the write was cut off
   kBadCrc,       // its bytes changed after it was written
   kBadBlock,     // a block of the wrong size, or not hexadecimal
@@ -70,6 +74,11 @@ BackupDamage ParseBackup(std::string_view text, SavedBackup* out);
 // damaged file keeps its place in the order and its number is never given again); 0 when
 // it names none.
 int64_t SequenceNamedIn(std::string_view text);
+// The format version a file's second line names, read even when the file is damaged; 0 when
+// it names none.
+int FormatNamedIn(std::string_view text);
+// Whether a file's text has the line "state pending", read even when the file is damaged.
+bool PendingNamedIn(std::string_view text);
 
 // A few words on what is wrong, for the user ("torn", "checksum wrong", ...).
 const char* DamageText(BackupDamage damage);

@@ -8,7 +8,7 @@
 
 namespace backup_steps {
 
-bool SaveCopies(RunState& run, bool global, bool buttons) {
+SaveResult SaveCopies(RunState& run, bool global, bool buttons) {
   SavedBackup backup;
   backup.takenUtcMs = UtcNowMs();
   if (global) {
@@ -19,8 +19,9 @@ bool SaveCopies(RunState& run, bool global, bool buttons) {
   }
   std::string name;
   BackupState savedAs = BackupState::kSaved;
-  if (!SaveBackup(backup, &name, &savedAs)) {
-    return false;
+  bool noNumberLeft = false;
+  if (!SaveBackup(backup, &name, &savedAs, &noNumberLeft)) {
+    return noNumberLeft ? SaveResult::kNoNumberLeft : SaveResult::kNotSaved;
   }
   const bool setAside = savedAs == BackupState::kSetAside;
   if (global) {
@@ -31,7 +32,7 @@ bool SaveCopies(RunState& run, bool global, bool buttons) {
     run.buttons.backupName = name;
     run.buttons.setAside = setAside;
   }
-  return true;
+  return SaveResult::kSaved;
 }
 
 }  // namespace backup_steps

@@ -41,9 +41,15 @@ bool BackUpGlobalConfig(Device& device, RunState& run) {
   });
 }
 
+enum class SaveResult {
+  kSaved,
+  kNotSaved,      // the folder could not be read or written (it says why)
+  kNoNumberLeft,  // a saved backup carries the largest sequence number
+};
+
 // Saves the blocks just read (the global block, the button table, or both) as one new
 // backup on disk, and notes its name beside those copies, and whether it was set aside (read
-// while another backup was pending). False when it could not be saved.
-bool SaveCopies(RunState& run, bool global, bool buttons);
+// while another backup was pending).
+SaveResult SaveCopies(RunState& run, bool global, bool buttons);
 
 }  // namespace backup_steps

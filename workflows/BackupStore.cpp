@@ -17,10 +17,18 @@ BackupEntry Load(BackupFolder& folder, const std::string& name) {
   std::string text;
   if (!folder.Read(name, &text)) {
     entry.damage = BackupDamage::kUnreadable;
+    entry.reason = folder.ReadFailureText();
     return entry;
   }
   entry.damage = ParseBackup(text, &entry.backup);
+  entry.format = FormatNamedIn(text);
+  // A damaged file keeps its place in a list by the number it names; it decides nothing.
   entry.sequence = entry.Sound() ? entry.backup.sequence : SequenceNamedIn(text);
+  // Only in the formats this program reads: another format's words may mean anything.
+  const bool ownFormat = entry.damage != BackupDamage::kNotABackup &&
+                         entry.damage != BackupDamage::kOtherFormat &&
+                         entry.damage != BackupDamage::kLaterFormat;
+  entry.saysPending = !entry.Sound() && ownFormat && PendingNamedIn(text);
   return entry;
 }
 
@@ -50,12 +58,14 @@ bool NameTaken(const std::vector<BackupEntry>& entries, const std::string& name)
                      [&](const BackupEntry& entry) { return entry.name == name; });
 }
 
-// Removes what lies beyond the newest kKeptBackups backups that are not pending. `entries`
-// is the folder newest first, with the backup just saved in front.
+// Removes what lies beyond the newest kKeptBackups sound backups that are not pending.
+// `entries` is the folder newest first, with the backup just saved among them. A file that
+// cannot be read is never removed: it may be the user's, readable again later or by a newer
+// version of the program.
 void Prune(BackupFolder& folder, const std::vector<BackupEntry>& entries) {
   size_t kept = 0;
   for (const BackupEntry& entry : entries) {
-    if (entry.Pending()) {
+    if (!entry.Sound() || entry.Pending()) {
       continue;
     }
     if (++kept > kKeptBackups) {
@@ -64,18 +74,37 @@ void Prune(BackupFolder& folder, const std::vector<BackupEntry>& entries) {
   }
 }
 
+// The highest number a sound backup carries (0 for none): a damaged or foreign file's number
+// could be anything, up to one that leaves no number for the next backup.
+int64_t HighestSoundSequence(const std::vector<BackupEntry>& entries) {
+  int64_t highest = 0;
+  for (const BackupEntry& entry : entries) {
+    if (entry.Sound() && entry.sequence > highest) {
+      highest = entry.sequence;
+    }
+  }
+  return highest;
+}
+
 }  // namespace
 
-bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* savedAs) {
+bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* savedAs,
+                bool* noNumberLeft) {
   BackupFolder* folder = GetBackupFolder();
   std::vector<BackupEntry> entries;
   if (folder == nullptr || !ListIn(*folder, &entries)) {
     return false;
   }
+  const int64_t highest = HighestSoundSequence(entries);
+  if (highest >= kLargestSequence) {
+    if (noNumberLeft != nullptr) {
+      *noNumberLeft = true;
+    }
+    return false;
+  }
   BackupEntry saved;
   saved.backup = backup;
-  // A damaged file's number is never given again either.
-  saved.sequence = saved.backup.sequence = (entries.empty() ? 0 : entries.front().sequence) + 1;
+  saved.sequence = saved.backup.sequence = highest + 1;
   const bool anyPending = std::any_of(entries.begin(), entries.end(),
                                       [](const BackupEntry& entry) { return entry.Pending(); });
   if (saved.backup.state == BackupState::kSaved && anyPending) {
@@ -92,7 +121,8 @@ bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* saved
   if (savedAs != nullptr) {
     *savedAs = saved.backup.state;
   }
-  entries.insert(entries.begin(), saved);
+  entries.push_back(saved);
+  std::sort(entries.begin(), entries.end(), NewerThan);
   Prune(*folder, entries);
   if (saved.Pending()) {
     NotePendingBackups();
@@ -116,13 +146,16 @@ BackupEntry LoadBackup(const std::string& name) {
   return Load(*folder, name);
 }
 
-bool SetBackupState(const std::string& name, BackupState state) {
+bool SetBackupState(const std::string& name, BackupState state, std::wstring* reason) {
   BackupFolder* folder = GetBackupFolder();
   if (folder == nullptr) {
     return false;
   }
   BackupEntry entry = Load(*folder, name);
   if (!entry.Sound()) {
+    if (reason != nullptr) {
+      *reason = entry.damage == BackupDamage::kUnreadable ? entry.reason : KeptUnreadText(entry);
+    }
     return false;
   }
   if (entry.backup.state == state) {
@@ -131,6 +164,9 @@ bool SetBackupState(const std::string& name, BackupState state) {
   const bool pendingChanged = entry.Pending() || state == BackupState::kPending;
   entry.backup.state = state;
   if (!folder->Write(name, FormatBackup(entry.backup))) {
+    if (reason != nullptr) {
+      *reason = folder->FailureText();
+    }
     return false;
   }
   if (pendingChanged) {
@@ -156,7 +192,7 @@ bool NewestSoundBackup(BackupEntry* entry) {
 bool ProbeBackupFolder() {
   BackupFolder* folder = GetBackupFolder();
   SavedBackup largest;
-  largest.sequence = 999999999999999;  // the longest number a backup may carry
+  largest.sequence = kLargestSequence;  // the longest number a backup may carry
   largest.global = GlobalConfig{};
   largest.buttons = ButtonConfig{};
   largest.state = BackupState::kWrittenBack;

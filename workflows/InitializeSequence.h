@@ -35,8 +35,11 @@ void BackUpWhatAnswers(Device& device, SequenceView& view, RunState& run) {
   if (!global) {
     view.SetStatus(L"Backup global config failed!");
   }
-  if ((buttons || global) && !backup_steps::SaveCopies(run, global, buttons)) {
-    view.SetStatus(BackupNotSavedStatus());
+  if (buttons || global) {
+    const backup_steps::SaveResult saved = backup_steps::SaveCopies(run, global, buttons);
+    if (saved != backup_steps::SaveResult::kSaved) {
+      view.SetStatus(BackupNotSavedStatus(saved == backup_steps::SaveResult::kNoNumberLeft));
+    }
   }
 }
 

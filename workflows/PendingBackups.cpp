@@ -19,9 +19,13 @@ bool NewestPendingBackup(BackupEntry* entry) {
   return false;
 }
 
-bool DeclinePendingBackups(std::vector<BackupEntry>* declined) {
+bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
+                           std::vector<BackupEntry>* notDeclined) {
   std::vector<BackupEntry> entries;
   declined->clear();
+  if (notDeclined != nullptr) {
+    notDeclined->clear();
+  }
   if (!ListBackups(&entries)) {
     return false;
   }
@@ -30,14 +34,30 @@ bool DeclinePendingBackups(std::vector<BackupEntry>* declined) {
     if (!entry.Pending()) {
       continue;
     }
-    if (SetBackupState(entry.name, BackupState::kDeclined)) {
+    if (SetBackupState(entry.name, BackupState::kDeclined, &entry.reason)) {
       entry.backup.state = BackupState::kDeclined;
       declined->push_back(std::move(entry));
     } else {
       all = false;
+      if (notDeclined != nullptr) {
+        notDeclined->push_back(std::move(entry));
+      }
     }
   }
   return all;
+}
+
+std::vector<BackupEntry> DamagedPendingBackups() {
+  std::vector<BackupEntry> entries;
+  std::vector<BackupEntry> damaged;
+  if (ListBackups(&entries)) {
+    for (BackupEntry& entry : entries) {
+      if (entry.saysPending) {
+        damaged.push_back(std::move(entry));
+      }
+    }
+  }
+  return damaged;
 }
 
 void NotePendingBackups() {

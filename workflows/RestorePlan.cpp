@@ -103,8 +103,16 @@ std::wstring UsingBackupText(const SavedBackup& backup) {
   return L"Using the configuration saved on " + LocalMinuteText(backup.takenUtcMs);
 }
 
-void MarkBackups(const RestorePlan& plan, BackupState state) {
+bool MarkBackups(const RestorePlan& plan, BackupState state, std::wstring* reason) {
+  bool all = true;
   for (const std::string& name : plan.backups) {
-    SetBackupState(name, state);
+    std::wstring why;
+    if (!SetBackupState(name, state, &why)) {
+      if (all && reason != nullptr) {
+        *reason = why;
+      }
+      all = false;
+    }
   }
+  return all;
 }

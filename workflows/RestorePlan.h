@@ -20,6 +20,9 @@ struct RestorePlan {
   // In the order of the saved backups, newest first: "Skipped a damaged saved backup (...)"
   // for each damaged one passed over, "Using the configuration saved on ..." for each used.
   std::vector<std::wstring> notes;
+  // Why its backups could not be marked pending when the transfer was to begin (said with
+  // the refusal).
+  std::wstring markFailure;
 
   bool Empty() const { return !global && !buttons; }
   void AddBackup(const std::string& name);
@@ -41,5 +44,6 @@ void SayWhereFrom(SequenceView& view, const RestorePlan& plan);
 std::wstring UsingBackupText(const SavedBackup& backup);
 
 // Gives every backup of the plan `state`; a backup that cannot be rewritten keeps its old
-// state (its copy stays usable all the same).
-void MarkBackups(const RestorePlan& plan, BackupState state);
+// state (its copy stays usable all the same). False when one could not be rewritten; then
+// `reason`, when given, says why.
+bool MarkBackups(const RestorePlan& plan, BackupState state, std::wstring* reason = nullptr);

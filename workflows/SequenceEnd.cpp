@@ -4,6 +4,7 @@
 #include "platform/BackupFolder.h"
 #include "platform/DriverBlock.h"
 #include "platform/PowerState.h"
+#include "workflows/BackupFormat.h"
 #include "workflows/KeptController.h"
 
 namespace {
@@ -56,15 +57,25 @@ void ShowRefusal(SequenceView& view, const std::wstring& status,
 
 }  // namespace
 
-std::wstring BackupNotSavedStatus() {
+std::wstring BackupNotSavedStatus(bool noNumberLeft) {
   const BackupFolder* folder = GetBackupFolder();
-  const std::wstring reason = folder != nullptr ? folder->FailureText() : std::wstring();
+  const std::wstring reason =
+      noNumberLeft ? L"no backup number is left: a saved backup carries the largest, " +
+                         std::to_wstring(kLargestSequence) + L"; move it out of the folder"
+      : folder != nullptr ? folder->FailureText()
+                          : std::wstring();
   return reason.empty() ? std::wstring(kBackupNotSaved)
                         : std::wstring(kBackupNotSaved) + L" (" + reason + L")";
 }
 
+std::wstring PendingNotMarkedStatus(const std::wstring& reason) {
+  const std::wstring status = L"Could not mark the configuration backup pending!";
+  return reason.empty() ? status : status + L" (" + reason + L")";
+}
+
 UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
-                                 const RestoreAgain& restoreAgain) {
+                                 const RestoreAgain& restoreAgain,
+                                 const std::wstring& markFailure) {
   switch (result) {
     case UpgradeResult::kPowerSwitchUnavailable:
       // Why is read now, at the refusal: the user may have changed a setting since.
@@ -86,6 +97,12 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
       // The box as ever; why on the status line, which stays.
       view.SetStatus(BackupNotSavedStatus());
       view.ShowOutcome(kBackupNotSaved, L"error", MessageIcon::kError);
+      break;
+    case UpgradeResult::kNoBackupNumberLeft:
+      ShowRefusal(view, BackupNotSavedStatus(true));
+      break;
+    case UpgradeResult::kPendingNotMarked:
+      ShowRefusal(view, PendingNotMarkedStatus(markFailure), kPendingNotMarkedMore);
       break;
     case UpgradeResult::kFailed:
       if (kind == SequenceKind::kUpdate) {

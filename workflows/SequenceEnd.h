@@ -11,6 +11,9 @@ enum class UpgradeResult {
   kBatteryLow,              // the machine runs on a low battery: nothing was sent
   kImageUnreadable,         // the image could not be read or was empty: nothing was sent
   kBackupNotSaved,          // the configuration read could not be kept on disk: nothing sent
+  kNoBackupNumberLeft,      // a saved backup carries the largest number: nothing sent
+  kPendingNotMarked,        // its backup could not be marked pending: stopped in the boot
+                            // loader before the first data packet, so nothing was changed
   kControllerHidden,        // listed, but HidHide hides it from this program: nothing sent
   kControllerHeld,          // listed, but another program holds it: nothing sent
   kFailed,                  // a backup or the transfer failed
@@ -29,8 +32,14 @@ inline constexpr wchar_t kRestoreOnlyFailedOutcome[] =
 inline constexpr wchar_t kConfigurationRestored[] = L"Configuration restored";
 // What a backup that cannot be kept on disk shows: Update stops, Initialize goes on.
 inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration backup!";
-// The same on the status line, with what the backup folder ran into when it says.
-std::wstring BackupNotSavedStatus();
+// The same on the status line, with what the backup folder ran into when it says, or that no
+// backup number is left.
+std::wstring BackupNotSavedStatus(bool noNumberLeft = false);
+// What a backup that could not be marked pending shows: the status line with the reason; the
+// box adds that nothing was changed.
+std::wstring PendingNotMarkedStatus(const std::wstring& reason);
+inline constexpr wchar_t kPendingNotMarkedMore[] =
+    L"The update stopped before the firmware was sent: nothing on the controller was changed.";
 
 // Writes the saved configuration back once more (no transfer, no power cycle); true when
 // all of it went back.
@@ -42,8 +51,10 @@ using RestoreAgain = std::function<bool()>;
 // a failed forced upgrade is already on it. A restore that failed is offered again (Retry)
 // as often as the user asks, naming who keeps the controller when another program does.
 // Returns the result as it finally stands.
+// `markFailure`: why the backups could not be marked pending (kPendingNotMarked).
 UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
-                                 const RestoreAgain& restoreAgain);
+                                 const RestoreAgain& restoreAgain,
+                                 const std::wstring& markFailure = std::wstring());
 // Outcome of writing a saved backup back alone: "Configuration restored", or the offer to
 // try again. True when it went back.
 bool ShowRestoreOutcome(SequenceView& view, bool restored, const RestoreAgain& restoreAgain);

@@ -31,8 +31,13 @@ UpgradeResult RunUpgrade(Device& device, SequenceView& view, RunState& run,
   }
   // The transfer erases the controller's own copy: without one on disk, a cut transfer or a
   // closed program would lose the user's configuration for good.
-  if (!backup_steps::SaveCopies(run, true, true)) {
-    return UpgradeResult::kBackupNotSaved;
+  switch (backup_steps::SaveCopies(run, true, true)) {
+    case backup_steps::SaveResult::kSaved:
+      break;
+    case backup_steps::SaveResult::kNotSaved:
+      return UpgradeResult::kBackupNotSaved;
+    case backup_steps::SaveResult::kNoNumberLeft:
+      return UpgradeResult::kNoBackupNumberLeft;
   }
   // A saved backup still pending holds the user's configuration: what was just read is what
   // the controller held since, and goes back only where no such backup has a block.

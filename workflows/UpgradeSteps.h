@@ -119,18 +119,31 @@ RestoreAgain RestoreAgainOf(Device& device, SequenceView& view, const RestorePla
 
 // From the restart into the boot loader on, the flash: sends the image, power-cycles the
 // controller and writes back the plan's copies. The first data packet erases the
-// controller's own copy, so from then on the plan's saved backups are pending. Once the image
+// controller's own copy, so from then on the plan's saved backups are pending; when they
+// cannot be marked so, nothing is sent and the controller is switched off and on to leave
+// its boot loader. Once the image
 // is across the upgrade has succeeded; a restore that fails only makes that success a warned
 // one.
 template <typename Device>
 UpgradeResult TransferAndRestore(Device& device, SequenceView& view, FirmwareImage& image,
-                                 const uint32_t& startMs, const RestorePlan& plan) {
+                                 const uint32_t& startMs, RestorePlan& plan) {
   view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Ready, please wait...");
   uint32_t lastUpdateMs = NowMs();
+  // Without the pending mark a cut transfer would leave the user's backup looking like any
+  // other: then nothing is sent at all.
+  bool marked = true;
   if (!device.Upgrade(image.data(), image.size(), MakeProgressCallback(view, startMs, lastUpdateMs),
-                      kBootLoaderWaitMs, [&plan] { MarkBackups(plan, BackupState::kPending); })) {
-    return UpgradeResult::kFailed;
+                      kBootLoaderWaitMs, [&] {
+                        marked = MarkBackups(plan, BackupState::kPending, &plan.markFailure);
+                        return marked;
+                      })) {
+    if (marked) {
+      return UpgradeResult::kFailed;
+    }
+    // The boot loader is left by a power cycle: the firmware and its configuration as they were.
+    PowerCycleController(view);
+    return UpgradeResult::kPendingNotMarked;
   }
   PowerCycleController(view);
   if (plan.Empty()) {
@@ -150,7 +163,8 @@ UpgradeResult RunUpgradeSequence(Device& device, SequenceView& view, SequenceKin
   return RunSequence(
       view, kind, [&] { return steps(plan); },
       [&](UpgradeResult result) {
-        return ShowUpgradeOutcome(view, kind, result, RestoreAgainOf(device, view, plan));
+        return ShowUpgradeOutcome(view, kind, result, RestoreAgainOf(device, view, plan),
+                                  plan.markFailure);
       });
 }
 

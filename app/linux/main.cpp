@@ -3,6 +3,10 @@
 // power switch, the battery), then runs the same sequences as the Windows window over hidraw,
 // /dev/mem and a terminal view; doctor runs those checks alone and says what it found. The
 // commands themselves are in frontends/terminal.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,10 +25,27 @@ std::vector<std::string> Arguments(int argc, char** argv) {
   return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
 }
 
+// Standard input, output and error that were closed at the start are opened on /dev/null, so
+// that the next file the command opens (its lock, a backup) never takes their number and
+// receives its messages.
+void OpenClosedStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) {
+      continue;
+    }
+    // The lowest free number: this one, as those below it are open.
+    const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (opened != fd) {
+      _exit(kExitRefused);  // no safe place for the messages: touch nothing
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Before anything: a Ctrl+C from here on either stops cleanly or is put off.
+  OpenClosedStandardStreams();
+  // Before anything else: a Ctrl+C from here on either stops cleanly or is put off.
   interrupt_guard::Install();
   RememberProgramName(argc > 0 ? argv[0] : nullptr);
   CommandRequest request;

@@ -35,6 +35,12 @@ bool RootsPendingBackup(int64_t* takenUtcMs) {
 void NoticePendingBackup(CommandContext& context) {
   // Root's runs keep the note for other users true, also after a backup was changed by hand.
   NotePendingBackups();
+  // Never taken for absent: the user's configuration may be in it, and nothing writes it back.
+  for (const BackupEntry& damaged : DamagedPendingBackups()) {
+    context.view.PrintLine(
+        "NOTE: " + ToUtf8(KeptUnreadText(damaged)) +
+        "; its configuration cannot be written back: " + context.backups.PathOf(damaged.name));
+  }
   BackupEntry newest;
   int64_t takenUtcMs = 0;
   const bool own = NewestPendingBackup(&newest);

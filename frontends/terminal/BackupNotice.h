@@ -9,7 +9,8 @@
 
 // When a saved backup never went back (this user's, or for a run without root, root's as
 // its note says) and the controller answers in normal mode, one line that names
-// `padwright restore` (status, update and recover say it first).
+// `padwright restore` (status, update and recover say it first). Before it, a NOTE line for
+// each file that says it is pending but does not read as sound.
 void NoticePendingBackup(CommandContext& context);
 // "The configuration saved on ... was not written back to the controller; write it back
 // with: padwright restore", with sudo when the backup is root's.

@@ -1,4 +1,5 @@
-// padwright backups: the saved backups, newest first, with what each holds and its state.
+// padwright backups: the saved backups, newest first, with what each holds and its state; a
+// file that is not read says why, and that it is kept.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/CommandTable.h"
 #include "platform/PrintableText.h"
+#include "platform/linux/Utf8Text.h"
 #include "workflows/BackupStore.h"
 
 namespace {
@@ -34,7 +36,7 @@ int RunBackups(CommandContext& context) {
   for (const BackupEntry& entry : entries) {
     const std::string path = EscapeControls(context.backups.PathOf(entry.name));
     if (!entry.Sound()) {
-      context.view.PrintLine(std::string("damaged (") + DamageText(entry.damage) + ")  " + path);
+      context.view.PrintLine(ToUtf8(KeptUnreadText(entry)) + "  " + path);
       continue;
     }
     const SavedBackup& backup = entry.backup;

@@ -20,10 +20,11 @@ class CommandLink final : public CVexapad {
                const TransferStartCallback& transferStarts = nullptr) {
     reached_ = Reached::kRestartAsked;
     return CVexapad::Upgrade(data, size, std::move(progress), timeoutMs, [&] {
-      reached_ = Reached::kTransferBegan;
-      if (transferStarts) {
-        transferStarts();
+      if (transferStarts && !transferStarts()) {
+        return false;  // stopped before the first data packet: nothing was erased
       }
+      reached_ = Reached::kTransferBegan;
+      return true;
     });
   }
 

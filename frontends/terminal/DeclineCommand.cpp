@@ -12,15 +12,24 @@
 
 int RunDecline(CommandContext& context) {
   std::vector<BackupEntry> declined;
-  const bool all = DeclinePendingBackups(&declined);
+  std::vector<BackupEntry> notDeclined;
+  const bool all = DeclinePendingBackups(&declined, &notDeclined);
   for (const BackupEntry& entry : declined) {
     context.view.PrintLine(
         "Declined the configuration saved on " + LocalTime(entry.backup) +
         "; it will not be written back: " + EscapeControls(context.backups.PathOf(entry.name)));
   }
   if (!all) {
-    context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
-    return kExitFailed;
+    // A backup left pending is offered and written back as before: the user must know.
+    for (const BackupEntry& entry : notDeclined) {
+      context.view.PrintLine("padwright: could not decline the configuration saved on " +
+                             LocalTime(entry.backup) + " (" + EscapeControls(ToUtf8(entry.reason)) +
+                             "); it stays pending: " + EscapeControls(context.backups.PathOf(entry.name)));
+    }
+    if (notDeclined.empty()) {
+      context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
+    }
+    return kExitRefused;
   }
   if (declined.empty()) {
     context.view.PrintLine("No saved configuration is waiting to be written back.");

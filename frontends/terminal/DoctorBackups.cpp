@@ -1,13 +1,15 @@
 // The backup folder as padwright doctor checks it (see DoctorFindings.h): written for real
 // with a file the size of a backup, flushed and removed, so that a full or read-only disk
 // shows here and not when an update must keep the configuration; then what it holds, and a
-// backup that never went back, this user's or (for a run without root) root's.
+// backup that never went back, this user's or (for a run without root) root's, and each file
+// that is kept but not read, with why.
 #include <string>
 #include <vector>
 
 #include "frontends/terminal/BackupNotice.h"
 #include "frontends/terminal/DoctorFindings.h"
 #include "platform/PrintableText.h"
+#include "platform/linux/Utf8Text.h"
 #include "workflows/BackupStore.h"
 
 namespace {
@@ -20,27 +22,27 @@ std::string Counted(const std::vector<BackupEntry>& entries) {
   std::string text = sound == 0   ? std::string("no saved backup")
                      : sound == 1 ? std::string("1 saved backup")
                                   : std::to_string(sound) + " saved backups";
-  if (sound < entries.size()) {
-    text += ", " + std::to_string(entries.size() - sound) + " damaged";
+  const size_t unread = entries.size() - sound;
+  if (unread > 0) {
+    // Named one a line below.
+    text +=
+        " (and " + std::to_string(unread) + (unread == 1 ? " file" : " files") + " kept, not read)";
   }
   return text;
 }
 
-}  // namespace
-
-Finding CheckBackups(PosixBackupFolder& backups) {
+// The folder's state as one finding, after its probe.
+Finding FolderFinding(PosixBackupFolder& backups, const std::vector<BackupEntry>& entries) {
   const char* label = "Backups";
-  if (!ProbeBackupFolder()) {
-    return {label, Verdict::kProblem,
-            EscapeControls(backups.Path() + " cannot be written (" + backups.LastError()) +
-                "): an update keeps the configuration there before it sends anything"};
-  }
-  std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
-    return {label, Verdict::kProblem,
-            EscapeControls(backups.Path() + " cannot be listed (" + backups.LastError() + ")")};
-  }
   std::string text = EscapeControls(backups.Path()) + " can be written; " + Counted(entries);
+  for (const BackupEntry& entry : entries) {
+    if (entry.Sound() && entry.sequence >= kLargestSequence) {
+      return {label, Verdict::kProblem,
+              text + "; but " + EscapeControls(backups.PathOf(entry.name)) +
+                  " carries the largest backup number, so no new backup can be saved: move it "
+                  "out of the folder"};
+    }
+  }
   for (const BackupEntry& entry : entries) {  // newest first
     if (entry.Pending()) {
       return {label, Verdict::kNote,
@@ -60,4 +62,30 @@ Finding CheckBackups(PosixBackupFolder& backups) {
     }
   }
   return {label, Verdict::kOk, text};
+}
+
+}  // namespace
+
+std::vector<Finding> CheckBackups(PosixBackupFolder& backups) {
+  const char* label = "Backups";
+  if (!ProbeBackupFolder()) {
+    return {{label, Verdict::kProblem,
+             EscapeControls(backups.Path() + " cannot be written (" + backups.LastError()) +
+                 "): an update keeps the configuration there before it sends anything"}};
+  }
+  std::vector<BackupEntry> entries;
+  if (!ListBackups(&entries)) {
+    return {{label, Verdict::kProblem,
+             EscapeControls(backups.Path() + " cannot be listed (" + backups.LastError() + ")")}};
+  }
+  std::vector<Finding> findings = {FolderFinding(backups, entries)};
+  // Each file that is not read, and why: it decides nothing, but it may be the user's.
+  for (const BackupEntry& entry : entries) {
+    if (!entry.Sound()) {
+      findings.push_back({"Backup file", Verdict::kNote,
+                          EscapeControls(backups.PathOf(entry.name)) + ": " +
+                              EscapeControls(ToUtf8(KeptUnreadText(entry)))});
+    }
+  }
+  return findings;
 }

@@ -45,8 +45,11 @@ int RunDoctor(CommandContext& context) {
   }
   for (Finding other :
        {CheckDevMem(context.memory), CheckPower(context.power, context.ignoreBattery),
-        CheckLock(lock, locked), CheckBackups(context.backups)}) {
+        CheckLock(lock, locked)}) {
     findings.push_back(std::move(other));
+  }
+  for (Finding& backups : CheckBackups(context.backups)) {
+    findings.push_back(std::move(backups));
   }
   bool ready = true;
   for (const Finding& finding : findings) {

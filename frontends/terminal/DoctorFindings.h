@@ -45,4 +45,5 @@ std::vector<Finding> CheckSharing();
 Finding CheckDevMem(const DevMemPhysicalMemory& memory);
 Finding CheckPower(PowerSource& power, bool ignoreBattery);
 Finding CheckLock(const InstanceLock& lock, InstanceLock::Result result);
-Finding CheckBackups(PosixBackupFolder& backups);
+// The backup folder, then a note for each file in it that is not read.
+std::vector<Finding> CheckBackups(PosixBackupFolder& backups);

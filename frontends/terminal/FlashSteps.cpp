@@ -26,6 +26,8 @@ int ExitStatusOf(UpgradeResult result) {
     case UpgradeResult::kBatteryLow:
     case UpgradeResult::kImageUnreadable:
     case UpgradeResult::kBackupNotSaved:
+    case UpgradeResult::kNoBackupNumberLeft:
+    case UpgradeResult::kPendingNotMarked:
     case UpgradeResult::kControllerHidden:
     case UpgradeResult::kControllerHeld:
       return kExitRefused;

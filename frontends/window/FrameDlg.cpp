@@ -113,6 +113,7 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   // Read once the loop runs, after the window has appeared.
   PostCommand(IDC_REFRESH, 0, 0);
+  PostMessageW(window, kOfferRestoreMessage, kNoticeOnly, 0);
   Collapse();
   return 1;
 }

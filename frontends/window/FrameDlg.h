@@ -45,8 +45,11 @@ class CFrameDlg : public CDialogBase {
   // or gives up the shutdown block reason.
   static constexpr UINT kShutdownHoldMessage = WM_APP + 2;
   // Posted after the run's first version read that found the controller in normal mode: the
-  // window thread offers to write back a saved backup that never went back.
+  // window thread offers to write back a saved backup that never went back. Posted once at
+  // start-up too, with wParam kNoticeOnly: then it only names a pending backup that is
+  // damaged (it cannot be written back, and is never taken for absent).
   static constexpr UINT kOfferRestoreMessage = WM_APP + 3;
+  static constexpr WPARAM kNoticeOnly = 1;
   // Sent by a failed upgrade's worker: the window grows to its full size (OnGrowToFull).
   static constexpr UINT kGrowToFullMessage = WM_APP + 4;
   // Posted to itself on a change of scale, to size the window once the dialog manager has

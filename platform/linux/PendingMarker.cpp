@@ -45,8 +45,7 @@ bool WritePendingMarker(const std::string& path, int64_t utcMs) {
     return false;
   }
   const std::string temporary = path + ".tmp";
-  const int fd =
-      open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+  const int fd = CreateTemporary(temporary, 0644);
   if (fd < 0) {
     return false;
   }

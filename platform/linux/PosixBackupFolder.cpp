@@ -29,6 +29,14 @@ std::string HomeFolder() {
   return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "";
 }
 
+std::wstring Wide(const std::string& text) {
+  std::wstring wide;
+  if (!FromUtf8(text, wide)) {
+    wide.assign(text.begin(), text.end());  // a path in another encoding
+  }
+  return wide;
+}
+
 }  // namespace
 
 std::string PosixBackupFolder::DefaultPath() {
@@ -47,15 +55,20 @@ std::string PosixBackupFolder::DefaultPendingMarker() {
 }
 
 std::wstring PosixBackupFolder::FailureText() const {
-  std::wstring text;
-  if (!FromUtf8(lastError_, text)) {
-    text.assign(lastError_.begin(), lastError_.end());  // a path in another encoding
-  }
-  return text;
+  return Wide(lastError_);
+}
+
+std::wstring PosixBackupFolder::ReadFailureText() const {
+  return Wide(lastReason_);
 }
 
 bool PosixBackupFolder::Fail(const std::string& what, const std::string& path) {
-  lastError_ = what + " " + path + ": " + std::strerror(errno);
+  return FailFor(path, what + ": " + std::strerror(errno));
+}
+
+bool PosixBackupFolder::FailFor(const std::string& path, const std::string& reason) {
+  lastReason_ = reason;
+  lastError_ = path + ": " + reason;
   return false;
 }
 
@@ -89,33 +102,48 @@ bool PosixBackupFolder::List(std::vector<std::string>* names) {
 
 bool PosixBackupFolder::Read(const std::string& name, std::string* text) {
   const std::string path = PathOf(name);
+  // Non-blocking: a FIFO planted in the folder must not hold the run up.
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    return Fail("open", path);
+    return errno == ELOOP ? FailFor(path, "a symbolic link: not followed") : Fail("open", path);
   }
-  struct stat info {};
   std::string bytes;
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestFile;
-  char buffer[4096];
-  while (ok) {
-    const ssize_t n = read(fd, buffer, sizeof(buffer));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0 || bytes.size() + static_cast<size_t>(n) > kLargestFile) {
-      ok = n == 0;
-      break;
-    }
-    bytes.append(buffer, static_cast<size_t>(n));
-  }
-  if (!ok) {
-    Fail("read", path);
-  }
+  const bool ok = ReadWhole(fd, path, &bytes);
   close(fd);
   if (ok) {
     *text = std::move(bytes);
   }
   return ok;
+}
+
+bool PosixBackupFolder::ReadWhole(int fd, const std::string& path, std::string* bytes) {
+  struct stat info {};
+  if (fstat(fd, &info) != 0) {
+    return Fail("fstat", path);
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return FailFor(path, "not a regular file");
+  }
+  if (info.st_size > kLargestFile) {
+    return FailFor(path, "larger than any backup (" + std::to_string(info.st_size) + " bytes)");
+  }
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof(buffer));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0) {
+      return Fail("read", path);
+    }
+    if (n == 0) {
+      return true;
+    }
+    if (bytes->size() + static_cast<size_t>(n) > static_cast<size_t>(kLargestFile)) {
+      return FailFor(path, "larger than any backup (it grew while read)");
+    }
+    bytes->append(buffer, static_cast<size_t>(n));
+  }
 }
 
 bool PosixBackupFolder::Write(const std::string& name, const std::string& text) {
@@ -124,8 +152,7 @@ bool PosixBackupFolder::Write(const std::string& name, const std::string& text) 
   }
   const std::string path = PathOf(name);
   const std::string temporary = PathOf("." + name + ".tmp");
-  const int fd =
-      open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int fd = CreateTemporary(temporary, 0600);
   if (fd < 0) {
     return Fail("open", temporary);
   }

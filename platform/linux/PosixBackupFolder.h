@@ -1,9 +1,10 @@
 // The backup folder on Linux: /var/lib/padwright/backups for root (the controller belongs to
 // the machine), else $XDG_STATE_HOME/padwright/backups (~/.local/state/padwright/backups).
 // Folders are made as needed, mode 0700; a file is replaced by writing a temporary file
-// beside it, fsync, rename, then fsync of the folder, so that a power cut leaves the old or
-// the new file whole. Root's folder also keeps, for other users, the note of a backup that
-// was not written back (see PendingMarker.h).
+// beside it (made anew, O_EXCL | O_NOFOLLOW, after a leftover is removed), fsync, rename,
+// then fsync of the folder, so that a power cut leaves the old or the new file whole. Root's folder
+// also keeps, for other users, the note of a backup that was not written back (see
+// PendingMarker.h).
 #pragma once
 
 #include <string>
@@ -27,6 +28,7 @@ class PosixBackupFolder final : public BackupFolder {
   bool Write(const std::string& name, const std::string& text) override;
   bool Remove(const std::string& name) override;
   std::wstring FailureText() const override;
+  std::wstring ReadFailureText() const override;
   void NotePending(std::optional<int64_t> newestPendingUtcMs) override;
 
   const std::string& Path() const { return path_; }
@@ -35,10 +37,15 @@ class PosixBackupFolder final : public BackupFolder {
   const std::string& LastError() const { return lastError_; }
 
  private:
+  // Notes what the call `what` on `path` ran into, from errno as that call left it.
   bool Fail(const std::string& what, const std::string& path);
+  // Notes `reason` for `path`.
+  bool FailFor(const std::string& path, const std::string& reason);
   bool MakeFolders();
+  bool ReadWhole(int fd, const std::string& path, std::string* bytes);
 
   std::string path_;
   std::string pendingMarker_;
-  std::string lastError_;
+  std::string lastError_;   // with the path
+  std::string lastReason_;  // without it
 };

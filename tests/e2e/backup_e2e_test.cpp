@@ -1,8 +1,8 @@
 // The shipped padwright.exe end to end with its saved backups: the configuration outlives
 // the window (a transfer cut off, the window closed, and a new run that finds the boot loader
-// alone, offers Force update at once and brings it back), a
-// restore write whose answer is lost, the offer to try again, and the question at start-up
-// for a backup that never went back.
+// alone, offers Force update at once and brings it back), a restore write whose answer is
+// lost, the offer to try again, the question at start-up for a backup that never went back,
+// and the notice of one that is damaged.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -266,4 +266,34 @@ TEST(SavedBackups, APendingBackupIsOfferedOnceTheControllerAnswersAndUpdateWrite
   // nothing.
   EXPECT_EQ(third.WaitForBox(3000), nullptr);
   EXPECT_EQ(third.Close(), 0u);
+}
+
+TEST(SavedBackups, APendingBackupThatIsDamagedIsNamedAtStartAndNeverOffered) {
+  ControllerSimulator sim;
+  SetUpUserController(sim, 3, 4);
+  ProductSession session(sim, 58 * 20);  // forgets the saved backups first
+  SavedBackup pending;
+  pending.sequence = 1;
+  pending.takenUtcMs = 1796665996123;
+  pending.global = UserGlobal(3);
+  pending.buttons = UserButtons();
+  pending.state = BackupState::kPending;
+  std::string damaged = FormatBackup(pending);
+  damaged.replace(damaged.find("mode 7"), 6, "mode 8");  // its checksum fails
+  const std::string name = BackupFileName(pending.takenUtcMs);
+  PutSavedBackupFile(name, damaged);
+  ASSERT_TRUE(session.Start());
+  HWND notice = session.WaitForBox(kSequenceMs);
+  ASSERT_NE(notice, nullptr);
+  const std::wstring text = probe::MessageBoxText(notice);
+  EXPECT_NE(text.find(std::wstring(name.begin(), name.end()) +
+                      L": a damaged pending backup (checksum wrong): kept, not read"),
+            std::wstring::npos)
+      << std::string(text.begin(), text.end());
+  EXPECT_TRUE(session.Answer(notice, IDOK));
+  ASSERT_TRUE(session.WaitForText(IDC_VERSION, L"Firmware Version: 3 Mode: 7", 20000));
+  // Once a run, and no question: nothing sound waits to go back.
+  EXPECT_EQ(session.WaitForBox(3000), nullptr);
+  EXPECT_EQ(SavedBackups().size(), 1u);
+  EXPECT_EQ(session.Close(), 0u);
 }

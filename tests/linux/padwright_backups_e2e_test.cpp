@@ -83,7 +83,9 @@ TEST_F(PadwrightCommand, ACutUpdateIsRecoveredByALaterRecoverFromTheSavedBackup)
   ExpectImageWritten();
   ExpectRestored();
   EXPECT_EQ(Run({"backups"}, &text), 0);
-  InOrder(text, {"damaged (checksum wrong)", "damaged (torn)", "written back", names[0]});
+  // Copies of the pending backup, so each says pending: named as such, and kept.
+  InOrder(text, {"a damaged pending backup (checksum wrong): kept, not read",
+                 "a damaged pending backup (torn): kept, not read", "written back", names[0]});
   // A named file that is no backup is refused before the controller is touched.
   EXPECT_EQ(Run({"restore", "backup-2099-01-01T00-00-00.000Z.txt"}, &text), 2);
   EXPECT_NE(text.find("torn"), std::string::npos) << text;

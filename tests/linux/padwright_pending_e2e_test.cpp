@@ -1,16 +1,19 @@
 // The padwright binary end to end with a backup that never went back: it is the user's
 // configuration, so a later update or recover writes it back rather than the factory
 // settings the controller now holds; decline lets it go; doctor writes a backup's size for
-// real; and a run without root learns of root's from the note root keeps.
+// real; a planted file at the largest sequence number never outranks the user's backup; and
+// a run without root learns of root's from the note root keeps.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "sim/linux/StandInLayout.h"
 #include "tests/linux/support/PadwrightCommandTest.h"
+#include "workflows/BackupFormat.h"
 
 namespace {
 
@@ -83,6 +86,46 @@ TEST_F(PendingBackupCommand, DeclinedTheControllerKeepsWhatItHasAndDoctorTestsTh
   EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 2) << text;
   InOrder(text, {"Could not save the configuration backup! (", "No space left on device"});
   EXPECT_EQ(Count(text, "Could not save the configuration backup!"), 1u) << text;
+}
+
+TEST_F(PendingBackupCommand, AFileAtTheLargestNumberNeverOutranksTheUsersBackup) {
+  // Planted: another configuration, sound, at the largest number a backup may carry.
+  SavedBackup planted;
+  planted.sequence = kLargestSequence;
+  planted.takenUtcMs = 1796665996123;
+  planted.global = FactoryGlobal(2);
+  planted.buttons = FactoryButtons();
+  planted.state = BackupState::kWrittenBack;
+  const std::string name = BackupFileName(planted.takenUtcMs);
+  ASSERT_TRUE(host.Start());  // the folders are the stand-in's
+  std::filesystem::create_directories(BackupFolder());
+  WriteBackup(name, FormatBackup(planted));
+  std::string text;
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 2) << text;
+  InOrder(text, {"Could not save the configuration backup! (no backup number is left"});
+  EXPECT_TRUE(sim.ReceivedImage().empty());
+  EXPECT_EQ(BackupNames(), std::vector<std::string>{name});
+  EXPECT_EQ(Run({"doctor"}, &text), 1) << text;
+  InOrder(text, {"Backups      PROBLEM  ", name + " carries the largest backup number"});
+
+  // Its text now says pending, its checksum fails: named, never taken for the user's.
+  std::string damaged = FormatBackup(planted);
+  damaged.replace(damaged.find("written-back"), 12, "pending");
+  WriteBackup(name, damaged);
+  sim.SetTransferErases(true);
+  sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
+  EXPECT_EQ(Run({"update", "firmware.vxf"}, &text), 1) << text;
+  InOrder(text,
+          {"NOTE: a damaged pending backup (checksum wrong): kept, not read; ", "Upgrade failed!"});
+  sim.ClearFaults();
+  EXPECT_EQ(Run({"recover", "firmware.vxf"}, &text), 0) << text;
+  InOrder(text, {"Initialize ok", "Using the configuration saved on ", "Upgrade success\n"});
+  ExpectImageWritten();
+  ExpectRestored();
+  EXPECT_EQ(Run({"backups"}, &text), 0) << text;
+  InOrder(text, {"a damaged pending backup (checksum wrong): kept, not read  " +
+                     ShownBackupFolder() + "/" + name,
+                 "written back"});
 }
 
 TEST_F(PendingBackupCommand, ARunWithoutRootSeesRootsPendingBackupFromItsNote) {

@@ -22,8 +22,11 @@ bool MemoryBackupFolder::Read(const std::string& name, std::string* text) {
 
 bool MemoryBackupFolder::Write(const std::string& name, const std::string& text) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (failWrites) {
+  if (failWrites || writesBeforeFailing == 0) {
     return false;
+  }
+  if (writesBeforeFailing != SIZE_MAX) {
+    --writesBeforeFailing;
   }
   files_[name] = text;
   return true;

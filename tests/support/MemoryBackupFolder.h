@@ -3,6 +3,7 @@
 // it was given.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -30,6 +31,8 @@ class MemoryBackupFolder final : public BackupFolder {
   void Put(const std::string& name, const std::string& text);
   // Every write fails (a full or read-only disk).
   bool failWrites = false;
+  // So many writes succeed, then every one fails (the disk fills up during a run).
+  size_t writesBeforeFailing = SIZE_MAX;
   // The time of the newest pending backup as last noted; nothing noted yet: nullopt.
   std::optional<std::optional<int64_t>> pendingNote;
 

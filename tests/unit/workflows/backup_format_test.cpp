@@ -79,7 +79,7 @@ TEST(BackupFormat, NoDamagedFileIsTakenForABackup) {
       {good.substr(0, 12), BackupDamage::kTorn},
       {Replaced(good, "mode 7", "mode 8"), BackupDamage::kBadCrc},
       {Replaced(good, "global 0343", "global 0344"), BackupDamage::kBadCrc},
-      {Resealed(Replaced(good, "format 2", "format 9")), BackupDamage::kOtherFormat},
+      {Resealed(Replaced(good, "format 2", "format 9")), BackupDamage::kLaterFormat},
       {Resealed(Replaced(good, "sequence 42\n", "")), BackupDamage::kBadField},
       {Resealed(Replaced(good, "global 034346", "global 0346")), BackupDamage::kBadBlock},
       {Resealed(Replaced(good, "global 034346", "global 03434x")), BackupDamage::kBadBlock},

@@ -1,7 +1,7 @@
 // Which saved backup is the newest, and which are kept: the order follows the backups'
 // sequence numbers whatever the clock said (files of the first format below every numbered
 // one); a backup that still has to go back is never pruned, is the one offered, and what
-// was read while it waited never takes its place.
+// was read while it waited never takes its place; a declined one never goes back.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -116,12 +116,17 @@ TEST(BackupOrder, APendingBackupIsNeverPrunedAndIsTheConfigurationOffered) {
   ASSERT_TRUE(folder.pendingNote.has_value());
   EXPECT_FALSE(folder.pendingNote->has_value());
 
-  // The copies set aside, newer as they are, never take the user's configuration's place.
+  // What was declined is never written back, nor anything older (the copies set aside); a
+  // copy saved since is.
   std::vector<BackupEntry> entries;
   ASSERT_TRUE(ListBackups(&entries));
   BlockSources saved;
   AddNewestSaved(entries, true, true, &saved);
+  EXPECT_TRUE(saved.Empty());
+  const std::string kept = Save(Copy(kTaken + 40 * kMinute));
+  ASSERT_TRUE(ListBackups(&entries));
+  AddNewestSaved(entries, true, true, &saved);
   ASSERT_TRUE(saved.global && saved.buttons);
-  EXPECT_EQ(saved.global->name, users);
-  EXPECT_EQ(saved.buttons->name, buttonsOnly);
+  EXPECT_EQ(saved.global->name, kept);
+  EXPECT_EQ(saved.buttons->name, kept);
 }

@@ -1,7 +1,8 @@
 // The sequences with the saved backups: the copy is on disk before anything is sent, a
 // backup that cannot be saved stops Update but not Initialize, a later run writes back the
 // newest sound saved backup (damaged ones skipped), Retry writes the same copy again, and a
-// saved backup is written back alone.
+// saved backup is written back alone; nothing is sent without a backup number left or a
+// pending mark.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -169,4 +170,39 @@ TEST_F(SavedBackupTest, ASavedBackupIsWrittenBackAloneOrOfferedAgain) {
   EXPECT_EQ(sim.SaveCount(), 2u);
   ExpectRestored();
   EXPECT_EQ(LoadBackup(saved.name).backup.state, BackupState::kWrittenBack);
+}
+
+TEST_F(SavedBackupTest, NothingIsSentWithoutABackupNumberOrAPendingMark) {
+  // A sound backup carries the largest number: a new one would carry a longer, unreadable one.
+  SavedBackup planted;
+  planted.sequence = kLargestSequence;
+  planted.takenUtcMs = clock->UtcMs() - 60000;
+  planted.global = factoryGlobal;
+  planted.buttons = factoryButtons;
+  planted.state = BackupState::kWrittenBack;
+  const std::string plantedName = BackupFileName(planted.takenUtcMs);
+  backups.Put(plantedName, FormatBackup(planted));
+  RunUpgrade();
+  const std::wstring noNumber = BackupNotSavedStatus(true);
+  EXPECT_EQ(StepStatuses(), (Lines{L"Backup config.....", noNumber}));
+  EXPECT_NE(noNumber.find(L"no backup number is left"), std::wstring::npos);
+  EXPECT_EQ(CallsOf(L"box"), Lines{noNumber + L"|error|error"});
+  EXPECT_TRUE(RequestsOf(SimDevice::Controller, CommandCode::EnterBootLoader).empty());
+  EXPECT_EQ(backups.Files().size(), 1u);
+
+  // Saved, but its pending mark cannot be written: stopped in the boot loader before the
+  // first data packet, which erases the controller, and switched off and on to leave it.
+  backups.Remove(plantedName);
+  StartNewRun();
+  sim.SetTransferErases(true);
+  backups.writesBeforeFailing = 1;
+  RunUpgrade();
+  EXPECT_EQ(StepStatuses().back(), PendingNotMarkedStatus(L""));
+  EXPECT_EQ(CallsOf(L"box"),
+            Lines{PendingNotMarkedStatus(L"") + L"\n\n" + kPendingNotMarkedMore + L"|error|error"});
+  EXPECT_EQ(RequestsOf(SimDevice::Controller, CommandCode::EnterBootLoader).size(), 1u);
+  EXPECT_TRUE(RequestsOf(SimDevice::BootLoader, CommandCode::DataPacket).empty());
+  EXPECT_EQ(sim.State(), SimState::Normal);
+  EXPECT_EQ(sim.GetButtonConfig(), userButtons);
+  EXPECT_EQ(OnlyBackup().backup.state, BackupState::kSaved);
 }

@@ -38,3 +38,7 @@ void ForgetSavedBackups() {
     Folder().Remove(name);
   }
 }
+
+void PutSavedBackupFile(const std::string& name, const std::string& text) {
+  Folder().Write(name, text);
+}

@@ -2,6 +2,7 @@
 // ProgramData in the test prefix, read with the product's own format.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "workflows/BackupStore.h"
@@ -12,3 +13,5 @@ std::vector<BackupEntry> SavedBackups();
 void ForgetSavedBackups();
 // Gives the newest saved backup `state`, as a run of the product would.
 void MarkNewestBackup(BackupState state);
+// Puts a file of `text` into the backup folder as `name` (a crafted one, say).
+void PutSavedBackupFile(const std::string& name, const std::string& text);
