@@ -22,9 +22,10 @@ int RunDecline(CommandContext& context) {
   if (!all) {
     // A backup left pending is offered and written back as before: the user must know.
     for (const BackupEntry& entry : notDeclined) {
-      context.view.PrintLine("padwright: could not decline the configuration saved on " +
-                             LocalTime(entry.backup) + " (" + EscapeControls(ToUtf8(entry.reason)) +
-                             "); it stays pending: " + EscapeControls(context.backups.PathOf(entry.name)));
+      context.view.PrintLine(
+          "padwright: could not decline the configuration saved on " + LocalTime(entry.backup) +
+          " (" + EscapeControls(ToUtf8(entry.reason)) +
+          "); it stays pending: " + EscapeControls(context.backups.PathOf(entry.name)));
     }
     if (notDeclined.empty()) {
       context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
