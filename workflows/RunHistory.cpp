@@ -33,8 +33,8 @@ bool Blank(std::string_view line) {
 
 }  // namespace
 
-RunHistory ParseRunHistory(std::string_view text) {
-  RunHistory history;
+KeptRuns ParseRunHistory(std::string_view text) {
+  KeptRuns history;
   for (std::string_view line : LinesOf(text)) {
     if (Blank(line)) {
       continue;
@@ -87,8 +87,8 @@ bool AppendRunRecord(const RunRecord& record) {
   return folder->Write(kHistoryFileName, AppendedHistoryText(existing, record));
 }
 
-bool ReadRunHistory(RunHistory* history) {
-  *history = RunHistory{};
+bool ReadRunHistory(KeptRuns* history) {
+  *history = KeptRuns{};
   BackupFolder* folder = GetBackupFolder();
   std::vector<std::string> names;
   if (folder == nullptr || !folder->List(&names)) {

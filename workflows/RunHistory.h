@@ -13,13 +13,13 @@
 inline constexpr size_t kKeptRuns = 500;
 inline constexpr char kHistoryFileName[] = "history.jsonl";
 
-struct RunHistory {
+struct KeptRuns {
   std::vector<RunRecord> records;  // oldest first
   size_t damaged = 0;              // lines that were not records
 };
 
 // The lines of `text` as records; blank lines are not counted.
-RunHistory ParseRunHistory(std::string_view text);
+KeptRuns ParseRunHistory(std::string_view text);
 // `existing` with the line of `record` added at the end and only the newest kKeptRuns lines
 // kept (a last line cut off in the middle is ended first, so the new line stays whole).
 std::string AppendedHistoryText(std::string_view existing, const RunRecord& record);
@@ -28,4 +28,4 @@ std::string AppendedHistoryText(std::string_view existing, const RunRecord& reco
 bool AppendRunRecord(const RunRecord& record);
 // Reads the bound backup folder's history; a missing file is an empty history. False when
 // there is no folder or the file cannot be read.
-bool ReadRunHistory(RunHistory* history);
+bool ReadRunHistory(KeptRuns* history);

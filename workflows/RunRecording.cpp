@@ -147,3 +147,11 @@ void EndUpgradeRun(SequenceView& view, UpgradeResult result) {
   }
   EndRun(view, RunOutcome::kFailed);  // in the phase that was under way
 }
+
+void RecordDecline(RunRecorder* recorder, size_t declined, bool all) {
+  if (recorder == nullptr || (declined == 0 && all)) {
+    return;
+  }
+  recorder->Begin(RunKind::kDecline);
+  recorder->End(all ? RunOutcome::kSucceeded : RunOutcome::kFailed);
+}

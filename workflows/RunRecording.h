@@ -50,5 +50,8 @@ void RecordWrittenBack(SequenceView& view, const RestorePlan& plan);
 void RecordDeviceStepsEnd(SequenceView& view);
 void RecordDeviceTime(SequenceView& view, uint32_t ms);
 void EndRun(SequenceView& view, RunOutcome outcome, RunStep refusal = RunStep::kNone);
+// The user declined the pending backups: `declined` of them, `all` when none was left
+// pending. Nothing is recorded when there was nothing to decline.
+void RecordDecline(RunRecorder* recorder, size_t declined, bool all);
 // Ends the run of an upgrade by where it finally stands (after its outcome and any Retry).
 void EndUpgradeRun(SequenceView& view, UpgradeResult result);

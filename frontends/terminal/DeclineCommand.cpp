@@ -8,10 +8,12 @@
 #include "platform/TimeText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/PendingBackups.h"
+#include "workflows/RunRecording.h"
 
 int RunDecline(CommandContext& context) {
   std::vector<BackupEntry> declined;
   const bool all = DeclinePendingBackups(&declined);
+  RecordDecline(context.view.Recorder(), declined.size(), all);
   for (const BackupEntry& entry : declined) {
     context.view.PrintLine("Declined the configuration saved on " + LocalTime(entry.backup) +
                            "; it will not be written back: " + context.backups.PathOf(entry.name));

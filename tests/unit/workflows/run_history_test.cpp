@@ -24,8 +24,8 @@ class RunHistoryTest : public WorkflowTest {
   RunHistoryTest() { view.recorder = &recorder; }
 
   // The history as it stands in the backup folder.
-  RunHistory Stored() {
-    RunHistory history;
+  KeptRuns Stored() {
+    KeptRuns history;
     EXPECT_TRUE(ReadRunHistory(&history));
     return history;
   }
@@ -38,7 +38,7 @@ TEST_F(RunHistoryTest, SuccessfulUpdateKeepsEveryFactAndPhaseTime) {
   WriteImage(64 * 1024);
   const uint32_t totalMs = RunUpgrade();
 
-  const RunHistory history = Stored();
+  const KeptRuns history = Stored();
   ASSERT_EQ(history.records.size(), 1u);
   EXPECT_EQ(history.damaged, 0u);
   const RunRecord& record = history.records[0];
@@ -82,7 +82,7 @@ TEST_F(RunHistoryTest, FailuresSayWhereTheyStopped) {
   sim.Inject(Step::DataPacket, 5, Fault::DeviceGone);  // the transfer cut off
   RunUpgrade();
 
-  const RunHistory history = Stored();
+  const KeptRuns history = Stored();
   ASSERT_EQ(history.records.size(), 2u);
   const RunRecord& read = history.records[0];
   EXPECT_EQ(read.outcome, RunOutcome::kFailed);
@@ -115,7 +115,7 @@ TEST_F(RunHistoryTest, DamagedLinesAreSkippedAndCountedAndOnlyTheNewest500Kept) 
   text += whole.substr(0, 20) + std::string(1, '\x01') + whole.substr(20) + "\n";  // raw control
   backups.Put(kHistoryFileName, text);
 
-  RunHistory history = Stored();
+  KeptRuns history = Stored();
   EXPECT_EQ(history.records.size(), 600u);
   EXPECT_EQ(history.damaged, 4u);
 
