@@ -6,7 +6,7 @@
 #include <string>
 
 #include "frontends/terminal/CommandTable.h"
-#include "frontends/terminal/EscapedText.h"
+#include "platform/EscapedText.h"
 #include "platform/TimeText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/RunHistory.h"

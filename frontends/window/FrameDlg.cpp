@@ -72,6 +72,7 @@ const MessageMap* CFrameDlg::ClassMessageMap() {
       MessageRow<CFrameDlg>(kGrowToFullMessage, &CFrameDlg::OnGrowToFull),
       MessageRow<CFrameDlg>(WM_DPICHANGED, &CFrameDlg::OnDpiChanged),
       MessageRow<CFrameDlg>(kDpiLayoutMessage, &CFrameDlg::OnDpiLayout),
+      MessageRow<CFrameDlg>(WM_SYSCOMMAND, &CFrameDlg::OnSysCommand),
       EndOfMap(),
   };
   static const MessageMap map = {&CDialogBase::ClassMessageMap, rows};
@@ -101,6 +102,7 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
     SetItemText(IDC_FILE_PATH, firmwarePath);
   }
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  AddHistoryMenuItem();
   // Read once the loop runs, after the window has appeared.
   PostCommand(IDC_REFRESH, 0, 0);
   Collapse();

@@ -12,6 +12,7 @@
 #include "platform/TimeText.h"
 #include "workflows/PendingBackups.h"
 #include "workflows/RestoreSequence.h"
+#include "workflows/RunRecording.h"
 
 LRESULT CFrameDlg::OnOfferRestore(WPARAM, LPARAM) {
   BackupEntry newest;
@@ -23,7 +24,9 @@ LRESULT CFrameDlg::OnOfferRestore(WPARAM, LPARAM) {
                                 L" was not written back to the controller.\n\nWrite it back now?";
   if (MessageBoxW(hwnd, question.c_str(), L"warn", MB_YESNO | MB_ICONWARNING) != IDYES) {
     std::vector<BackupEntry> declined;
-    DeclinePendingBackups(&declined);  // not asked again
+    const bool all = DeclinePendingBackups(&declined);  // not asked again
+    RunRecorder recorder(kWindowFrontEnd, PADWRIGHT_VERSION_TEXT);
+    RecordDecline(&recorder, declined.size(), all);
     return 1;
   }
   CFrameCommandHost host(*this, true);

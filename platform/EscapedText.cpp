@@ -1,5 +1,5 @@
 // Text made safe to print on a terminal (see EscapedText.h).
-#include "frontends/terminal/EscapedText.h"
+#include "platform/EscapedText.h"
 
 #include <cstdint>
 #include <cstdio>

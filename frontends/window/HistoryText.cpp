@@ -1,0 +1,57 @@
+// The text of the window's history view (see HistoryText.h).
+#include "frontends/window/HistoryText.h"
+
+#include <cstdio>
+
+#include "platform/EscapedText.h"
+#include "platform/TimeText.h"
+#include "workflows/RunRecordJson.h"
+
+namespace {
+
+const char* KindWords(RunKind kind) {
+  constexpr const char* kWords[] = {"Update", "Initialize", "Force update", "Restore", "Declined"};
+  return kWords[static_cast<size_t>(kind)];
+}
+
+std::string OutcomeWords(const RunRecord& record) {
+  if (record.outcome == RunOutcome::kSucceeded) {
+    return "success";
+  }
+  if (record.outcome == RunOutcome::kCancelled) {
+    return "cancelled";
+  }
+  if (record.failedStep == RunStep::kNone) {
+    return "failed";
+  }
+  return std::string("failed at ") + (record.failedStep == RunStep::kPhase
+                                          ? RunPhaseName(record.failedPhase)
+                                          : RunStepName(record.failedStep));
+}
+
+std::string StateWords(const std::optional<FirmwareState>& state) {
+  return state ? std::to_string(state->version) + "/" + std::to_string(state->mode) : "-";
+}
+
+}  // namespace
+
+std::string HistoryViewText(const KeptRuns& history) {
+  std::string text;
+  if (history.records.empty()) {
+    text = "No update has been recorded yet.\r\n";
+  }
+  for (auto record = history.records.rbegin(); record != history.records.rend(); ++record) {
+    char total[32];
+    std::snprintf(total, sizeof(total), "%u.%03u s", record->totalMs / 1000,
+                  record->totalMs % 1000);
+    std::string stamp = UtcStamp(record->utcMs);
+    text += stamp.substr(0, 10) + " " + stamp.substr(11, 8) + " UTC  " + KindWords(record->kind) +
+            ": " + OutcomeWords(*record) + ", " + total + ", firmware/mode " +
+            StateWords(record->before) + " -> " + StateWords(record->after) + "\r\n";
+    text += EscapedText(RunRecordLine(*record)) + "\r\n\r\n";
+  }
+  if (history.damaged > 0) {
+    text += std::to_string(history.damaged) + " damaged line(s) skipped.\r\n";
+  }
+  return text;
+}
