@@ -80,7 +80,8 @@ bool AppendRunRecord(const RunRecord& record) {
   }
   for (const std::string& name : names) {
     // An unreadable history is not replaced: what it holds may still be read by hand.
-    if (name == kHistoryFileName && !folder->Read(kHistoryFileName, &existing)) {
+    if (name == kHistoryFileName &&
+        !folder->ReadUpTo(kHistoryFileName, &existing, kLargestHistoryBytes)) {
       return false;
     }
   }
@@ -97,7 +98,7 @@ bool ReadRunHistory(KeptRuns* history) {
   for (const std::string& name : names) {
     if (name == kHistoryFileName) {
       std::string text;
-      if (!folder->Read(kHistoryFileName, &text)) {
+      if (!folder->ReadUpTo(kHistoryFileName, &text, kLargestHistoryBytes)) {
         return false;
       }
       *history = ParseRunHistory(text);

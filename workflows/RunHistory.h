@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "workflows/RunRecord.h"
+#include "workflows/RunRecordJson.h"
 
 inline constexpr size_t kKeptRuns = 500;
 inline constexpr char kHistoryFileName[] = "history.jsonl";
+// The largest history file read: kKeptRuns lines of the longest length read.
+inline constexpr size_t kLargestHistoryBytes = kKeptRuns * (kMaxRunLineBytes + 1);
 
 struct KeptRuns {
   std::vector<RunRecord> records;  // oldest first

@@ -71,6 +71,8 @@ const MessageMap* CHistoryDlg::ClassMessageMap() {
 
 LRESULT CHistoryDlg::OnInitDialog(WPARAM, LPARAM) {
   SetItemText(IDC_HISTORY_TEXT, text_);
+  // The dialog manager selects all of an edit it gives the focus to; nothing is selected.
+  PostMessageW(GetItem(IDC_HISTORY_TEXT), EM_SETSEL, 0, 0);
   return 1;
 }
 

@@ -14,6 +14,33 @@ const char* KindWords(RunKind kind) {
   return kWords[static_cast<size_t>(kind)];
 }
 
+const char* PhaseWords(RunPhase phase) {
+  constexpr const char* kWords[] = {
+      "the backup read",     "the wait for the boot loader", "the transfer",
+      "the power cycle",     "the controller's return",      "the restore",
+      "the version and mode"};
+  return kWords[static_cast<size_t>(phase)];
+}
+
+const char* StepWords(RunStep step) {
+  switch (step) {
+    case RunStep::kPowerSwitch:
+      return "the power switch";
+    case RunStep::kBattery:
+      return "the battery check";
+    case RunStep::kControllerKept:
+      return "a controller kept by another program";
+    case RunStep::kImage:
+      return "reading the firmware file";
+    case RunStep::kBackupSave:
+      return "saving the backup";
+    case RunStep::kNone:
+    case RunStep::kPhase:
+      break;
+  }
+  return "";
+}
+
 std::string OutcomeWords(const RunRecord& record) {
   if (record.outcome == RunOutcome::kSucceeded) {
     return "success";
@@ -25,8 +52,8 @@ std::string OutcomeWords(const RunRecord& record) {
     return "failed";
   }
   return std::string("failed at ") + (record.failedStep == RunStep::kPhase
-                                          ? RunPhaseName(record.failedPhase)
-                                          : RunStepName(record.failedStep));
+                                          ? PhaseWords(record.failedPhase)
+                                          : StepWords(record.failedStep));
 }
 
 std::string StateWords(const std::optional<FirmwareState>& state) {

@@ -18,7 +18,7 @@
 namespace {
 
 // A backup is a few kilobytes; anything much larger is no backup of ours.
-constexpr off_t kLargestFile = 64 * 1024;
+constexpr size_t kLargestFile = 64 * 1024;
 
 std::string HomeFolder() {
   const char* home = std::getenv("HOME");
@@ -88,6 +88,10 @@ bool PosixBackupFolder::List(std::vector<std::string>* names) {
 }
 
 bool PosixBackupFolder::Read(const std::string& name, std::string* text) {
+  return ReadUpTo(name, text, kLargestFile);
+}
+
+bool PosixBackupFolder::ReadUpTo(const std::string& name, std::string* text, size_t largest) {
   const std::string path = PathOf(name);
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
@@ -95,14 +99,15 @@ bool PosixBackupFolder::Read(const std::string& name, std::string* text) {
   }
   struct stat info {};
   std::string bytes;
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestFile;
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            static_cast<size_t>(info.st_size) <= largest;
   char buffer[4096];
   while (ok) {
     const ssize_t n = read(fd, buffer, sizeof(buffer));
     if (n < 0 && errno == EINTR) {
       continue;
     }
-    if (n <= 0 || bytes.size() + static_cast<size_t>(n) > kLargestFile) {
+    if (n <= 0 || bytes.size() + static_cast<size_t>(n) > largest) {
       ok = n == 0;
       break;
     }

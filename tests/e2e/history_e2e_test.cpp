@@ -98,8 +98,8 @@ TEST(RunHistory, EveryUpdateIsKeptAndShownFromTheSystemMenu) {
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(probe::TextOf(view), L"Update history");
   const std::wstring text = LongTextOf(GetDlgItem(view, IDC_HISTORY_TEXT));
-  const size_t cut = Find(text, L"Update: failed at transfer");
-  const size_t read = Find(text, L"Update: failed at backup_read", cut);
+  const size_t cut = Find(text, L"Update: failed at the transfer");
+  const size_t read = Find(text, L"Update: failed at the backup read", cut);
   const size_t success = Find(text, L"Update: success", read);
   EXPECT_NE(cut, std::wstring::npos) << text;
   EXPECT_NE(read, std::wstring::npos) << text;

@@ -4,6 +4,7 @@
 // escaped and a damaged line skipped and counted; history --json gives them as kept.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -12,6 +13,18 @@
 namespace {
 
 TEST_F(PadwrightCommand, EveryUpdateLeavesItsRecordInTheHistory) {
+  // A history nearly full already, far larger than a backup: 498 runs of an earlier year.
+  std::filesystem::create_directories(BackupFolder());
+  {
+    std::ofstream history(BackupFolder() + "/history.jsonl");
+    for (int i = 0; i < 498; ++i) {
+      history << "{\"time\":\"2001-01-01T00:00:00.000Z\",\"front_end\":\"terminal\","
+                 "\"padwright\":\"0.9\",\"kind\":\"decline\",\"before\":null,\"after\":null,"
+                 "\"image\":null,\"battery\":null,\"written_back\":[],\"outcome\":\"success\","
+                 "\"failed_at\":null,\"total_ms\":"
+              << i << ",\"phases_ms\":{}," << std::string(300, ' ') << "\"x\":0}\n";
+    }
+  }
   std::string text;
   ASSERT_EQ(Run({"update", "firmware.vxf"}, &text), 0) << text;
   sim.Inject(Step::GlobalRead, 0, Fault::ShortReply);
@@ -20,9 +33,12 @@ TEST_F(PadwrightCommand, EveryUpdateLeavesItsRecordInTheHistory) {
   sim.Inject(Step::DataPacket, 150, Fault::DeviceGone);
   ASSERT_EQ(Run({"update", "firmware.vxf"}, &text), 1) << text;
 
-  EXPECT_EQ(Run({"history", "--json"}, &text), 0) << text;
-  EXPECT_EQ(Count(text, "\n"), 3u) << text;
-  InOrder(text, {"\"outcome\":\"success\",\"failed_at\":null",
+  // The newest 500 kept: the oldest planted run went.
+  EXPECT_EQ(Run({"history", "--json"}, &text), 0);
+  EXPECT_EQ(Count(text, "\n"), 500u);
+  EXPECT_EQ(Count(text, "\"kind\":\"decline\""), 497u);
+  EXPECT_EQ(text.find("\"total_ms\":0,"), std::string::npos);
+  InOrder(text, {"\"total_ms\":1,", "\"outcome\":\"success\",\"failed_at\":null",
                  "\"outcome\":\"failed\",\"failed_at\":\"backup_read\"",
                  "\"outcome\":\"failed\",\"failed_at\":\"transfer\""});
   EXPECT_EQ(Count(text, "\"name\":\"firmware.vxf\",\"size\":" + std::to_string(kImageSize)), 3u);
