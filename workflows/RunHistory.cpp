@@ -2,6 +2,7 @@
 #include "workflows/RunHistory.h"
 
 #include <deque>
+#include <mutex>
 
 #include "platform/BackupFolder.h"
 #include "workflows/RunRecordJson.h"
@@ -69,6 +70,10 @@ std::string AppendedHistoryText(std::string_view existing, const RunRecord& reco
 }
 
 bool AppendRunRecord(const RunRecord& record) {
+  // Two sequences may end at once (the window's Initialize waits for the boot loader while an
+  // Update runs): each read, add and write goes whole, so no record is lost.
+  static std::mutex appending;
+  std::lock_guard<std::mutex> lock(appending);
   BackupFolder* folder = GetBackupFolder();
   if (folder == nullptr) {
     return false;

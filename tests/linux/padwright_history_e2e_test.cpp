@@ -14,6 +14,9 @@ namespace {
 
 TEST_F(PadwrightCommand, EveryUpdateLeavesItsRecordInTheHistory) {
   // A history nearly full already, far larger than a backup: 498 runs of an earlier year.
+  // (The host first: the folder lies inside its root.)
+  ASSERT_TRUE(host.Start());
+  ASSERT_FALSE(host.Root().empty());
   std::filesystem::create_directories(BackupFolder());
   {
     std::ofstream history(BackupFolder() + "/history.jsonl");
