@@ -14,6 +14,9 @@
 
 namespace {
 
+// One row of the table a run, its details indented below it.
+constexpr char kRowFormat[] = "%-16s  %-13s  %-30s %10s  %-13s %s";
+
 const char* KindWords(RunKind kind) {
   switch (kind) {
     case RunKind::kUpdate:
@@ -77,10 +80,13 @@ std::string Seconds(uint32_t ms) {
 
 void PrintRecord(CommandContext& context, const RunRecord& record) {
   TerminalView& view = context.view;
-  view.PrintLine(ToUtf8(LocalMinuteText(record.utcMs)) + "  " + KindWords(record.kind) + ": " +
-                 OutcomeWords(record) + ", " + Seconds(record.totalMs) + "; firmware/mode " +
-                 StateWords(record.before) + " -> " + StateWords(record.after) + " (" +
-                 EscapedText(record.frontEnd) + " " + EscapedText(record.version) + ")");
+  char row[512];
+  std::snprintf(row, sizeof(row), kRowFormat, ToUtf8(LocalMinuteText(record.utcMs)).c_str(),
+                KindWords(record.kind), OutcomeWords(record).c_str(),
+                Seconds(record.totalMs).c_str(),
+                (StateWords(record.before) + " -> " + StateWords(record.after)).c_str(),
+                (EscapedText(record.frontEnd) + " " + EscapedText(record.version)).c_str());
+  view.PrintLine(row);
   if (record.image) {
     view.PrintLine("  image " + EscapedText(record.image->name) + ", " +
                    std::to_string(record.image->size) + " bytes, SHA-256 " +
@@ -126,6 +132,10 @@ int RunHistory(CommandContext& context) {
   } else if (history.records.empty()) {
     context.view.PrintLine("No run recorded in " + path + ".");
   } else {
+    char header[256];
+    std::snprintf(header, sizeof(header), kRowFormat, "Time", "Run", "Outcome", "Total",
+                  "Firmware/mode", "By");
+    context.view.PrintLine(header);
     for (auto record = history.records.rbegin(); record != history.records.rend(); ++record) {
       PrintRecord(context, *record);
     }

@@ -57,9 +57,10 @@ TEST_F(PadwrightCommand, EveryUpdateLeavesItsRecordInTheHistory) {
             << "{\"time\":\"2099-01-01T00:00:00.000Z\",\"front_end\n";
   }
   EXPECT_EQ(Run({"history"}, &text), 0) << text;
-  InOrder(text, {"restore: success", "image \\x1b[31mred.vxf", "update: failed in the transfer",
-                 "update: failed in the backup read", "update: success", "backup read ",
-                 "transfer ", "power cycle 3", "version and mode 1"});
+  InOrder(text, {"Time", "Run", "Outcome", "Total", "Firmware/mode", "restore        success",
+                 "image \\x1b[31mred.vxf", "update         failed in the transfer",
+                 "update         failed in the backup read", "update         success",
+                 "backup read ", "transfer ", "power cycle 3", "version and mode 1"});
   EXPECT_EQ(text.find('\x1b'), std::string::npos);
   EXPECT_NE(text.find("1 damaged line(s)"), std::string::npos) << text;
 }
