@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/JsonText.h"
+#include "platform/Utf8Valid.h"
 
 namespace {
 

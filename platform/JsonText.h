@@ -9,12 +9,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Utf8Valid.h"
+
 // `text` (UTF-8) as a JSON string literal, quotes included: quote, backslash and control
 // characters escaped; bytes that are not UTF-8 become U+FFFD.
 std::string JsonString(std::string_view text);
-
-// `text` with every byte sequence that is not UTF-8 replaced by U+FFFD.
-std::string ValidUtf8(std::string_view text);
 
 // One JSON value as read. Numbers are kept only when they are whole and fit 64 bits.
 struct JsonValue {

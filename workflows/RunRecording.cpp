@@ -1,7 +1,7 @@
 // The sequences' side of the history (see RunRecording.h).
 #include "workflows/RunRecording.h"
 
-#include "platform/JsonText.h"
+#include "platform/Utf8Valid.h"
 #include "platform/Sha256.h"
 
 namespace {
@@ -31,21 +31,7 @@ std::string Utf8Of(const std::wstring& text) {
     } else if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
       code = 0xFFFD;
     }
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    AppendUtf8(out, code);
   }
   return out;
 }
