@@ -3,6 +3,7 @@
 // transport and over hidraw, tests over the simulator's transport.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -156,6 +157,11 @@ class CVexapadT {
 
   void Close() { mainTransport.CloseDevice(); }
 
+  // How often the normal-mode controller has been opened, and when (the clock's NowMs) it
+  // last was: a sequence tells from them when the controller came back after a power cycle.
+  uint32_t OpenCount() const { return openCount_.load(); }
+  uint32_t LastOpenedMs() const { return lastOpenedMs_.load(); }
+
   static uint16_t Checksum(const uint8_t* data, size_t len) { return ::Checksum(data, len); }
 
   // Waits `ms` in 20 ms steps, ending at the first check after more than `ms` have passed.
@@ -178,6 +184,9 @@ class CVexapadT {
   std::mutex deviceMutex;   // held by every command and the whole transfer
 
  private:
+  std::atomic<uint32_t> openCount_{0};
+  std::atomic<uint32_t> lastOpenedMs_{0};
+
   // Waits up to `timeoutMs` for the normal-mode controller, trying every 200 ms; the
   // elapsed time is tested before each attempt, so 0 makes no attempt at all.
   bool _Open(uint32_t timeoutMs) {
@@ -188,7 +197,12 @@ class CVexapadT {
       }
       Pause(kOpenRetryPauseMs);
     }
-    return mainTransport.IsOpen();
+    if (!mainTransport.IsOpen()) {
+      return false;
+    }
+    lastOpenedMs_.store(NowMs());
+    openCount_.fetch_add(1);
+    return true;
   }
 
   // Writes `request` and reads one reply into `reply` (a zeroed scratch one when null).

@@ -3,6 +3,7 @@
 // renamed into place); tests bind a folder of their own. Names are plain file names in it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,6 +17,12 @@ class BackupFolder {
   virtual bool List(std::vector<std::string>* names) = 0;
   // The whole file; false when it cannot be read.
   virtual bool Read(const std::string& name, std::string* text) = 0;
+  // The same for a file that may be larger than a backup, up to `largest` bytes (the history
+  // of runs); by default Read.
+  virtual bool ReadUpTo(const std::string& name, std::string* text, size_t largest) {
+    (void)largest;
+    return Read(name, text);
+  }
   // Creates the folder when needed and replaces `name` with `text` so that a cut at any
   // moment leaves either the old file or the whole new one, never a part.
   virtual bool Write(const std::string& name, const std::string& text) = 0;

@@ -27,6 +27,7 @@ inline constexpr uint32_t kPollIntervalMs = 1000;
 template <typename Device>
 void BackUpWhatAnswers(Device& device, SequenceView& view, RunState& run) {
   view.SetStatus(L"Backup config.....");
+  PhaseSpan reading(view, RunPhase::kBackupRead);
   const bool buttons = backup_steps::BackUpButtonConfig(device, run);
   if (!buttons) {
     view.SetStatus(L"Backup button config failed!");
@@ -34,6 +35,10 @@ void BackUpWhatAnswers(Device& device, SequenceView& view, RunState& run) {
   const bool global = backup_steps::BackUpGlobalConfig(device, run);
   if (!global) {
     view.SetStatus(L"Backup global config failed!");
+  }
+  reading.End();
+  if (global) {
+    RecordBefore(view, run.global.block);
   }
   if (buttons || global) {
     const backup_steps::SaveResult saved = backup_steps::SaveCopies(run, global, buttons);
@@ -49,6 +54,7 @@ enum class WaitResult { kFound, kTimedOut, kStopped };
 // end asks the sequence to stop.
 template <typename Scanner>
 WaitResult WaitForBootLoader(Scanner& scanner, SequenceView& view) {
+  PhaseSpan phase(view, RunPhase::kBootLoaderWait);
   unsigned polls = kBootLoaderPolls;
   do {
     SleepMs(kPollIntervalMs);
@@ -115,6 +121,31 @@ InitializeResult Run(Device& device, SequenceView& view, RunState& run, MakeScan
   return InitializeResult::kStopped;
 }
 
+// Ends the run's record: a boot loader found is a success, a wait cut short a cancel.
+inline void EndInitializeRun(SequenceView& view, InitializeResult result) {
+  switch (result) {
+    case InitializeResult::kBootLoaderFound:
+      EndRun(view, RunOutcome::kSucceeded);
+      return;
+    case InitializeResult::kStopped:
+      EndRun(view, RunOutcome::kCancelled);
+      return;
+    case InitializeResult::kTimedOut:
+      EndRun(view, RunOutcome::kFailed);
+      return;
+    case InitializeResult::kPowerSwitchUnavailable:
+      EndRun(view, RunOutcome::kFailed, RunStep::kPowerSwitch);
+      return;
+    case InitializeResult::kBatteryLow:
+      EndRun(view, RunOutcome::kFailed, RunStep::kBattery);
+      return;
+    case InitializeResult::kControllerHidden:
+    case InitializeResult::kControllerHeld:
+      EndRun(view, RunOutcome::kFailed, RunStep::kControllerKept);
+      return;
+  }
+}
+
 }  // namespace initialize_steps
 
 // The worker body of Initialize. `makeScanner` makes the transport that only looks for the
@@ -126,6 +157,7 @@ InitializeResult InitializeSequence(Device& device, SequenceView& view, RunState
       view, SequenceKind::kInitialize,
       [&] { return initialize_steps::Run(device, view, run, makeScanner); },
       [&](InitializeResult result) {
+        initialize_steps::EndInitializeRun(view, result);
         if (result == InitializeResult::kControllerHidden ||
             result == InitializeResult::kControllerHeld) {
           // Said in a box as well: the user may not be watching the status line.

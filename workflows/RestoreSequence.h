@@ -20,8 +20,10 @@ bool RestoreSequence(Device& device, SequenceView& view, const RestorePlan& plan
         return upgrade_steps::RestoreAndRecord(device, view, plan);
       },
       [&](bool restored) {
-        return ShowRestoreOutcome(view, restored,
-                                  upgrade_steps::RestoreAgainOf(device, view, plan));
+        const bool final =
+            ShowRestoreOutcome(view, restored, upgrade_steps::RestoreAgainOf(device, view, plan));
+        EndRun(view, final ? RunOutcome::kSucceeded : RunOutcome::kFailed);
+        return final;
       });
 }
 

@@ -6,6 +6,7 @@
 #include "platform/FileRead.h"
 #include "platform/PowerSource.h"
 #include "platform/PowerSwitch.h"
+#include "workflows/RunRecording.h"
 
 namespace {
 
@@ -39,12 +40,14 @@ std::optional<UpgradeResult> PrepareUpgrade(SequenceView& view, FirmwareImage& i
   if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(image, path)) {
     return refusal;
   }
+  RecordImage(view, path, image);
   startMs = NowMs();
   view.SetProgress(0, L"");
   return std::nullopt;
 }
 
 void PowerCycleController(SequenceView& view) {
+  PhaseSpan phase(view, RunPhase::kPowerCycle);
   view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Power off.....");
   SetControllerPower(false);

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+class RunRecorder;
+
 // What the outcome box shows beside its text.
 enum class MessageIcon { kInformation, kWarning, kError };
 
@@ -64,6 +66,9 @@ class SequenceView {
   // True once the front end asks the sequence to stop (the window is closing, a signal came);
   // a long wait gives up then.
   virtual bool StopRequested() = 0;
+  // Where the sequence keeps the record of its run for the history (RunRecorder.h): its
+  // phases' times, what it learnt and its outcome. Null when the front end keeps none.
+  virtual RunRecorder* Recorder() { return nullptr; }
 };
 
 // The device work of a sequence as a span: begun when made, ended by End or when it goes. A

@@ -21,6 +21,7 @@ UpgradeResult RunUpgrade(Device& device, SequenceView& view, RunState& run,
     return *refusal;
   }
   view.SetStatus(L"Backup config.....");
+  PhaseSpan reading(view, RunPhase::kBackupRead);
   if (!backup_steps::BackUpButtonConfig(device, run)) {
     view.SetStatus(L"Backup button config failed!");
     return UpgradeResult::kFailed;
@@ -29,6 +30,8 @@ UpgradeResult RunUpgrade(Device& device, SequenceView& view, RunState& run,
     view.SetStatus(L"Backup global config failed!");
     return UpgradeResult::kFailed;
   }
+  reading.End();
+  RecordBefore(view, run.global.block);
   // The transfer erases the controller's own copy: without one on disk, a cut transfer or a
   // closed program would lose the user's configuration for good.
   switch (backup_steps::SaveCopies(run, true, true)) {

@@ -12,6 +12,7 @@
 #include "workflows/BackupSteps.h"
 #include "workflows/ProgressDisplay.h"
 #include "workflows/RestorePlan.h"
+#include "workflows/RunRecording.h"
 #include "workflows/SequenceEnd.h"
 #include "workflows/SequenceFrame.h"
 #include "workflows/SequenceSteps.h"
@@ -47,11 +48,13 @@ bool WriteWithRetries(Write write) {
 // by. True when every step that ran succeeded (the save's answer is not needed).
 template <typename Device>
 bool RestoreMode(Device& device, SequenceView& view, const RestorePlan& plan) {
+  PhaseSpan phase(view, RunPhase::kVersionAndMode);
   view.SetStatus(L"Get current version...");
   GlobalConfig running{};
   if (!device.ReadGlobalConfig(running.data(), kGlobalConfigSize, kVersionOpenMs)) {
     return false;
   }
+  RecordAfter(view, {FirmwareVersion(running), ControllerMode(running)});
   view.SetStatus(L"Save config...");
   device.SaveConfig(kSaveOpenMs);  // a controller that did not answer still runs; go on
   // Without a global copy there is no mode the user ever had.
@@ -65,6 +68,7 @@ bool RestoreMode(Device& device, SequenceView& view, const RestorePlan& plan) {
     view.SetStatus(L"Recovery mode failed!");
     return false;
   }
+  RecordAfter(view, {FirmwareVersion(running), mode});
   view.SetStatus(L"Recovery mode ok");
   return true;
 }
@@ -75,10 +79,23 @@ template <typename Device>
 bool RestoreConfiguration(Device& device, SequenceView& view, const RestorePlan& plan) {
   view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Recovery config.....");
+  // Until the first write opens the controller, the restore waits for it to come back.
+  PhaseSpan returning(view, RunPhase::kControllerReturn);
+  const uint32_t opensBefore = device.OpenCount();
+  bool returned = false;
+  const auto noteReturn = [&] {
+    if (!returned && device.OpenCount() != opensBefore) {
+      returned = true;
+      NextPhaseFrom(view, RunPhase::kRestore, device.LastOpenedMs());
+    }
+  };
   if (plan.global) {
     view.SetStatus(L"Recovery global config...");
     if (!WriteWithRetries([&] {
-          return device.WriteGlobalConfig(plan.global->data(), kGlobalConfigSize, kRestoreOpenMs);
+          const bool written =
+              device.WriteGlobalConfig(plan.global->data(), kGlobalConfigSize, kRestoreOpenMs);
+          noteReturn();
+          return written;
         })) {
       view.SetStatus(L"Recovery global failed");
       return false;
@@ -87,12 +104,18 @@ bool RestoreConfiguration(Device& device, SequenceView& view, const RestorePlan&
   }
   if (plan.buttons) {
     view.SetStatus(L"Recovery button config...");
-    if (!WriteWithRetries(
-            [&] { return device.WriteButtonConfig(plan.buttons->data(), kRestoreOpenMs); })) {
+    if (!WriteWithRetries([&] {
+          const bool written = device.WriteButtonConfig(plan.buttons->data(), kRestoreOpenMs);
+          noteReturn();
+          return written;
+        })) {
       view.SetStatus(L"Recovery config failed");
       return false;
     }
     view.SetStatus(L"Recovery config ok!");
+  }
+  if (RunRecorder* recorder = view.Recorder()) {
+    recorder->PhaseEnds(RunPhase::kRestore);
   }
   return RestoreMode(device, view, plan);
 }
@@ -105,6 +128,7 @@ bool RestoreAndRecord(Device& device, SequenceView& view, const RestorePlan& pla
     return false;
   }
   MarkBackups(plan, BackupState::kWrittenBack);
+  RecordWrittenBack(view, plan);
   return true;
 }
 
@@ -113,7 +137,10 @@ template <typename Device>
 RestoreAgain RestoreAgainOf(Device& device, SequenceView& view, const RestorePlan& plan) {
   return [&device, &view, &plan] {
     DeviceWork again(view);
-    return RestoreAndRecord(device, view, plan);
+    const uint32_t startMs = NowMs();
+    const bool restored = RestoreAndRecord(device, view, plan);
+    RecordDeviceTime(view, NowMs() - startMs);
+    return restored;
   };
 }
 
@@ -130,14 +157,18 @@ UpgradeResult TransferAndRestore(Device& device, SequenceView& view, FirmwareIma
   view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Ready, please wait...");
   uint32_t lastUpdateMs = NowMs();
+  // The boot loader's wait lasts until it opened; the transfer then runs until the next phase.
   // Without the pending mark a cut transfer would leave the user's backup looking like any
   // other: then nothing is sent at all.
+  PhaseSpan waiting(view, RunPhase::kBootLoaderWait);
   bool marked = true;
+  const auto transferStarts = [&plan, &view, &marked] {
+    NextPhaseFrom(view, RunPhase::kTransfer, NowMs());
+    marked = MarkBackups(plan, BackupState::kPending, &plan.markFailure);
+    return marked;
+  };
   if (!device.Upgrade(image.data(), image.size(), MakeProgressCallback(view, startMs, lastUpdateMs),
-                      kBootLoaderWaitMs, [&] {
-                        marked = MarkBackups(plan, BackupState::kPending, &plan.markFailure);
-                        return marked;
-                      })) {
+                      kBootLoaderWaitMs, transferStarts)) {
     if (marked) {
       return UpgradeResult::kFailed;
     }
@@ -163,8 +194,10 @@ UpgradeResult RunUpgradeSequence(Device& device, SequenceView& view, SequenceKin
   return RunSequence(
       view, kind, [&] { return steps(plan); },
       [&](UpgradeResult result) {
-        return ShowUpgradeOutcome(view, kind, result, RestoreAgainOf(device, view, plan),
-                                  plan.markFailure);
+        const UpgradeResult final = ShowUpgradeOutcome(
+            view, kind, result, RestoreAgainOf(device, view, plan), plan.markFailure);
+        EndUpgradeRun(view, final);
+        return final;
       });
 }
 

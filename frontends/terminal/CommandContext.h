@@ -38,6 +38,8 @@ struct CommandContext {
   bool assumeYes = false;
   // --ignore-battery: the battery check is skipped.
   bool ignoreBattery = false;
+  // --json: history prints the records as kept.
+  bool json = false;
   // How often a failed restore has been offered again in this run.
   int restoreOffers = 0;
   FILE* in = stdin;

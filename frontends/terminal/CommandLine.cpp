@@ -24,6 +24,9 @@ constexpr char kUsageText[] =
     "  decline         keep what the controller holds now: no backup that never went\n"
     "                  back, nor any older one, is offered or written back any more\n"
     "                  (restore BACKUP still writes the one named)\n"
+    "  history [--json]  list every run (update, recover, restore, decline), newest\n"
+    "                  first, with its outcome and the time of each phase; --json\n"
+    "                  writes the records as kept, one JSON object a line, oldest first\n"
     "  doctor          check what an update needs (the controller, access to it,\n"
     "                  other programs that have it open, /dev/mem, the power, the\n"
     "                  lock, the backup folder) and say how to fix what is wrong;\n"
@@ -39,6 +42,7 @@ constexpr char kUsageText[] =
     "                  charger (for a battery whose reading is wrong)\n"
     "  -y, --yes       start the recovery without a countdown: at once after a failed\n"
     "                  update (also without a terminal), and in recover (hold HOME first)\n"
+    "      --json      history: the records as JSON Lines\n"
     "\n"
     "update and recover switch the controller's power through /dev/mem: run them as root.\n"
     "On a battery below 25% they refuse until the charger is connected.\n"
@@ -76,6 +80,7 @@ constexpr OptionSpec kOptions[] = {
     {"--verbose", "-v", &CommandRequest::verbose},
     {"--ignore-battery", nullptr, &CommandRequest::ignoreBattery},
     {"--yes", "-y", &CommandRequest::assumeYes},
+    {"--json", nullptr, &CommandRequest::json},
 };
 
 const OptionSpec* FindOption(const std::string& arg) {

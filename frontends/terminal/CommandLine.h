@@ -17,6 +17,7 @@ struct CommandRequest {
   bool verbose = false;
   bool ignoreBattery = false;  // update and recover skip the battery check
   bool assumeYes = false;      // the recovery starts without its countdowns
+  bool json = false;           // history prints its records as JSON Lines
 };
 
 // False with `error` set for arguments that make no command.

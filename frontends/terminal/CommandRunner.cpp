@@ -18,6 +18,8 @@
 #include "platform/PrintableText.h"
 #include "platform/linux/MonotonicClock.h"
 #include "platform/linux/SysfsPowerSource.h"
+#include "padwright/Version.h"
+#include "workflows/RunRecorder.h"
 
 namespace {
 
@@ -108,7 +110,11 @@ int RunCommand(const CommandRequest& request) {
   static CommandLink link;
   FlashSpan flashSpan(platform.log);
   CommandContext* asking = nullptr;
-  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, MakeHooks(flashSpan, platform.log, asking));
+  // Each sequence of the command leaves its record in the history beside the backups.
+  RunRecorder recorder("terminal", PADWRIGHT_VERSION_TEXT);
+  TerminalViewHooks hooks = MakeHooks(flashSpan, platform.log, asking);
+  hooks.recorder = &recorder;
+  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks));
   CommandContext context{.link = link,
                          .view = view,
                          .backups = platform.backups,
@@ -119,6 +125,7 @@ int RunCommand(const CommandRequest& request) {
                          .interactive = isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1,
                          .assumeYes = request.assumeYes,
                          .ignoreBattery = request.ignoreBattery,
+                         .json = request.json,
                          .run = {}};
   asking = &context;
   InstanceLock lock;

@@ -8,7 +8,7 @@ constexpr CommandSpec kCommands[] = {
     {"status", nullptr, true, false, RunStatus},    {"update", "FILE", true, true, RunUpdate},
     {"recover", "FILE", true, true, RunRecover},    {"restore", "BACKUP", true, false, RunRestore},
     {"backups", nullptr, false, false, RunBackups}, {"decline", nullptr, true, false, RunDecline},
-    {"doctor", nullptr, false, false, RunDoctor},
+    {"doctor", nullptr, false, false, RunDoctor},   {"history", nullptr, false, false, RunHistory},
 };
 
 }  // namespace

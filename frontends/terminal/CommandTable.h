@@ -27,3 +27,4 @@ int RunRestore(CommandContext& context);
 int RunBackups(CommandContext& context);
 int RunDecline(CommandContext& context);
 int RunDoctor(CommandContext& context);
+int RunHistory(CommandContext& context);

@@ -9,11 +9,13 @@
 #include "platform/TimeText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/PendingBackups.h"
+#include "workflows/RunRecording.h"
 
 int RunDecline(CommandContext& context) {
   std::vector<BackupEntry> declined;
   std::vector<BackupEntry> notDeclined;
   const bool all = DeclinePendingBackups(&declined, &notDeclined);
+  RecordDecline(context.view.Recorder(), declined.size(), all);
   for (const BackupEntry& entry : declined) {
     context.view.PrintLine(
         "Declined the configuration saved on " + LocalTime(entry.backup) +

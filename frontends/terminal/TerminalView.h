@@ -28,6 +28,8 @@ struct TerminalViewHooks {
   std::function<std::unique_ptr<InhibitorLock>()> keepAwake;
   // True once the user has asked the command to stop.
   std::function<bool()> stopRequested;
+  // Where the sequences keep the record of each run for the history; may be null.
+  RunRecorder* recorder = nullptr;
 };
 
 class TerminalView final : public SequenceView {
@@ -44,6 +46,7 @@ class TerminalView final : public SequenceView {
                    MessageIcon icon) override;
   bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
   bool StopRequested() override;
+  RunRecorder* Recorder() override { return hooks_.recorder; }
 
   // Prints a line of the command's own (not a status of a sequence).
   void PrintLine(const std::string& text);

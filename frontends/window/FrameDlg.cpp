@@ -79,6 +79,7 @@ const MessageMap* CFrameDlg::ClassMessageMap() {
       MessageRow<CFrameDlg>(WM_DISPLAYCHANGE, &CFrameDlg::OnDisplayChange),
       MessageRow<CFrameDlg>(WM_SETTINGCHANGE, &CFrameDlg::OnSettingChange),
       MessageRow<CFrameDlg>(WM_SIZE, &CFrameDlg::OnSize),
+      MessageRow<CFrameDlg>(WM_SYSCOMMAND, &CFrameDlg::OnSysCommand),
       EndOfMap(),
   };
   static const MessageMap map = {&CDialogBase::ClassMessageMap, rows};
@@ -111,6 +112,7 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
     SetItemText(IDC_STATUS, startNotice);
   }
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  AddHistoryMenuItem();
   // Read once the loop runs, after the window has appeared.
   PostCommand(IDC_REFRESH, 0, 0);
   PostMessageW(window, kOfferRestoreMessage, kNoticeOnly, 0);

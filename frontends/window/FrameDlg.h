@@ -94,6 +94,10 @@ class CFrameDlg : public CDialogBase {
   // Asks once whether to write back the newest saved backup, when it never went back; Yes
   // starts the restore on a worker (FrameDlgRestore.cpp).
   LRESULT OnOfferRestore(WPARAM wParam, LPARAM lParam);
+  // The system menu's "Update history..." (FrameDlgHistory.cpp): added at start-up; chosen,
+  // it opens the history's view. Other system commands go on to Windows.
+  void AddHistoryMenuItem();
+  LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
 
   // The window's size at any scale (FrameDlgLayout.cpp). Lengths come from the controls as
   // the dialog manager placed them from dialog units, and from the window's DPI; none is a

@@ -14,6 +14,7 @@
 #include "platform/TimeText.h"
 #include "workflows/PendingBackups.h"
 #include "workflows/RestoreSequence.h"
+#include "workflows/RunRecording.h"
 
 namespace {
 
@@ -41,7 +42,10 @@ void NoticeDamagedPendingBackups(HWND owner) {
 void Decline(HWND owner) {
   std::vector<BackupEntry> declined;
   std::vector<BackupEntry> notDeclined;
-  if (DeclinePendingBackups(&declined, &notDeclined)) {
+  const bool all = DeclinePendingBackups(&declined, &notDeclined);
+  RunRecorder recorder(kWindowFrontEnd, PADWRIGHT_VERSION_TEXT);
+  RecordDecline(&recorder, declined.size(), all);
+  if (all) {
     return;
   }
   std::wstring text =

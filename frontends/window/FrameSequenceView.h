@@ -8,6 +8,11 @@
 
 #include "frontends/window/FrameDlg.h"
 #include "frontends/window/WindowSequenceView.h"
+#include "padwright/Version.h"
+#include "workflows/RunRecorder.h"
+
+// How the window names itself in the history of runs.
+inline constexpr char kWindowFrontEnd[] = "window";
 
 class CKeepAwake;
 class CMsgBoxCenterHook;
@@ -23,6 +28,8 @@ class CFrameSequenceView final : public WindowSequenceView {
                    MessageIcon icon) override;
   bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
   bool StopRequested() override;
+  // The sequence's run goes into the history beside the saved backups.
+  RunRecorder* Recorder() override { return &recorder_; }
 
  private:
   void EnableControl(uint16_t id, bool enabled) override;
@@ -36,4 +43,5 @@ class CFrameSequenceView final : public WindowSequenceView {
   // Made and destroyed on the worker's thread, which each belongs to.
   std::unique_ptr<CMsgBoxCenterHook> boxPlacement_;
   std::unique_ptr<CKeepAwake> awake_;
+  RunRecorder recorder_{kWindowFrontEnd, PADWRIGHT_VERSION_TEXT};
 };

@@ -4,6 +4,7 @@
 #define PADWRIGHT_UI_RESOURCE_H
 
 #define IDD_MAIN 101
+#define IDD_HISTORY 102
 #define IDI_MAIN 106
 
 #define IDC_INITIALIZE 1025
@@ -15,5 +16,11 @@
 #define IDC_VERSION 1354
 #define IDC_REFRESH 1356
 #define IDC_FORCE_UPDATE 1361
+#define IDC_HISTORY_TEXT 1401
+#define IDC_HISTORY_COPY 1402
+
+// The system menu's "Update history..." (below 0xF000 and a multiple of 16, as Windows
+// keeps the low four bits of a system command for itself).
+#define IDM_HISTORY 0x0010
 
 #endif

@@ -18,7 +18,7 @@
 namespace {
 
 // A backup is a few kilobytes; anything much larger is no backup of ours.
-constexpr off_t kLargestFile = 64 * 1024;
+constexpr size_t kLargestFile = 64 * 1024;
 
 std::string HomeFolder() {
   const char* home = std::getenv("HOME");
@@ -101,6 +101,10 @@ bool PosixBackupFolder::List(std::vector<std::string>* names) {
 }
 
 bool PosixBackupFolder::Read(const std::string& name, std::string* text) {
+  return ReadUpTo(name, text, kLargestFile);
+}
+
+bool PosixBackupFolder::ReadUpTo(const std::string& name, std::string* text, size_t largest) {
   const std::string path = PathOf(name);
   // Non-blocking: a FIFO planted in the folder must not hold the run up.
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -108,7 +112,7 @@ bool PosixBackupFolder::Read(const std::string& name, std::string* text) {
     return errno == ELOOP ? FailFor(path, "a symbolic link: not followed") : Fail("open", path);
   }
   std::string bytes;
-  const bool ok = ReadWhole(fd, path, &bytes);
+  const bool ok = ReadWhole(fd, path, largest, &bytes);
   close(fd);
   if (ok) {
     *text = std::move(bytes);
@@ -116,7 +120,8 @@ bool PosixBackupFolder::Read(const std::string& name, std::string* text) {
   return ok;
 }
 
-bool PosixBackupFolder::ReadWhole(int fd, const std::string& path, std::string* bytes) {
+bool PosixBackupFolder::ReadWhole(int fd, const std::string& path, size_t largest,
+                                  std::string* bytes) {
   struct stat info {};
   if (fstat(fd, &info) != 0) {
     return Fail("fstat", path);
@@ -124,7 +129,7 @@ bool PosixBackupFolder::ReadWhole(int fd, const std::string& path, std::string* 
   if (!S_ISREG(info.st_mode)) {
     return FailFor(path, "not a regular file");
   }
-  if (info.st_size > kLargestFile) {
+  if (static_cast<uint64_t>(info.st_size) > largest) {
     return FailFor(path, "larger than any backup (" + std::to_string(info.st_size) + " bytes)");
   }
   char buffer[4096];
@@ -139,7 +144,7 @@ bool PosixBackupFolder::ReadWhole(int fd, const std::string& path, std::string* 
     if (n == 0) {
       return true;
     }
-    if (bytes->size() + static_cast<size_t>(n) > static_cast<size_t>(kLargestFile)) {
+    if (bytes->size() + static_cast<size_t>(n) > largest) {
       return FailFor(path, "larger than any backup (it grew while read)");
     }
     bytes->append(buffer, static_cast<size_t>(n));

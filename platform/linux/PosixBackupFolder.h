@@ -25,6 +25,7 @@ class PosixBackupFolder final : public BackupFolder {
 
   bool List(std::vector<std::string>* names) override;
   bool Read(const std::string& name, std::string* text) override;
+  bool ReadUpTo(const std::string& name, std::string* text, size_t largest) override;
   bool Write(const std::string& name, const std::string& text) override;
   bool Remove(const std::string& name) override;
   std::wstring FailureText() const override;
@@ -42,7 +43,7 @@ class PosixBackupFolder final : public BackupFolder {
   // Notes `reason` for `path`.
   bool FailFor(const std::string& path, const std::string& reason);
   bool MakeFolders();
-  bool ReadWhole(int fd, const std::string& path, std::string* bytes);
+  bool ReadWhole(int fd, const std::string& path, size_t largest, std::string* bytes);
 
   std::string path_;
   std::string pendingMarker_;

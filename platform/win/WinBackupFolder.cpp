@@ -14,7 +14,7 @@
 namespace {
 
 // A backup is a few kilobytes; anything much larger is no backup of ours.
-constexpr LONGLONG kLargestFile = 64 * 1024;
+constexpr size_t kLargestFile = 64 * 1024;
 
 // Our names are ASCII; any other is not one of ours and is left out.
 bool Narrow(const wchar_t* wide, std::string* out) {
@@ -41,9 +41,9 @@ bool WriteAll(HANDLE file, const std::string& text) {
   return true;
 }
 
-bool ReadAll(HANDLE file, std::string* text) {
+bool ReadAll(HANDLE file, std::string* text, size_t largest) {
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart > kLargestFile) {
+  if (!GetFileSizeEx(file, &size) || size.QuadPart > static_cast<LONGLONG>(largest)) {
     return false;
   }
   std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
@@ -210,6 +210,10 @@ void* CWinBackupFolder::OpenTrusted(const std::string& name) {
 }
 
 bool CWinBackupFolder::Read(const std::string& name, std::string* text) {
+  return ReadUpTo(name, text, kLargestFile);
+}
+
+bool CWinBackupFolder::ReadUpTo(const std::string& name, std::string* text, size_t largest) {
   if (!Secure()) {
     return false;
   }
@@ -217,7 +221,7 @@ bool CWinBackupFolder::Read(const std::string& name, std::string* text) {
   if (file == INVALID_HANDLE_VALUE) {
     return false;
   }
-  const bool read = ReadAll(file, text);
+  const bool read = ReadAll(file, text, largest);
   CloseHandle(file);
   return read || Fail(WidenAscii(name + " cannot be read"));
 }

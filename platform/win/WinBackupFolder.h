@@ -34,6 +34,7 @@ class CWinBackupFolder final : public BackupFolder {
 
   bool List(std::vector<std::string>* names) override;
   bool Read(const std::string& name, std::string* text) override;
+  bool ReadUpTo(const std::string& name, std::string* text, size_t largest) override;
   bool Write(const std::string& name, const std::string& text) override;
   bool Remove(const std::string& name) override;
   std::wstring FailureText() const override;

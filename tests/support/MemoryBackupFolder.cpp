@@ -11,9 +11,13 @@ bool MemoryBackupFolder::List(std::vector<std::string>* names) {
 }
 
 bool MemoryBackupFolder::Read(const std::string& name, std::string* text) {
+  return ReadUpTo(name, text, kLargestBackup);
+}
+
+bool MemoryBackupFolder::ReadUpTo(const std::string& name, std::string* text, size_t largest) {
   std::lock_guard<std::mutex> lock(mutex_);
   auto found = files_.find(name);
-  if (found == files_.end()) {
+  if (found == files_.end() || found->second.size() > largest) {
     return false;
   }
   *text = found->second;

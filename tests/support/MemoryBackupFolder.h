@@ -21,7 +21,10 @@ class MemoryBackupFolder final : public BackupFolder {
   MemoryBackupFolder& operator=(const MemoryBackupFolder&) = delete;
 
   bool List(std::vector<std::string>* names) override;
+  // As the platforms' folders do, a file larger than a backup is read only by ReadUpTo.
+  static constexpr size_t kLargestBackup = 64 * 1024;
   bool Read(const std::string& name, std::string* text) override;
+  bool ReadUpTo(const std::string& name, std::string* text, size_t largest) override;
   bool Write(const std::string& name, const std::string& text) override;
   bool Remove(const std::string& name) override;
   void NotePending(std::optional<int64_t> newestPendingUtcMs) override;

@@ -34,6 +34,8 @@ class RecordingView final : public SequenceView, public CommandHost {
                    MessageIcon icon) override;
   bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
   bool StopRequested() override;
+  // The recorder set below (no line is kept for it).
+  RunRecorder* Recorder() override { return recorder; }
 
   // CommandHost. Lines: "take path", "is file <path>", "message <text>|<caption>|<icon>",
   // "busy?", "busy <0/1>", "enable <id>", "disable <id>", "enabled? <id>", "start worker"
@@ -68,6 +70,8 @@ class RecordingView final : public SequenceView, public CommandHost {
   std::function<void(std::function<void()>)> runWorker = [](std::function<void()> body) { body(); };
   // Called while an outcome or message box is up, before it is dismissed.
   std::function<void()> onBox;
+  // The run's recorder that the sequences are handed; none by default.
+  RunRecorder* recorder = nullptr;
   // The answers to the offers to retry a restore, in order (true: Retry); Cancel once used up.
   std::vector<bool> retryAnswers;
 

@@ -104,7 +104,9 @@ class PadwrightCommand : public ::testing::Test {
     std::vector<std::string> names;
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(BackupFolder(), ignored)) {
-      names.push_back(entry.path().filename().string());
+      if (entry.path().filename().string().starts_with("backup-")) {  // not the history
+        names.push_back(entry.path().filename().string());
+      }
     }
     return names;
   }

@@ -36,6 +36,8 @@ class RecordingDevice {
   bool WriteButtonConfig(const uint8_t* data, uint32_t timeoutMs) {
     return Note("write buttons", link_.WriteButtonConfig(data, timeoutMs));
   }
+  uint32_t OpenCount() const { return link_.OpenCount(); }
+  uint32_t LastOpenedMs() const { return link_.LastOpenedMs(); }
   bool SaveConfig(uint32_t timeoutMs) { return Note("save", link_.SaveConfig(timeoutMs)); }
   bool SetMode(uint16_t mode, uint32_t timeoutMs) {
     const bool ok = Note("set mode", link_.SetMode(mode, timeoutMs));
