@@ -56,6 +56,9 @@ std::string ValidUtf8(std::string_view text) {
 }
 
 void AppendUtf8(std::string& out, uint32_t code) {
+  if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    code = 0xFFFD;  // no code point: a lone surrogate or beyond the range
+  }
   if (code < 0x80) {
     out += static_cast<char>(code);
   } else if (code < 0x800) {

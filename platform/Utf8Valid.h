@@ -11,5 +11,6 @@ inline constexpr char kUtf8Replacement[] = "\xEF\xBF\xBD";
 // `text` with every byte sequence that is not UTF-8 (overlong, a surrogate, cut off, beyond
 // U+10FFFF) replaced by U+FFFD.
 std::string ValidUtf8(std::string_view text);
-// Appends the code point `code` (at most U+10FFFF) to `out` as UTF-8.
+// Appends the code point `code` to `out` as UTF-8; U+FFFD for a surrogate or a number beyond
+// U+10FFFF, which are no code points.
 void AppendUtf8(std::string& out, uint32_t code);

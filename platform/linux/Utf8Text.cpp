@@ -1,36 +1,13 @@
 // UTF-8 <-> wide text, by hand: independent of the process's locale.
 #include "platform/linux/Utf8Text.h"
 
-namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    c = 0xFFFD;
-  }
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-}  // namespace
+#include "platform/Utf8Valid.h"
 
 std::string ToUtf8(const std::wstring& text) {
   std::string out;
   out.reserve(text.size());
   for (wchar_t c : text) {
-    AppendUtf8(out, static_cast<char32_t>(c));
+    AppendUtf8(out, static_cast<uint32_t>(c));
   }
   return out;
 }

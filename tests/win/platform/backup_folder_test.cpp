@@ -88,18 +88,7 @@ TEST(WinBackupFolderSecurity, AnUnsafeFolderIsSetAsideUnreadAndANewOneMade) {
   std::wstring reason;
   ASSERT_EQ(CheckFolder(parent, &reason), FolderCheck::kProtected) << Narrow(reason);
 
-  PSECURITY_DESCRIPTOR open = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
-  BOOL present = FALSE;
-  BOOL defaulted = FALSE;
-  PACL list = nullptr;
-  GetSecurityDescriptorDacl(open, &present, &list, &defaulted);
-  ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(parent.c_str()), SE_FILE_OBJECT,
-                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                  nullptr, nullptr, list, nullptr),
-            static_cast<DWORD>(ERROR_SUCCESS));
-  LocalFree(open);
+  ASSERT_TRUE(LetEveryoneWrite(parent));
   ASSERT_EQ(CheckFolder(parent, &reason), FolderCheck::kUnsafe);
 
   CWinBackupFolder second(backups);

@@ -1,6 +1,9 @@
 // A test's own temporary folder and its file operations (see TestFolder.h).
 #include "tests/win/support/TestFolder.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <filesystem>
 
 namespace {
@@ -85,4 +88,22 @@ bool TestFolder::Copy(const std::wstring& from, const std::wstring& relative) co
 
 bool TestFolder::Exists(const std::wstring& relative) const {
   return GetFileAttributesW(Extended(File(relative)).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool LetEveryoneWrite(const std::wstring& folder) {
+  PSECURITY_DESCRIPTOR open = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                            &open, nullptr)) {
+    return false;
+  }
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL list = nullptr;
+  GetSecurityDescriptorDacl(open, &present, &list, &defaulted);
+  const DWORD set =
+      SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
+                            DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                            nullptr, nullptr, list, nullptr);
+  LocalFree(open);
+  return set == ERROR_SUCCESS;
 }

@@ -34,5 +34,8 @@ class TestFolder {
   std::wstring path_;
 };
 
+// Gives `folder` an access list (inheritance off) that lets everyone change it, as a folder
+// another account made might have; false on any failure.
+bool LetEveryoneWrite(const std::wstring& folder);
 // Writes `bytes` to `path` (any length, "\\?\" paths too); false on any failure.
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes);

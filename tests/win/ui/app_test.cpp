@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <string>
 
@@ -16,6 +14,7 @@
 #include "platform/win/WinBackupFolder.h"
 #include "tests/win/support/PngWriter.h"
 #include "tests/win/support/ScreenCapture.h"
+#include "tests/win/support/TestFolder.h"
 #include "tests/win/support/WindowProbe.h"
 #include "tests/win/ui/AppFolder.h"
 
@@ -149,18 +148,7 @@ TEST(PadwrightExe, UnsafeBackupFolderIsSetAsideAndSaidOnce) {
   const std::wstring parent = backups.substr(0, backups.rfind(L'\\'));
   std::wstring reason;
   ASSERT_TRUE(MakeProtectedFolder(parent, &reason)) << testing::PrintToString(reason);
-  PSECURITY_DESCRIPTOR open = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"D:P(A;OICI;FA;;;WD)", SDDL_REVISION_1, &open, nullptr));
-  BOOL present = FALSE;
-  BOOL defaulted = FALSE;
-  PACL list = nullptr;
-  GetSecurityDescriptorDacl(open, &present, &list, &defaulted);
-  ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(parent.c_str()), SE_FILE_OBJECT,
-                                  DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                  nullptr, nullptr, list, nullptr),
-            static_cast<DWORD>(ERROR_SUCCESS));
-  LocalFree(open);
+  ASSERT_TRUE(LetEveryoneWrite(parent));
 
   AppFolder folder(L"aside", 0);
   ASSERT_TRUE(folder.Ready());
