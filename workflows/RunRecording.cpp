@@ -121,6 +121,7 @@ void EndUpgradeRun(SequenceView& view, UpgradeResult result) {
       EndRun(view, RunOutcome::kFailed, RunStep::kImage);
       return;
     case UpgradeResult::kBackupNotSaved:
+    case UpgradeResult::kNoBackupNumberLeft:
       EndRun(view, RunOutcome::kFailed, RunStep::kBackupSave);
       return;
     case UpgradeResult::kPendingNotMarked:

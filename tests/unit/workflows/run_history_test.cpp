@@ -99,6 +99,27 @@ TEST_F(RunHistoryTest, FailuresSayWhereTheyStopped) {
   EXPECT_FALSE(cut.after);
 }
 
+TEST_F(RunHistoryTest, RefusalsBeforeTheFirstPacketSayTheirStep) {
+  SavedBackup planted;  // carries the largest number: no new backup can be numbered
+  planted.sequence = kLargestSequence;
+  planted.takenUtcMs = clock->UtcMs() - 60000;
+  planted.global = factoryGlobal;
+  planted.buttons = factoryButtons;
+  planted.state = BackupState::kWrittenBack;
+  const std::string plantedName = BackupFileName(planted.takenUtcMs);
+  backups.Put(plantedName, FormatBackup(planted));
+  RunUpgrade();
+  EXPECT_EQ(recorder.Last().outcome, RunOutcome::kFailed);
+  EXPECT_EQ(recorder.Last().failedStep, RunStep::kBackupSave);
+
+  backups.Remove(plantedName);
+  StartNewRun();
+  view.recorder = &recorder;
+  backups.writesBeforeFailing = 1;  // the backup saved, its pending mark not
+  RunUpgrade();
+  EXPECT_EQ(recorder.Last().failedStep, RunStep::kPendingMark);
+}
+
 TEST_F(RunHistoryTest, DamagedLinesAreSkippedAndCountedAndOnlyTheNewest500Kept) {
   RunRecord record;
   record.frontEnd = "test";
