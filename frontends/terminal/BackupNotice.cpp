@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/PrintableText.h"
 #include "platform/TimeText.h"
 #include "platform/linux/PendingMarker.h"
 #include "platform/linux/Utf8Text.h"
@@ -37,9 +38,9 @@ void NoticePendingBackup(CommandContext& context) {
   NotePendingBackups();
   // Never taken for absent: the user's configuration may be in it, and nothing writes it back.
   for (const BackupEntry& damaged : DamagedPendingBackups()) {
-    context.view.PrintLine(
-        "NOTE: " + ToUtf8(KeptUnreadText(damaged)) +
-        "; its configuration cannot be written back: " + context.backups.PathOf(damaged.name));
+    context.view.PrintLine("NOTE: " + EscapeControls(ToUtf8(KeptUnreadText(damaged))) +
+                           "; its configuration cannot be written back: " +
+                           EscapeControls(context.backups.PathOf(damaged.name)));
   }
   BackupEntry newest;
   int64_t takenUtcMs = 0;

@@ -36,7 +36,7 @@ int RunBackups(CommandContext& context) {
   for (const BackupEntry& entry : entries) {
     const std::string path = EscapeControls(context.backups.PathOf(entry.name));
     if (!entry.Sound()) {
-      context.view.PrintLine(ToUtf8(KeptUnreadText(entry)) + "  " + path);
+      context.view.PrintLine(EscapeControls(ToUtf8(KeptUnreadText(entry))) + "  " + path);
       continue;
     }
     const SavedBackup& backup = entry.backup;

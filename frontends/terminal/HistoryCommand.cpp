@@ -123,10 +123,10 @@ void PrintRecord(CommandContext& context, const RunRecord& record) {
 int RunHistory(CommandContext& context) {
   KeptRuns history;
   if (!ReadRunHistory(&history)) {
-    context.view.PrintLine("padwright: " + context.backups.LastError());
+    context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
     return kExitFailed;
   }
-  const std::string path = context.backups.PathOf(kHistoryFileName);
+  const std::string path = EscapeControls(context.backups.PathOf(kHistoryFileName));
   if (context.json) {
     for (const RunRecord& record : history.records) {
       context.view.PrintLine(RunRecordLine(record));  // written afresh: escaped as JSON
@@ -144,7 +144,7 @@ int RunHistory(CommandContext& context) {
   }
   if (history.damaged > 0) {
     std::fprintf(stderr, "padwright: %zu damaged line(s) of %s skipped\n", history.damaged,
-                 EscapeControls(path).c_str());
+                 path.c_str());
   }
   return kExitSuccess;
 }
