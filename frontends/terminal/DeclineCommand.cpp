@@ -15,6 +15,8 @@ int RunDecline(CommandContext& context) {
   std::vector<BackupEntry> declined;
   std::vector<BackupEntry> notDeclined;
   const bool all = DeclinePendingBackups(&declined, &notDeclined);
+  // Taken before the record is appended in the same folder, which may fail for its own reason.
+  const std::string listError = context.backups.LastError();
   RecordDecline(context.view.Recorder(), declined.size(), all);
   for (const BackupEntry& entry : declined) {
     context.view.PrintLine(
@@ -30,7 +32,7 @@ int RunDecline(CommandContext& context) {
           "); it stays pending: " + EscapeControls(context.backups.PathOf(entry.name)));
     }
     if (notDeclined.empty()) {
-      context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
+      context.view.PrintLine("padwright: " + EscapeControls(listError));
     }
     return kExitRefused;
   }
