@@ -255,18 +255,37 @@ class Reader {
 
 std::string JsonString(std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
+  const auto escape = [](std::string& out, uint32_t unit) {
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) {
+      out += kHex[(unit >> shift) & 0x0F];
+    }
+  };
+  const std::string valid = ValidUtf8(text);
   std::string out = "\"";
-  for (char c : ValidUtf8(text)) {
-    const auto byte = static_cast<uint8_t>(c);
-    if (c == '"' || c == '\\') {
+  for (size_t i = 0; i < valid.size(); ++i) {
+    const auto byte = static_cast<uint8_t>(valid[i]);
+    if (byte == '"' || byte == '\\') {
       out += '\\';
-      out += c;
+      out += static_cast<char>(byte);
     } else if (byte < 0x20 || byte == 0x7F) {
-      out += "\\u00";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
+      escape(out, byte);
+    } else if (byte < 0x80) {
+      out += static_cast<char>(byte);
     } else {
-      out += c;
+      // Every other character as \uXXXX too: the line stays ASCII, so that a terminal's
+      // escaping of bidirectional marks or C1 controls never turns it into what JSON is not.
+      const size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+      uint32_t code = byte & (0xFF >> (length + 1));
+      for (size_t k = 1; k < length && i + 1 < valid.size(); ++k) {
+        code = (code << 6) | (static_cast<uint8_t>(valid[++i]) & 0x3F);
+      }
+      if (code >= 0x10000) {
+        escape(out, 0xD800 + ((code - 0x10000) >> 10));
+        escape(out, 0xDC00 + ((code - 0x10000) & 0x3FF));
+      } else {
+        escape(out, code);
+      }
     }
   }
   return out + "\"";

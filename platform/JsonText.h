@@ -11,8 +11,9 @@
 
 #include "platform/Utf8Valid.h"
 
-// `text` (UTF-8) as a JSON string literal, quotes included: quote, backslash and control
-// characters escaped; bytes that are not UTF-8 become U+FFFD.
+// `text` (UTF-8) as a JSON string literal, quotes included, in ASCII: quote and backslash
+// escaped, control and all non-ASCII characters as \uXXXX; bytes that are not UTF-8 become
+// U+FFFD.
 std::string JsonString(std::string_view text);
 
 // One JSON value as read. Numbers are kept only when they are whole and fit 64 bits.

@@ -3,6 +3,7 @@
 // that others may have damaged, the newest 500 kept, and the SHA-256 that names the image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/JsonText.h"
@@ -162,6 +163,18 @@ TEST(RunRecordLineTest, NamesWithQuotesControlsAndForeignBytesReadBackSafely) {
   ASSERT_TRUE(back.image);
   EXPECT_EQ(back.image->name, "a\"b\\c\n\x1b[31m\xEF\xBF\xBD.vxf");  // the foreign byte U+FFFD
   EXPECT_EQ(back.writtenBack, record.writtenBack);
+
+  // Other characters go as \uXXXX: the line is ASCII, which the terminal's escaping of
+  // bidirectional marks and C1 controls leaves as it is (else `history --json` is no JSON).
+  const std::string others =
+      "\xE2\x80\xAEgpj.\xC2\x85"
+      "caf\xC3\xA9\xF0\x9F\x8E\xAE.vxf";
+  record.image->name = others;
+  const std::string ascii = RunRecordLine(record);
+  EXPECT_TRUE(std::all_of(ascii.begin(), ascii.end(), [](char c) { return c > 0 && c < 0x7F; }));
+  EXPECT_NE(ascii.find("\\u202egpj.\\u0085caf\\u00e9\\ud83c\\udfae.vxf"), std::string::npos);
+  ASSERT_TRUE(ParseRunRecordLine(ascii, &back));
+  EXPECT_EQ(back.image->name, others);
 }
 
 TEST(Sha256Test, KnownDigests) {
