@@ -96,20 +96,23 @@ SystemdUnit UnitFromCgroup(const std::string& cgroupText) {
   const std::string path = SystemdPath(cgroupText);
   SystemdUnit unit;
   bool userManager = false;
-  int units = 0;
   std::istringstream parts(path);
   std::string part;
+  // The unit is the outermost service or scope, or for a user's manager the outermost below
+  // it: cgroups below a unit are named by whoever runs in it (a delegated container, say),
+  // and such a name must not become a unit that root is told to stop.
   while (std::getline(parts, part, '/')) {
-    if (EndsWith(part, ".service") || EndsWith(part, ".scope")) {
-      // Only the outermost unit can be a user manager: anything below a unit was named by
-      // whoever runs in it.
-      uid_t uid = 0;
-      if (++units == 2 && UserManagerUid(unit.name, &uid)) {
-        userManager = true;
-        unit.managerUid = uid;
-      }
-      unit.name = part;
+    if (!EndsWith(part, ".service") && !EndsWith(part, ".scope")) {
+      continue;
     }
+    uid_t uid = 0;
+    if (!userManager && unit.name.empty() && UserManagerUid(part, &uid)) {
+      userManager = true;
+      unit.managerUid = uid;
+      continue;
+    }
+    unit.name = part;
+    break;
   }
   const bool session = unit.name.rfind("session-", 0) == 0 && EndsWith(unit.name, ".scope");
   if (unit.name.empty() || session || unit.name == "init.scope") {

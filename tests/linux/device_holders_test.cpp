@@ -23,7 +23,7 @@ std::string UnitText(const std::string& cgroup) {
   return std::string(manager) + " " + unit.name;
 }
 
-TEST(DeviceHolders, UnitIsTheDeepestServiceOrScopeOfSystemdsHierarchy) {
+TEST(DeviceHolders, UnitIsTheOutermostServiceOrScopeOfItsManager) {
   EXPECT_EQ(UnitText("0::/system.slice/hhd@deck.service\n"), "system hhd@deck.service");
   EXPECT_EQ(UnitText("0::/user.slice/user-1000.slice/user@1000.service/app.slice/"
                      "app-steam@autostart.service\n"),
@@ -36,10 +36,11 @@ TEST(DeviceHolders, UnitIsTheDeepestServiceOrScopeOfSystemdsHierarchy) {
   EXPECT_EQ(UnitText("0::/user.slice/user-1000.slice/session-2.scope\n"), "none ");
   EXPECT_EQ(UnitText("0::/\n"), "none ");
   EXPECT_EQ(UnitText(""), "none ");
-  // Cgroups below a unit are named by whoever runs in it: only the outermost unit can be a
-  // user's manager, and the manager is the user the system made it for.
-  EXPECT_EQ(UnitText("0::/system.slice/box.service/user@0.service/x.service\n"),
-            "system x.service");
+  // Cgroups below a unit are named by whoever runs in it: neither a user's manager nor a unit
+  // to stop, and the manager is the user the system made it for.
+  EXPECT_EQ(UnitText("0::/system.slice/box.service/user@0.service/sshd.service\n"),
+            "system box.service");
+  EXPECT_EQ(UnitText("0::/user.slice/user-1000.slice/user@1000.service/init.scope\n"), "none ");
   const SystemdUnit nested = UnitFromCgroup(
       "0::/user.slice/user-1000.slice/user@1000.service/app.slice/user@0.service/x.service\n");
   EXPECT_EQ(nested.manager, SystemdUnit::Manager::kUser);
