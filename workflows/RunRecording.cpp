@@ -20,24 +20,23 @@ RunKind KindOf(SequenceKind kind) {
   return RunKind::kRestore;
 }
 
-// UTF-16 (Windows' names) as UTF-8; a lone surrogate becomes U+FFFD.
-std::string Utf8Of(const std::wstring& text) {
+// UTF-16 (Windows' names) as UTF-8; a lone surrogate becomes U+FFFD. Each platform uses one
+// of the two forms.
+[[maybe_unused]] std::string Utf8Of(const std::wstring& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
     uint32_t code = static_cast<uint32_t>(text[i]);
     if (sizeof(wchar_t) == 2 && code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() &&
         text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<uint32_t>(text[++i]) - 0xDC00);
-    } else if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-      code = 0xFFFD;
     }
-    AppendUtf8(out, code);
+    AppendUtf8(out, code);  // a lone surrogate as U+FFFD
   }
   return out;
 }
 
 // A name on Linux is bytes, not always UTF-8.
-std::string Utf8Of(const std::string& text) {
+[[maybe_unused]] std::string Utf8Of(const std::string& text) {
   return ValidUtf8(text);
 }
 
