@@ -5,6 +5,8 @@
 
 #include "platform/PhysicalMemory.h"
 #include "tests/support/TestImages.h"
+#include "workflows/BackupFileName.h"
+#include "workflows/BackupFormat.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
 #include "workflows/UpgradeSequence.h"
@@ -122,4 +124,16 @@ std::vector<uint8_t> SequenceRig::GlobalWritten() {
 
 std::vector<uint8_t> SequenceRig::ButtonsWritten() {
   return PayloadsOf(sim, CommandCode::WriteButtonBlock);
+}
+
+std::string SequenceRig::PlantBackupAtLargestNumber() {
+  SavedBackup planted;
+  planted.sequence = kLargestSequence;
+  planted.takenUtcMs = clock->UtcMs() - 60000;
+  planted.global = factoryGlobal;
+  planted.buttons = factoryButtons;
+  planted.state = BackupState::kWrittenBack;
+  const std::string name = BackupFileName(planted.takenUtcMs);
+  backups.Put(name, FormatBackup(planted));
+  return name;
 }

@@ -43,6 +43,10 @@ class SequenceRig {
   // calls) is gone; the backup folder and the controller stay as they are.
   void StartNewRun();
 
+  // Saves a sound backup, a minute old, that carries the largest sequence number, so that no
+  // new backup can be numbered; returns its file name.
+  std::string PlantBackupAtLargestNumber();
+
   // Each returns the virtual milliseconds the sequence took.
   uint32_t RunUpgrade();
   uint32_t RunForcedUpgrade();

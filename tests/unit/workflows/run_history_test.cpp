@@ -101,14 +101,7 @@ TEST_F(RunHistoryTest, FailuresSayWhereTheyStopped) {
 }
 
 TEST_F(RunHistoryTest, RefusalsBeforeTheFirstPacketSayTheirStep) {
-  SavedBackup planted;  // carries the largest number: no new backup can be numbered
-  planted.sequence = kLargestSequence;
-  planted.takenUtcMs = clock->UtcMs() - 60000;
-  planted.global = factoryGlobal;
-  planted.buttons = factoryButtons;
-  planted.state = BackupState::kWrittenBack;
-  const std::string plantedName = BackupFileName(planted.takenUtcMs);
-  backups.Put(plantedName, FormatBackup(planted));
+  const std::string plantedName = PlantBackupAtLargestNumber();
   RunUpgrade();
   EXPECT_EQ(recorder.Last().outcome, RunOutcome::kFailed);
   EXPECT_EQ(recorder.Last().failedStep, RunStep::kBackupSave);

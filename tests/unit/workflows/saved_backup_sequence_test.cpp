@@ -174,14 +174,7 @@ TEST_F(SavedBackupTest, ASavedBackupIsWrittenBackAloneOrOfferedAgain) {
 
 TEST_F(SavedBackupTest, NothingIsSentWithoutABackupNumberOrAPendingMark) {
   // A sound backup carries the largest number: a new one would carry a longer, unreadable one.
-  SavedBackup planted;
-  planted.sequence = kLargestSequence;
-  planted.takenUtcMs = clock->UtcMs() - 60000;
-  planted.global = factoryGlobal;
-  planted.buttons = factoryButtons;
-  planted.state = BackupState::kWrittenBack;
-  const std::string plantedName = BackupFileName(planted.takenUtcMs);
-  backups.Put(plantedName, FormatBackup(planted));
+  const std::string plantedName = PlantBackupAtLargestNumber();
   RunUpgrade();
   const std::wstring noNumber = BackupNotSavedStatus(true);
   EXPECT_EQ(StepStatuses(), (Lines{L"Backup config.....", noNumber}));
