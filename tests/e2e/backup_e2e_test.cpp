@@ -150,6 +150,8 @@ TEST(SavedBackups, RetryWritesTheConfigurationAgainAndCancelLeavesItForTheNextSt
     sim.SetGlobalConfig(UserGlobal(3));
     sim.SetButtonConfig(UserButtons());
     LoseGlobalWrites(sim, 3);
+    // Update comes back a moment after the last sequence's box has gone.
+    ASSERT_TRUE(probe::WaitFor([&session] { return session.Enabled(IDC_UPDATE); }, 20000));
     session.SetText(IDC_VERSION, L"");
     session.Click(IDC_UPDATE);
     box = ExpectBox(session, kRestoreFailed, L"warn", false);
@@ -210,6 +212,8 @@ TEST(SavedBackups, APendingBackupIsOfferedOnceTheControllerAnswersAndUpdateWrite
   // holds the new firmware's factory settings.
   auto leavePending = [&sim](ProductSession& session) {
     LoseGlobalWrites(sim, 3);
+    // Update comes back a moment after the last sequence's box has gone.
+    ASSERT_TRUE(probe::WaitFor([&session] { return session.Enabled(IDC_UPDATE); }, 20000));
     session.SetText(IDC_VERSION, L"");
     session.Click(IDC_UPDATE);
     HWND box = ExpectBox(session, kRestoreFailed, L"warn", false);

@@ -32,10 +32,18 @@ bool AppProcess::Start(const std::wstring& folder) {
 }
 
 DWORD AppProcess::Close() {
-  if (IsWindow(window_)) {
-    PostMessageW(window_, WM_CLOSE, 0, 0);
+  // The window refuses a close until its sequence has handed back, which may be a moment
+  // after its last box has gone: asked again each second, as a user presses close again.
+  for (int second = 0; second < 20; ++second) {
+    if (IsWindow(window_)) {
+      PostMessageW(window_, WM_CLOSE, 0, 0);
+    }
+    const DWORD code = WaitExit(1000);
+    if (code != kNotEnded) {
+      return code;
+    }
   }
-  return WaitExit();
+  return kNotEnded;
 }
 
 std::wstring AppProcess::Text(int id) const {

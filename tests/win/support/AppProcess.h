@@ -26,7 +26,8 @@ class AppProcess {
   bool Start(const std::wstring& folder);
   // Waits for the process to end: its exit code, or kNotEnded.
   DWORD WaitExit(DWORD timeoutMs = 20000) { return process_.Wait(timeoutMs); }
-  // Asks the main window to close (WM_CLOSE) and waits for the process to end.
+  // Asks the main window to close (WM_CLOSE), again each second while a sequence hands back,
+  // and waits up to 20 s for the process to end: its exit code, or kNotEnded.
   DWORD Close();
   // Waits until the product ends by itself (the user closed it): its exit code.
   DWORD WaitForExit() { return process_.WaitServing(); }
