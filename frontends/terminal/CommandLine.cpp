@@ -1,49 +1,16 @@
 // Parsing of the padwright command's arguments, from the tables of commands and options.
 #include "frontends/terminal/CommandLine.h"
 
+#include <algorithm>
+
 namespace {
 
-constexpr char kUsageText[] =
+// The usage around the tables: the synopsis before the commands, the notes after the options.
+constexpr char kUsageHead[] =
     "Usage: padwright [--verbose] [--ignore-battery] [--yes] COMMAND [FILE]\n"
-    "Updates the firmware of the game controller built into the handheld.\n"
-    "\n"
-    "Commands:\n"
-    "  status          show the controller's firmware version and mode; for one\n"
-    "                  waiting in its boot loader, the recover that brings it back\n"
-    "  update [FILE]   back up the configuration, write the firmware image FILE\n"
-    "                  (default: the single *.vxf file in the current folder),\n"
-    "                  power-cycle the controller and restore the configuration\n"
-    "  recover [FILE]  for a controller the update left unusable: hold HOME while it\n"
-    "                  is power-cycled into its boot loader (one already waiting there\n"
-    "                  needs no HOME), then write FILE again and restore the\n"
-    "                  configuration saved before (also by an earlier run)\n"
-    "  restore [BACKUP]  write the saved configuration back to a controller in\n"
-    "                  normal mode: a backup that never went back first, else the\n"
-    "                  newest (or the file BACKUP)\n"
-    "  backups         list the saved configuration backups, newest first\n"
-    "  decline         keep what the controller holds now: no backup that never went\n"
-    "                  back, nor any older one, is offered or written back any more\n"
-    "                  (restore BACKUP still writes the one named)\n"
-    "  history [--json]  list every run (update, recover, restore, decline), newest\n"
-    "                  first, with its outcome and the time of each phase; --json\n"
-    "                  writes the records as kept, one JSON object a line, oldest first\n"
-    "  doctor          check what an update needs (the controller, access to it,\n"
-    "                  other programs that have it open, /dev/mem, the power, the\n"
-    "                  lock, the backup folder) and say how to fix what is wrong;\n"
-    "                  sends nothing that changes the controller\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help      show this text\n"
-    "      --version   show the version\n"
-    "  -v, --verbose   list every HID device examined and a node opened by its device\n"
-    "                  numbers, and say what was not available\n"
-    "      --ignore-battery\n"
-    "                  update or recover even on a battery below 25% without the\n"
-    "                  charger (for a battery whose reading is wrong)\n"
-    "  -y, --yes       start the recovery without a countdown: at once after a failed\n"
-    "                  update (also without a terminal), and in recover (hold HOME first)\n"
-    "      --json      history: the records as JSON Lines\n"
-    "\n"
+    "Updates the firmware of the game controller built into the handheld.\n";
+
+constexpr char kUsageNotes[] =
     "update and recover switch the controller's power through /dev/mem: run them as root.\n"
     "On a battery below 25% they refuse until the charger is connected.\n"
     "Before anything is sent, update saves the configuration it read to\n"
@@ -67,21 +34,67 @@ constexpr char kUsageText[] =
     "stopped by signal N outside a flash, where stopping harms nothing (before the\n"
     "transfer, or in a countdown). doctor: 0 when an update could run now, else 1.\n";
 
-// The options, each a flag of the request.
+// The options, each a flag of the request, with its help in the usage (lines split by '\n').
 struct OptionSpec {
   const char* longName;
   const char* shortName;  // or null
   bool CommandRequest::*flag;
+  const char* help;
 };
 
 constexpr OptionSpec kOptions[] = {
-    {"--help", "-h", &CommandRequest::help},
-    {"--version", nullptr, &CommandRequest::version},
-    {"--verbose", "-v", &CommandRequest::verbose},
-    {"--ignore-battery", nullptr, &CommandRequest::ignoreBattery},
-    {"--yes", "-y", &CommandRequest::assumeYes},
-    {"--json", nullptr, &CommandRequest::json},
+    {"--help", "-h", &CommandRequest::help, "show this text"},
+    {"--version", nullptr, &CommandRequest::version, "show the version"},
+    {"--verbose", "-v", &CommandRequest::verbose,
+     "list every HID device examined and a node opened by its device\n"
+     "numbers, and say what was not available"},
+    {"--ignore-battery", nullptr, &CommandRequest::ignoreBattery,
+     "update or recover even on a battery below 25% without the\n"
+     "charger (for a battery whose reading is wrong)"},
+    {"--yes", "-y", &CommandRequest::assumeYes,
+     "start the recovery without a countdown: at once after a failed\n"
+     "update (also without a terminal), and in recover (hold HOME first)"},
+    {"--json", nullptr, &CommandRequest::json, "history: the records as JSON Lines"},
 };
+
+// The column where the help of each command and option begins; a name wider than
+// kNameWidth puts its help on the next line.
+constexpr size_t kHelpColumn = 18;
+constexpr size_t kNameWidth = kHelpColumn - 2;
+
+// One entry of the usage: `name` indented by two, then `help`, each of its lines at the help
+// column (the first one further right after a name of nearly the full width).
+void AppendEntry(const std::string& name, const char* help, std::string* text) {
+  *text += "  " + name;
+  if (name.size() > kNameWidth) {
+    *text += "\n" + std::string(kHelpColumn, ' ');
+  } else {
+    *text += std::string(std::max<size_t>(kNameWidth - name.size(), 2), ' ');
+  }
+  for (const char* c = help; *c != '\0'; ++c) {
+    *text += *c;
+    if (*c == '\n') {
+      *text += std::string(kHelpColumn, ' ');
+    }
+  }
+  *text += '\n';
+}
+
+std::string CommandEntryName(const CommandSpec& command) {
+  std::string name = command.name;
+  if (command.operand != nullptr) {
+    name += std::string(" [") + command.operand + "]";
+  }
+  if (command.ownOption != nullptr) {
+    name += std::string(" [") + command.ownOption + "]";
+  }
+  return name;
+}
+
+std::string OptionEntryName(const OptionSpec& option) {
+  return (option.shortName != nullptr ? std::string(option.shortName) + ", " : "    ") +
+         option.longName;
+}
 
 const OptionSpec* FindOption(const std::string& arg) {
   for (const OptionSpec& option : kOptions) {
@@ -146,5 +159,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* requ
 }
 
 std::string UsageText() {
-  return kUsageText;
+  std::string text = kUsageHead;
+  text += "\nCommands:\n";
+  for (const CommandSpec& command : Commands()) {
+    AppendEntry(CommandEntryName(command), command.help, &text);
+  }
+  text += "\nOptions:\n";
+  for (const OptionSpec& option : kOptions) {
+    AppendEntry(OptionEntryName(option), option.help, &text);
+  }
+  return text + "\n" + kUsageNotes;
 }

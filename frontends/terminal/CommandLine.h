@@ -1,7 +1,6 @@
-// The padwright command's arguments: one command of the table (status, update, recover,
-// restore, backups, doctor) with the operand its row allows (a firmware file or a backup),
-// and the options of the table of options: --help, --version, --verbose, --ignore-battery
-// and --yes.
+// The padwright command's arguments: one command of the table of commands (CommandTable.cpp)
+// with the operand its row allows (a firmware file or a backup), and the options of the
+// table of options (CommandLine.cpp). The usage is made from the same two tables.
 #pragma once
 
 #include <string>
@@ -24,5 +23,6 @@ struct CommandRequest {
 bool ParseCommandLine(const std::vector<std::string>& args, CommandRequest* request,
                       std::string* error);
 
-// The text of --help.
+// The text of --help: the synopsis, each command and each option of the tables with its help,
+// then the notes and the exit statuses.
 std::string UsageText();
