@@ -2,7 +2,9 @@
 #include "frontends/terminal/FirmwareFile.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -10,7 +12,6 @@
 
 #include "frontends/terminal/CommandContext.h"
 #include "platform/FileRead.h"
-#include "platform/FirmwareImage.h"
 #include "platform/PrintableText.h"
 
 namespace {
@@ -52,10 +53,17 @@ FirmwareCheck CheckFirmwareFile(const std::string& path) {
   if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
     return FirmwareCheck::kInvalidPath;
   }
-  FirmwareImage image;
-  if (!ReadFileBytes(image, std::filesystem::path(path)) || image.empty()) {
+  // What the sequence's read refuses (ReadFileBytes), without reading it here: the sequence
+  // reads the image once, when it starts.
+  if (info.st_size <= 0 ||
+      static_cast<unsigned long long>(info.st_size) > file_read_internal::kMaxFileBytes) {
     return FirmwareCheck::kUnreadable;
   }
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return FirmwareCheck::kUnreadable;
+  }
+  close(fd);
   return FirmwareCheck::kReady;
 }
 

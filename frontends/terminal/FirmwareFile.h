@@ -9,12 +9,13 @@
 std::vector<std::string> ListFirmwareFiles(const std::string& folder);
 
 enum class FirmwareCheck {
-  kReady,        // a regular file that reads whole and is not empty
+  kReady,        // a regular file that opens for reading and is not empty
   kInvalidPath,  // missing, a folder, a device or a pipe
-  kUnreadable,   // a file that cannot be read, is empty, or is 4 GiB or larger
+  kUnreadable,   // a file that cannot be opened, is empty, or is 4 GiB or larger
 };
 
-// Checks `path` (the bytes the user gave) as the sequences will read it.
+// Checks `path` (the bytes the user gave) as the sequences will read it, by its status and
+// an open: the sequence then reads it, once.
 FirmwareCheck CheckFirmwareFile(const std::string& path);
 
 // The image an update or a recovery writes: as the user named it, and as the sequences take
