@@ -1,5 +1,8 @@
 // The check before update and recover touch anything: can the power switch be reached? A
 // transfer without the power cycle after it would leave the controller in its boot loader.
+// The sequences ask PowerSwitchUsable again when they start; asking it here first refuses
+// before the command's notices and recover's HOME countdown, with the cause and its remedy,
+// which the sequences' status line does not give.
 #pragma once
 
 #include <string>
