@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/linux/support/PadwrightCommandTest.h"
+#include "tests/linux/terminal/support/PadwrightCommandTest.h"
 
 namespace {
 

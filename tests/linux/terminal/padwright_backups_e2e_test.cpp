@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/linux/support/PadwrightCommandTest.h"
+#include "tests/linux/terminal/support/PadwrightCommandTest.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Helpers of the end-to-end tests of the padwright binary (see PadwrightCommandTest.h).
-#include "tests/linux/support/PadwrightCommandTest.h"
+#include "tests/linux/terminal/support/PadwrightCommandTest.h"
 
 // Whether `text` holds each of `parts`, in this order.
 bool InOrder(const std::string& text, std::initializer_list<std::string> parts) {

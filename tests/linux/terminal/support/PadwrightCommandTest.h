@@ -14,7 +14,7 @@
 
 #include "sim/ControllerSimulator.h"
 #include "sim/linux/host/StandInHost.h"
-#include "tests/linux/support/CommandRun.h"
+#include "tests/linux/terminal/support/CommandRun.h"
 #include "tests/support/TestImages.h"
 #include "tests/support/UserController.h"
 

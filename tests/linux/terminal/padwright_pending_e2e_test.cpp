@@ -12,7 +12,7 @@
 #include <string>
 
 #include "sim/linux/StandInLayout.h"
-#include "tests/linux/support/PadwrightCommandTest.h"
+#include "tests/linux/terminal/support/PadwrightCommandTest.h"
 #include "workflows/BackupFormat.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "tests/win/support/ScreenCapture.h"
 #include "tests/win/support/TestFolder.h"
 #include "tests/win/support/WindowProbe.h"
-#include "tests/win/ui/AppFolder.h"
+#include "tests/win/window/AppFolder.h"
 
 namespace {
 

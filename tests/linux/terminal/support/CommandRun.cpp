@@ -1,5 +1,5 @@
 // Running the shipped padwright binary for end-to-end tests (see CommandRun.h).
-#include "tests/linux/support/CommandRun.h"
+#include "tests/linux/terminal/support/CommandRun.h"
 
 #include <fcntl.h>
 #include <grp.h>

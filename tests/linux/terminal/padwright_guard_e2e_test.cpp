@@ -19,7 +19,7 @@
 
 #include "padwright/Version.h"
 #include "sim/linux/StandInLayout.h"
-#include "tests/linux/support/PadwrightCommandTest.h"
+#include "tests/linux/terminal/support/PadwrightCommandTest.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/linux/support/PadwrightCommandTest.h"
+#include "tests/linux/terminal/support/PadwrightCommandTest.h"
 
 namespace {
 
