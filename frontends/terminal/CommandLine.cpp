@@ -1,4 +1,5 @@
-// Parsing of the padwright command's arguments, from the tables of commands and options.
+// Parsing of the padwright command's arguments, and its usage, from the tables of commands and
+// options.
 #include "frontends/terminal/CommandLine.h"
 
 #include <algorithm>
