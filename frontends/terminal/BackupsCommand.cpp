@@ -8,7 +8,7 @@
 #include "frontends/terminal/CommandTable.h"
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "frontends/terminal/DoctorFindings.h"
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 namespace {
 

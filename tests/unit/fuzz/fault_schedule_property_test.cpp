@@ -11,7 +11,7 @@
 
 #include "tests/unit/faults/FaultRig.h"
 #include "tests/unit/fuzz/PropertyRun.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 #include "workflows/SequenceEnd.h"
 
 namespace {

@@ -9,9 +9,9 @@
 
 #include "tests/support/MemoryBackupFolder.h"
 #include "tests/support/UserController.h"
-#include "workflows/BackupStore.h"
-#include "workflows/BackupChoice.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/BackupStore.h"
+#include "workflows/backups/BackupChoice.h"
+#include "workflows/backups/PendingBackups.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The names of a backup's states: the word its file says, the label a list of backups shows.
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupFormat.h"
 
 namespace {
 

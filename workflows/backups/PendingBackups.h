@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 // The newest pending backup, when there is one.
 bool NewestPendingBackup(BackupEntry* entry);

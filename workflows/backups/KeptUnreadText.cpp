@@ -1,7 +1,7 @@
 // What a list of backups says of a file that is not read (see BackupStore.h).
 #include <string>
 
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The saved backups that still have to go back (see PendingBackups.h).
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/PendingBackups.h"
 
 #include <optional>
 

@@ -24,7 +24,7 @@
 #include <string_view>
 
 #include "device/ConfigBlocks.h"
-#include "workflows/BackupFileName.h"
+#include "workflows/backups/BackupFileName.h"
 
 inline constexpr int kBackupFormatVersion = 2;
 // The format of the first files, without a sequence number; still read, and kept when one

@@ -1,10 +1,10 @@
 // The saved backups in the bound backup folder (see BackupStore.h).
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 #include <algorithm>
 
 #include "platform/BackupFolder.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/PendingBackups.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupFormat.h"
 
 inline constexpr size_t kKeptBackups = 20;
 
