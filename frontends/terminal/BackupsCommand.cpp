@@ -9,6 +9,7 @@
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/backups/BackupStore.h"
+#include "workflows/backups/KeptUnreadText.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/backups/BackupStore.h"
+#include "workflows/backups/KeptUnreadText.h"
 
 namespace {
 
@@ -43,23 +44,23 @@ Finding FolderFinding(PosixBackupFolder& backups, const std::vector<BackupEntry>
                   "out of the folder"};
     }
   }
-  for (const BackupEntry& entry : entries) {  // newest first
-    if (entry.Pending()) {
-      return {label, Verdict::kNote,
-              text + "; the configuration saved on " + LocalTime(entry.backup) +
-                  " never went back: " + CommandHint("restore") +
-                  " (a controller in normal mode) or " + CommandHint("recover FILE") +
-                  " (one in its boot loader) writes it"};
-    }
+  const BackupEntry* pending =
+      NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Pending(); });
+  if (pending != nullptr) {
+    return {label, Verdict::kNote,
+            text + "; the configuration saved on " + LocalTime(pending->backup) +
+                " never went back: " + CommandHint("restore") +
+                " (a controller in normal mode) or " + CommandHint("recover FILE") +
+                " (one in its boot loader) writes it"};
   }
   int64_t rootsUtcMs = 0;
   if (RootsPendingBackup(&rootsUtcMs)) {
     return {label, Verdict::kNote, text + ". Root's: " + PendingText(rootsUtcMs, true)};
   }
-  for (const BackupEntry& entry : entries) {
-    if (entry.Sound()) {
-      return {label, Verdict::kOk, text + ", the newest from " + LocalTime(entry.backup)};
-    }
+  const BackupEntry* newest =
+      NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Sound(); });
+  if (newest != nullptr) {
+    return {label, Verdict::kOk, text + ", the newest from " + LocalTime(newest->backup)};
   }
   return {label, Verdict::kOk, text};
 }

@@ -16,6 +16,7 @@
 #include "platform/linux/PosixBackupFolder.h"
 #include "tests/support/UserController.h"
 #include "workflows/backups/BackupStore.h"
+#include "workflows/backups/KeptUnreadText.h"
 #include "workflows/backups/PendingBackups.h"
 
 namespace {

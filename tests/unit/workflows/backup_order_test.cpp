@@ -130,3 +130,17 @@ TEST(BackupOrder, APendingBackupIsNeverPrunedAndIsTheConfigurationOffered) {
   EXPECT_EQ(saved.global->name, kept);
   EXPECT_EQ(saved.buttons->name, kept);
 }
+
+TEST(BackupOrder, TheNewestEntryWhereIsTheFirstOfTheListThatIsAccepted) {
+  std::vector<BackupEntry> entries(3);
+  entries[0].name = "damaged";
+  entries[0].damage = BackupDamage::kBadCrc;
+  entries[1].name = "newer";
+  entries[2].name = "older";
+  const BackupEntry* sound =
+      NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Sound(); });
+  ASSERT_NE(sound, nullptr);
+  EXPECT_EQ(sound->name, "newer");
+  EXPECT_EQ(NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Pending(); }),
+            nullptr);
+}
