@@ -10,6 +10,7 @@
 #include "platform/linux/Utf8Text.h"
 #include "workflows/backups/BackupStore.h"
 #include "workflows/backups/KeptUnreadText.h"
+#include "workflows/backups/BackupStateNames.h"
 
 namespace {
 

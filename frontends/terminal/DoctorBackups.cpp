@@ -1,13 +1,14 @@
-// The backup folder as padwright doctor checks it (see DoctorFindings.h): written for real
+// The backup folder as padwright doctor checks it (see DoctorBackups.h): written for real
 // with a file the size of a backup, flushed and removed, so that a full or read-only disk
 // shows here and not when an update must keep the configuration; then what it holds, and a
 // backup that never went back, this user's or (for a run without root) root's, and each file
 // that is kept but not read, with why.
+#include "frontends/terminal/DoctorBackups.h"
+
 #include <string>
 #include <vector>
 
 #include "frontends/terminal/BackupNotice.h"
-#include "frontends/terminal/DoctorFindings.h"
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
 #include "workflows/backups/BackupStore.h"

@@ -7,6 +7,7 @@
 #include "platform/Crc32.h"
 #include "platform/TimeText.h"
 #include "workflows/backups/BackupText.h"
+#include "workflows/backups/BackupStateNames.h"
 
 using backup_text::Field;
 using backup_text::Hex;

@@ -11,6 +11,7 @@
 
 #include "tests/unit/faults/FaultMatrix.h"
 #include "workflows/backups/BackupFormat.h"
+#include "workflows/backups/BackupStateNames.h"
 #include "workflows/SequenceEnd.h"
 
 namespace {
