@@ -37,13 +37,14 @@ std::string Counted(const std::vector<BackupEntry>& entries) {
 Finding FolderFinding(PosixBackupFolder& backups, const std::vector<BackupEntry>& entries) {
   const char* label = "Backups";
   std::string text = EscapeControls(backups.Path()) + " can be written; " + Counted(entries);
-  for (const BackupEntry& entry : entries) {
-    if (entry.Sound() && entry.sequence >= kLargestSequence) {
-      return {label, Verdict::kProblem,
-              text + "; but " + EscapeControls(backups.PathOf(entry.name)) +
-                  " carries the largest backup number, so no new backup can be saved: move it "
-                  "out of the folder"};
-    }
+  const BackupEntry* last = NewestEntryWhere(entries, [](const BackupEntry& entry) {
+    return entry.Sound() && entry.sequence >= kLargestSequence;
+  });
+  if (last != nullptr) {
+    return {label, Verdict::kProblem,
+            text + "; but " + EscapeControls(backups.PathOf(last->name)) +
+                " carries the largest backup number, so no new backup can be saved: move it "
+                "out of the folder"};
   }
   const BackupEntry* pending =
       NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Pending(); });
