@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/Clock.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 namespace backup_steps {
 

@@ -75,13 +75,3 @@ struct RunRecord {
   uint32_t totalMs = 0;
   std::array<std::optional<uint32_t>, kRunPhaseCount> phaseMs;  // empty: the phase did not run
 };
-
-// The names the history writes and reads ("update", "backup_read", ...).
-const char* RunKindName(RunKind kind);
-const char* RunPhaseName(RunPhase phase);
-const char* RunOutcomeName(RunOutcome outcome);
-const char* RunStepName(RunStep step);  // for kPhase, the phase's name is used instead
-bool RunKindFromName(const std::string& name, RunKind* kind);
-bool RunPhaseFromName(const std::string& name, RunPhase* phase);
-bool RunOutcomeFromName(const std::string& name, RunOutcome* outcome);
-bool RunStepFromName(const std::string& name, RunStep* step);

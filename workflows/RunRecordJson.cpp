@@ -3,6 +3,7 @@
 
 #include "platform/JsonText.h"
 #include "platform/TimeText.h"
+#include "workflows/RunRecordNames.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-// The names of a run's kinds, phases, outcomes and steps in the history (see RunRecord.h).
-#include <string>
+// The names of a run's kinds, phases, outcomes and steps in the history (see RunRecordNames.h).
+#include "workflows/RunRecordNames.h"
 
-#include "workflows/RunRecord.h"
+#include <string>
 
 namespace {
 

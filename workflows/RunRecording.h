@@ -9,7 +9,7 @@
 
 #include "device/ConfigBlocks.h"
 #include "platform/FirmwareImage.h"
-#include "workflows/RestorePlan.h"
+#include "workflows/backups/RestorePlan.h"
 #include "workflows/RunRecorder.h"
 #include "workflows/SequenceEnd.h"
 #include "workflows/SequenceView.h"

@@ -4,7 +4,7 @@
 #include "platform/BackupFolder.h"
 #include "platform/DriverBlock.h"
 #include "platform/PowerState.h"
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupFormat.h"
 #include "workflows/KeptController.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/FormatString.h"
 #include "workflows/BackupSteps.h"
 #include "workflows/ProgressDisplay.h"
-#include "workflows/RestorePlan.h"
+#include "workflows/backups/RestorePlan.h"
 #include "workflows/RunRecording.h"
 #include "workflows/SequenceEnd.h"
 #include "workflows/SequenceFrame.h"

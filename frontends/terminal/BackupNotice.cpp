@@ -8,7 +8,8 @@
 #include "platform/TimeText.h"
 #include "platform/linux/PendingMarker.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/KeptUnreadText.h"
+#include "workflows/backups/PendingBackups.h"
 
 std::string LocalTime(const SavedBackup& backup) {
   return ToUtf8(LocalMinuteText(backup.takenUtcMs));

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "frontends/terminal/CommandContext.h"
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupFormat.h"
 
 // When a saved backup never went back (this user's, or for a run without root, root's as
 // its note says) and the controller answers in normal mode, one line that names

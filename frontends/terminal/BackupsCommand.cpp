@@ -8,7 +8,9 @@
 #include "frontends/terminal/CommandTable.h"
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
+#include "workflows/backups/KeptUnreadText.h"
+#include "workflows/backups/BackupStateNames.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "frontends/terminal/CommandContext.h"
 #include "platform/TimeText.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/PendingBackups.h"
 
 std::string RecoverFromBootLoaderText() {
   // recover needs /dev/mem, so root's run is the usual one; a user's own pending backup is

@@ -8,7 +8,7 @@
 #include "platform/PrintableText.h"
 #include "platform/TimeText.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/PendingBackups.h"
 #include "workflows/RunRecording.h"
 
 int RunDecline(CommandContext& context) {

@@ -1,16 +1,18 @@
-// The backup folder as padwright doctor checks it (see DoctorFindings.h): written for real
+// The backup folder as padwright doctor checks it (see DoctorBackups.h): written for real
 // with a file the size of a backup, flushed and removed, so that a full or read-only disk
 // shows here and not when an update must keep the configuration; then what it holds, and a
 // backup that never went back, this user's or (for a run without root) root's, and each file
 // that is kept but not read, with why.
+#include "frontends/terminal/DoctorBackups.h"
+
 #include <string>
 #include <vector>
 
 #include "frontends/terminal/BackupNotice.h"
-#include "frontends/terminal/DoctorFindings.h"
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
+#include "workflows/backups/KeptUnreadText.h"
 
 namespace {
 
@@ -35,31 +37,32 @@ std::string Counted(const std::vector<BackupEntry>& entries) {
 Finding FolderFinding(PosixBackupFolder& backups, const std::vector<BackupEntry>& entries) {
   const char* label = "Backups";
   std::string text = EscapeControls(backups.Path()) + " can be written; " + Counted(entries);
-  for (const BackupEntry& entry : entries) {
-    if (entry.Sound() && entry.sequence >= kLargestSequence) {
-      return {label, Verdict::kProblem,
-              text + "; but " + EscapeControls(backups.PathOf(entry.name)) +
-                  " carries the largest backup number, so no new backup can be saved: move it "
-                  "out of the folder"};
-    }
+  const BackupEntry* last = NewestEntryWhere(entries, [](const BackupEntry& entry) {
+    return entry.Sound() && entry.sequence >= kLargestSequence;
+  });
+  if (last != nullptr) {
+    return {label, Verdict::kProblem,
+            text + "; but " + EscapeControls(backups.PathOf(last->name)) +
+                " carries the largest backup number, so no new backup can be saved: move it "
+                "out of the folder"};
   }
-  for (const BackupEntry& entry : entries) {  // newest first
-    if (entry.Pending()) {
-      return {label, Verdict::kNote,
-              text + "; the configuration saved on " + LocalTime(entry.backup) +
-                  " never went back: " + CommandHint("restore") +
-                  " (a controller in normal mode) or " + CommandHint("recover FILE") +
-                  " (one in its boot loader) writes it"};
-    }
+  const BackupEntry* pending =
+      NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Pending(); });
+  if (pending != nullptr) {
+    return {label, Verdict::kNote,
+            text + "; the configuration saved on " + LocalTime(pending->backup) +
+                " never went back: " + CommandHint("restore") +
+                " (a controller in normal mode) or " + CommandHint("recover FILE") +
+                " (one in its boot loader) writes it"};
   }
   int64_t rootsUtcMs = 0;
   if (RootsPendingBackup(&rootsUtcMs)) {
     return {label, Verdict::kNote, text + ". Root's: " + PendingText(rootsUtcMs, true)};
   }
-  for (const BackupEntry& entry : entries) {
-    if (entry.Sound()) {
-      return {label, Verdict::kOk, text + ", the newest from " + LocalTime(entry.backup)};
-    }
+  const BackupEntry* newest =
+      NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Sound(); });
+  if (newest != nullptr) {
+    return {label, Verdict::kOk, text + ", the newest from " + LocalTime(newest->backup)};
   }
   return {label, Verdict::kOk, text};
 }

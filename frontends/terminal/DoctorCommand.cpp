@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frontends/terminal/CommandTable.h"
+#include "frontends/terminal/DoctorBackups.h"
 #include "frontends/terminal/DoctorFindings.h"
 #include "frontends/terminal/InstanceLock.h"
 

@@ -21,7 +21,7 @@
 #include "platform/PowerSwitch.h"
 #include "platform/TimeText.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 namespace {
 

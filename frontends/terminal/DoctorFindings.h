@@ -10,7 +10,6 @@
 #include "frontends/terminal/InstanceLock.h"
 #include "platform/PowerSource.h"
 #include "platform/linux/DevMemPhysicalMemory.h"
-#include "platform/linux/PosixBackupFolder.h"
 
 enum class Verdict { kOk, kProblem, kNote };
 
@@ -45,5 +44,3 @@ std::vector<Finding> CheckSharing();
 Finding CheckDevMem(const DevMemPhysicalMemory& memory);
 Finding CheckPower(PowerSource& power, bool ignoreBattery);
 Finding CheckLock(const InstanceLock& lock, InstanceLock::Result result);
-// The backup folder, then a note for each file in it that is not read.
-std::vector<Finding> CheckBackups(PosixBackupFolder& backups);

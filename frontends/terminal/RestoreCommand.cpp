@@ -9,7 +9,7 @@
 #include "frontends/terminal/SharedController.h"
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 #include "workflows/RestoreSequence.h"
 
 namespace {

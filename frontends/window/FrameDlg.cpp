@@ -14,7 +14,7 @@
 #include "platform/win/FileSystem.h"
 #include "ui/MessageMap.h"
 #include "ui/WindowDpi.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/PendingBackups.h"
 #include "workflows/VersionLine.h"
 
 namespace {

@@ -12,7 +12,8 @@
 #include "frontends/window/FrameDlg.h"
 #include "frontends/window/FrameSequenceView.h"
 #include "platform/TimeText.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/KeptUnreadText.h"
+#include "workflows/backups/PendingBackups.h"
 #include "workflows/RestoreSequence.h"
 #include "workflows/RunRecording.h"
 

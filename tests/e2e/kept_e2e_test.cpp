@@ -23,6 +23,7 @@
 #include "tests/win/support/ProductSession.h"
 #include "tests/win/support/SavedBackups.h"
 #include "tests/win/support/WindowProbe.h"
+#include "workflows/backups/BackupStateNames.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "platform/PhysicalMemory.h"
 #include "tests/support/TestImages.h"
-#include "workflows/BackupFileName.h"
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupFileName.h"
+#include "workflows/backups/BackupFormat.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
 #include "workflows/UpgradeSequence.h"

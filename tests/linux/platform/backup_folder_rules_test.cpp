@@ -15,8 +15,9 @@
 
 #include "platform/linux/PosixBackupFolder.h"
 #include "tests/support/UserController.h"
-#include "workflows/BackupStore.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/BackupStore.h"
+#include "workflows/backups/KeptUnreadText.h"
+#include "workflows/backups/PendingBackups.h"
 
 namespace {
 

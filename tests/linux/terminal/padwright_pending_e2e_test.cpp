@@ -13,7 +13,7 @@
 
 #include "sim/linux/StandInLayout.h"
 #include "tests/linux/terminal/support/PadwrightCommandTest.h"
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupFormat.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 #include <string>
 
 #include "tests/unit/faults/FaultMatrix.h"
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupFormat.h"
+#include "workflows/backups/BackupStateNames.h"
 #include "workflows/SequenceEnd.h"
 
 namespace {

@@ -11,7 +11,8 @@
 
 #include "tests/unit/faults/FaultRig.h"
 #include "tests/unit/fuzz/PropertyRun.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
+#include "workflows/backups/BackupStateNames.h"
 #include "workflows/SequenceEnd.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include "platform/TimeText.h"
 #include "tests/support/MemoryBackupFolder.h"
 #include "tests/support/UserController.h"
-#include "workflows/BackupFormat.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupFormat.h"
+#include "workflows/backups/BackupStore.h"
 
 namespace {
 

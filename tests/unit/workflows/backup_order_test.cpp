@@ -9,9 +9,9 @@
 
 #include "tests/support/MemoryBackupFolder.h"
 #include "tests/support/UserController.h"
-#include "workflows/BackupStore.h"
-#include "workflows/BackupChoice.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/BackupStore.h"
+#include "workflows/backups/BackupChoice.h"
+#include "workflows/backups/PendingBackups.h"
 
 namespace {
 
@@ -129,4 +129,18 @@ TEST(BackupOrder, APendingBackupIsNeverPrunedAndIsTheConfigurationOffered) {
   ASSERT_TRUE(saved.global && saved.buttons);
   EXPECT_EQ(saved.global->name, kept);
   EXPECT_EQ(saved.buttons->name, kept);
+}
+
+TEST(BackupOrder, TheNewestEntryWhereIsTheFirstOfTheListThatIsAccepted) {
+  std::vector<BackupEntry> entries(3);
+  entries[0].name = "damaged";
+  entries[0].damage = BackupDamage::kBadCrc;
+  entries[1].name = "newer";
+  entries[2].name = "older";
+  const BackupEntry* sound =
+      NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Sound(); });
+  ASSERT_NE(sound, nullptr);
+  EXPECT_EQ(sound->name, "newer");
+  EXPECT_EQ(NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Pending(); }),
+            nullptr);
 }

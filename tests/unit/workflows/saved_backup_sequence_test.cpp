@@ -10,7 +10,7 @@
 
 #include "platform/TimeText.h"
 #include "tests/unit/workflows/WorkflowFixture.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 #include "workflows/RestoreSequence.h"
 
 namespace {

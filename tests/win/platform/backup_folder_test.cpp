@@ -16,7 +16,7 @@
 #include "platform/win/WinSecurity.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/TestFolder.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 namespace {
 

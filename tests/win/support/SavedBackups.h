@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 // Every saved backup, newest first.
 std::vector<BackupEntry> SavedBackups();

@@ -1,9 +1,10 @@
 // The saved backups in the bound backup folder: saving a new one (keeping the newest 20 of
-// those that need not go back), listing them newest first with the damaged ones marked, and
-// changing a backup's state. "Newest" follows the backups' sequence numbers, not the clock.
-// A file that does not read as sound (damaged, of a later format, unreadable now) decides
-// nothing: it gives no sequence number, is never removed and is not counted among the kept.
-// Each call reads the folder afresh: another run of the tool may have changed it.
+// those that need not go back), listing them newest first with the damaged ones marked,
+// changing a backup's state, and keeping the folder's note of the newest pending one in step.
+// "Newest" follows the backups' sequence numbers, not the clock. A file that does not read as
+// sound (damaged, of a later format, unreadable now) decides nothing: it gives no sequence
+// number, is never removed and is not counted among the kept. Each call reads the folder
+// afresh: another run of the tool may have changed it.
 #pragma once
 
 #include <cstddef>
@@ -11,25 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupEntry.h"
+#include "workflows/backups/BackupFormat.h"
 
 inline constexpr size_t kKeptBackups = 20;
-
-struct BackupEntry {
-  std::string name;                           // file name in the backup folder
-  BackupDamage damage = BackupDamage::kNone;  // kNone: `backup` holds it
-  SavedBackup backup;
-  // Its place in the order: the backup's sequence number, or for a damaged file the number
-  // its text still names (0 when none).
-  int64_t sequence = 0;
-  int format = 0;            // the format version its text names (0: none)
-  bool saysPending = false;  // not sound, but its text says it is pending
-  // Why it could not be read (kUnreadable), or why a change of its state failed, as the
-  // folder said it.
-  std::wstring reason;
-  bool Sound() const { return damage == BackupDamage::kNone; }
-  bool Pending() const { return Sound() && backup.state == BackupState::kPending; }
-};
 
 // Saves `backup` with the next sequence number under a name made from its time (a
 // millisecond later while that name is taken), then removes the oldest backups beyond the
@@ -48,12 +34,15 @@ BackupEntry LoadBackup(const std::string& name);
 // Rewrites backup `name` with `state`; false when it is not sound or cannot be written
 // (`reason`, when given, then says why).
 bool SetBackupState(const std::string& name, BackupState state, std::wstring* reason = nullptr);
+// The newest backup that `where` accepts, when the folder can be read and holds one.
+bool NewestBackupWhere(bool (*where)(const BackupEntry&), BackupEntry* entry);
 // The newest sound backup (damaged newer ones skipped), when there is one.
 bool NewestSoundBackup(BackupEntry* entry);
-// For a file that is not sound, what a list of backups says of it: "written by a newer
-// version of Padwright (format 3): kept, not read", "damaged (checksum wrong): kept, not
-// read", "a damaged pending backup (...)", "unreadable (reason): kept, not read".
-std::wstring KeptUnreadText(const BackupEntry& entry);
+// Tells the bound folder the time of the newest pending backup, or that none is pending,
+// so that it can keep a note of it for runs that cannot read the backups themselves. Saving
+// and changing a backup's state keep that note; a run that finds it stale (a backup changed
+// by hand) can set it right.
+void NotePendingBackups();
 // Writes, flushes and removes a file the size of a full backup, so that a folder that is
 // full or read-only shows before a backup is needed. False when any of that fails.
 bool ProbeBackupFolder();

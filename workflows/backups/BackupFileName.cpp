@@ -1,5 +1,5 @@
 // The names of saved backups (see BackupFileName.h).
-#include "workflows/BackupFileName.h"
+#include "workflows/backups/BackupFileName.h"
 
 #include "platform/TimeText.h"
 

@@ -1,12 +1,13 @@
 // The on-disk text of a saved configuration backup (see BackupFormat.h).
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupFormat.h"
 
 #include <cstdio>
 #include <vector>
 
 #include "platform/Crc32.h"
 #include "platform/TimeText.h"
-#include "workflows/BackupText.h"
+#include "workflows/backups/BackupText.h"
+#include "workflows/backups/BackupStateNames.h"
 
 using backup_text::Field;
 using backup_text::Hex;

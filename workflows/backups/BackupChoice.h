@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 // For each block, the saved backup that it comes from (none: no such backup holds it).
 struct BlockSources {

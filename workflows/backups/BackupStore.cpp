@@ -1,10 +1,11 @@
 // The saved backups in the bound backup folder (see BackupStore.h).
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/BackupFolder.h"
-#include "workflows/PendingBackups.h"
+#include "workflows/backups/KeptUnreadText.h"
 
 namespace {
 
@@ -86,6 +87,21 @@ int64_t HighestSoundSequence(const std::vector<BackupEntry>& entries) {
   return highest;
 }
 
+// Tells `folder` the time of the newest pending backup it holds, or that none is pending.
+void NotePendingIn(BackupFolder& folder) {
+  std::vector<BackupEntry> entries;
+  if (!ListIn(folder, &entries)) {
+    return;  // nothing known: the note stays as it is
+  }
+  const BackupEntry* newest =
+      NewestEntryWhere(entries, [](const BackupEntry& entry) { return entry.Pending(); });
+  std::optional<int64_t> takenUtcMs;
+  if (newest != nullptr) {
+    takenUtcMs = newest->backup.takenUtcMs;
+  }
+  folder.NotePending(takenUtcMs);
+}
+
 }  // namespace
 
 bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* savedAs,
@@ -125,7 +141,7 @@ bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* saved
   std::sort(entries.begin(), entries.end(), NewerThan);
   Prune(*folder, entries);
   if (saved.Pending()) {
-    NotePendingBackups();
+    NotePendingIn(*folder);
   }
   return true;
 }
@@ -170,23 +186,33 @@ bool SetBackupState(const std::string& name, BackupState state, std::wstring* re
     return false;
   }
   if (pendingChanged) {
-    NotePendingBackups();
+    NotePendingIn(*folder);
   }
   return true;
 }
 
-bool NewestSoundBackup(BackupEntry* entry) {
+bool NewestBackupWhere(bool (*where)(const BackupEntry&), BackupEntry* entry) {
   std::vector<BackupEntry> entries;
   if (!ListBackups(&entries)) {
     return false;
   }
-  for (BackupEntry& candidate : entries) {
-    if (candidate.Sound()) {
-      *entry = std::move(candidate);
-      return true;
-    }
+  const BackupEntry* newest = NewestEntryWhere(entries, where);
+  if (newest == nullptr) {
+    return false;
   }
-  return false;
+  *entry = *newest;
+  return true;
+}
+
+bool NewestSoundBackup(BackupEntry* entry) {
+  return NewestBackupWhere([](const BackupEntry& candidate) { return candidate.Sound(); }, entry);
+}
+
+void NotePendingBackups() {
+  BackupFolder* folder = GetBackupFolder();
+  if (folder != nullptr) {
+    NotePendingIn(*folder);
+  }
 }
 
 bool ProbeBackupFolder() {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "device/ConfigBlocks.h"
-#include "workflows/BackupFormat.h"
+#include "workflows/backups/BackupFormat.h"
 #include "workflows/RunState.h"
 #include "workflows/SequenceView.h"
 

@@ -24,7 +24,7 @@
 #include <string_view>
 
 #include "device/ConfigBlocks.h"
-#include "workflows/BackupFileName.h"
+#include "workflows/backups/BackupFileName.h"
 
 inline constexpr int kBackupFormatVersion = 2;
 // The format of the first files, without a sequence number; still read, and kept when one
@@ -82,10 +82,3 @@ bool PendingNamedIn(std::string_view text);
 
 // A few words on what is wrong, for the user ("torn", "checksum wrong", ...).
 const char* DamageText(BackupDamage damage);
-// "pending", "written back", ... as the state reads in the file, with "-" for a space.
-const char* StateWord(BackupState state);
-// The state whose word is `word`; false for a word that names none.
-bool StateFromWord(std::string_view word, BackupState* state);
-// The state as a list of backups shows it: "saved", "PENDING", "written back", "not written
-// back", "set aside".
-const char* StateLabel(BackupState state);

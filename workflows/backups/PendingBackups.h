@@ -1,11 +1,12 @@
 // The saved backups that still have to go back to the controller (a transfer began after
 // they were taken, and no restore of them completed): finding the newest, declining them
-// all, and the note of them kept for runs that cannot read the backups.
+// all, and the damaged files that say they are pending. Built on the store, which keeps the
+// folder's note of the newest pending one itself.
 #pragma once
 
 #include <vector>
 
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupStore.h"
 
 // The newest pending backup, when there is one.
 bool NewestPendingBackup(BackupEntry* entry);
@@ -19,6 +20,3 @@ bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
 // fails, say): the user's configuration may be in one, and it cannot be written back. Newest
 // first; none when the folder cannot be read.
 std::vector<BackupEntry> DamagedPendingBackups();
-// Tells the bound folder the time of the newest pending backup, or that none is pending,
-// so that it can keep a note of it for runs that cannot read the backups themselves.
-void NotePendingBackups();

@@ -1,5 +1,5 @@
 // Which saved backup each block comes from (see BackupChoice.h).
-#include "workflows/BackupChoice.h"
+#include "workflows/backups/BackupChoice.h"
 
 #include <algorithm>
 

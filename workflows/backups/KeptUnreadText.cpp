@@ -1,7 +1,7 @@
-// What a list of backups says of a file that is not read (see BackupStore.h).
-#include <string>
+// What a list of backups says of a file that is not read (see KeptUnreadText.h).
+#include "workflows/backups/KeptUnreadText.h"
 
-#include "workflows/BackupStore.h"
+#include <string>
 
 namespace {
 

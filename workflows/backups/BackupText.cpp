@@ -1,5 +1,5 @@
 // The small pieces of a saved backup's text (see BackupText.h).
-#include "workflows/BackupText.h"
+#include "workflows/backups/BackupText.h"
 
 namespace backup_text {
 

@@ -1,11 +1,11 @@
 // What a restore writes back (see RestorePlan.h).
-#include "workflows/RestorePlan.h"
+#include "workflows/backups/RestorePlan.h"
 
 #include <algorithm>
 
 #include "platform/TimeText.h"
-#include "workflows/BackupChoice.h"
-#include "workflows/BackupStore.h"
+#include "workflows/backups/BackupChoice.h"
+#include "workflows/backups/BackupStore.h"
 
 namespace {
 

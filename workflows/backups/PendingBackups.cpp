@@ -1,22 +1,8 @@
 // The saved backups that still have to go back (see PendingBackups.h).
-#include "workflows/PendingBackups.h"
-
-#include <optional>
-
-#include "platform/BackupFolder.h"
+#include "workflows/backups/PendingBackups.h"
 
 bool NewestPendingBackup(BackupEntry* entry) {
-  std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
-    return false;
-  }
-  for (BackupEntry& candidate : entries) {
-    if (candidate.Pending()) {
-      *entry = std::move(candidate);
-      return true;
-    }
-  }
-  return false;
+  return NewestBackupWhere([](const BackupEntry& candidate) { return candidate.Pending(); }, entry);
 }
 
 bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
@@ -58,20 +44,4 @@ std::vector<BackupEntry> DamagedPendingBackups() {
     }
   }
   return damaged;
-}
-
-void NotePendingBackups() {
-  BackupFolder* folder = GetBackupFolder();
-  std::vector<BackupEntry> entries;
-  if (folder == nullptr || !ListBackups(&entries)) {
-    return;  // nothing known: the note stays as it is
-  }
-  std::optional<int64_t> newest;
-  for (const BackupEntry& entry : entries) {
-    if (entry.Pending()) {
-      newest = entry.backup.takenUtcMs;
-      break;
-    }
-  }
-  folder->NotePending(newest);
 }

@@ -1,5 +1,5 @@
-// The names of a backup's states: the word its file says, the label a list of backups shows.
-#include "workflows/BackupFormat.h"
+// The names of a backup's states (see BackupStateNames.h).
+#include "workflows/backups/BackupStateNames.h"
 
 namespace {
 
