@@ -1,10 +1,9 @@
 // Binding of the process-wide clock, with a portable steady clock as the default.
 #include "platform/Clock.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
-
-#include "platform/ProcessBinding.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ SteadyClock& DefaultClock() {
   return clock;
 }
 
-constinit ProcessBinding<Clock> boundClock;
+constinit std::atomic<Clock*> boundClock{nullptr};
 
 }  // namespace
 
@@ -37,10 +36,10 @@ int64_t Clock::UtcMs() {
 }
 
 Clock& GetClock() {
-  Clock* clock = boundClock.Get();
+  Clock* clock = boundClock.load(std::memory_order_acquire);
   return clock ? *clock : DefaultClock();
 }
 
 void BindClock(Clock* clock) {
-  boundClock.Bind(clock);
+  boundClock.store(clock, std::memory_order_release);
 }

@@ -3,14 +3,13 @@
 
 #include <string>
 
-#include "platform/Clock.h"
 #include "workflows/BackupStore.h"
 
 namespace backup_steps {
 
-SaveResult SaveCopies(RunState& run, bool global, bool buttons) {
+SaveResult SaveCopies(const RunContext& context, RunState& run, bool global, bool buttons) {
   SavedBackup backup;
-  backup.takenUtcMs = UtcNowMs();
+  backup.takenUtcMs = context.clock.UtcMs();
   if (global) {
     backup.global = run.global.block;
   }
@@ -20,7 +19,7 @@ SaveResult SaveCopies(RunState& run, bool global, bool buttons) {
   std::string name;
   BackupState savedAs = BackupState::kSaved;
   bool noNumberLeft = false;
-  if (!SaveBackup(backup, &name, &savedAs, &noNumberLeft)) {
+  if (!SaveBackup(context.backups, backup, &name, &savedAs, &noNumberLeft)) {
     return noNumberLeft ? SaveResult::kNoNumberLeft : SaveResult::kNotSaved;
   }
   const bool setAside = savedAs == BackupState::kSetAside;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "device/ConfigBlocks.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 
 namespace backup_steps {
@@ -48,8 +49,8 @@ enum class SaveResult {
 };
 
 // Saves the blocks just read (the global block, the button table, or both) as one new
-// backup on disk, and notes its name beside those copies, and whether it was set aside (read
-// while another backup was pending).
-SaveResult SaveCopies(RunState& run, bool global, bool buttons);
+// backup in the context's folder, taken now on its clock, and notes its name beside those copies,
+// and whether it was set aside (read while another backup was pending).
+SaveResult SaveCopies(const RunContext& context, RunState& run, bool global, bool buttons);
 
 }  // namespace backup_steps

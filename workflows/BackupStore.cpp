@@ -1,4 +1,4 @@
-// The saved backups in the bound backup folder (see BackupStore.h).
+// The saved backups in a backup folder (see BackupStore.h).
 #include "workflows/BackupStore.h"
 
 #include <algorithm>
@@ -88,9 +88,8 @@ int64_t HighestSoundSequence(const std::vector<BackupEntry>& entries) {
 
 }  // namespace
 
-bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* savedAs,
-                bool* noNumberLeft) {
-  BackupFolder* folder = GetBackupFolder();
+bool SaveBackup(BackupFolder* folder, const SavedBackup& backup, std::string* name,
+                BackupState* savedAs, bool* noNumberLeft) {
   std::vector<BackupEntry> entries;
   if (folder == nullptr || !ListIn(*folder, &entries)) {
     return false;
@@ -125,18 +124,16 @@ bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* saved
   std::sort(entries.begin(), entries.end(), NewerThan);
   Prune(*folder, entries);
   if (saved.Pending()) {
-    NotePendingBackups();
+    NotePendingBackups(folder);
   }
   return true;
 }
 
-bool ListBackups(std::vector<BackupEntry>* entries) {
-  BackupFolder* folder = GetBackupFolder();
+bool ListBackups(BackupFolder* folder, std::vector<BackupEntry>* entries) {
   return folder != nullptr && ListIn(*folder, entries);
 }
 
-BackupEntry LoadBackup(const std::string& name) {
-  BackupFolder* folder = GetBackupFolder();
+BackupEntry LoadBackup(BackupFolder* folder, const std::string& name) {
   if (folder == nullptr) {
     BackupEntry entry;
     entry.name = name;
@@ -146,8 +143,8 @@ BackupEntry LoadBackup(const std::string& name) {
   return Load(*folder, name);
 }
 
-bool SetBackupState(const std::string& name, BackupState state, std::wstring* reason) {
-  BackupFolder* folder = GetBackupFolder();
+bool SetBackupState(BackupFolder* folder, const std::string& name, BackupState state,
+                    std::wstring* reason) {
   if (folder == nullptr) {
     return false;
   }
@@ -170,14 +167,14 @@ bool SetBackupState(const std::string& name, BackupState state, std::wstring* re
     return false;
   }
   if (pendingChanged) {
-    NotePendingBackups();
+    NotePendingBackups(folder);
   }
   return true;
 }
 
-bool NewestSoundBackup(BackupEntry* entry) {
+bool NewestSoundBackup(BackupFolder* folder, BackupEntry* entry) {
   std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(folder, &entries)) {
     return false;
   }
   for (BackupEntry& candidate : entries) {
@@ -189,8 +186,7 @@ bool NewestSoundBackup(BackupEntry* entry) {
   return false;
 }
 
-bool ProbeBackupFolder() {
-  BackupFolder* folder = GetBackupFolder();
+bool ProbeBackupFolder(BackupFolder* folder) {
   SavedBackup largest;
   largest.sequence = kLargestSequence;  // the longest number a backup may carry
   largest.global = GlobalConfig{};

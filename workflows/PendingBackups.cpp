@@ -5,9 +5,9 @@
 
 #include "platform/BackupFolder.h"
 
-bool NewestPendingBackup(BackupEntry* entry) {
+bool NewestPendingBackup(BackupFolder* folder, BackupEntry* entry) {
   std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(folder, &entries)) {
     return false;
   }
   for (BackupEntry& candidate : entries) {
@@ -19,14 +19,14 @@ bool NewestPendingBackup(BackupEntry* entry) {
   return false;
 }
 
-bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
+bool DeclinePendingBackups(BackupFolder* folder, std::vector<BackupEntry>* declined,
                            std::vector<BackupEntry>* notDeclined) {
   std::vector<BackupEntry> entries;
   declined->clear();
   if (notDeclined != nullptr) {
     notDeclined->clear();
   }
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(folder, &entries)) {
     return false;
   }
   bool all = true;
@@ -34,7 +34,7 @@ bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
     if (!entry.Pending()) {
       continue;
     }
-    if (SetBackupState(entry.name, BackupState::kDeclined, &entry.reason)) {
+    if (SetBackupState(folder, entry.name, BackupState::kDeclined, &entry.reason)) {
       entry.backup.state = BackupState::kDeclined;
       declined->push_back(std::move(entry));
     } else {
@@ -47,10 +47,10 @@ bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
   return all;
 }
 
-std::vector<BackupEntry> DamagedPendingBackups() {
+std::vector<BackupEntry> DamagedPendingBackups(BackupFolder* folder) {
   std::vector<BackupEntry> entries;
   std::vector<BackupEntry> damaged;
-  if (ListBackups(&entries)) {
+  if (ListBackups(folder, &entries)) {
     for (BackupEntry& entry : entries) {
       if (entry.saysPending) {
         damaged.push_back(std::move(entry));
@@ -60,10 +60,9 @@ std::vector<BackupEntry> DamagedPendingBackups() {
   return damaged;
 }
 
-void NotePendingBackups() {
-  BackupFolder* folder = GetBackupFolder();
+void NotePendingBackups(BackupFolder* folder) {
   std::vector<BackupEntry> entries;
-  if (folder == nullptr || !ListBackups(&entries)) {
+  if (folder == nullptr || !ListBackups(folder, &entries)) {
     return;  // nothing known: the note stays as it is
   }
   std::optional<int64_t> newest;

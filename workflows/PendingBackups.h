@@ -8,17 +8,17 @@
 #include "workflows/BackupStore.h"
 
 // The newest pending backup, when there is one.
-bool NewestPendingBackup(BackupEntry* entry);
+bool NewestPendingBackup(BackupFolder* folder, BackupEntry* entry);
 // Marks every pending backup declined (the user keeps what the controller holds now) and
 // gives the ones it declined, newest first. False when the folder cannot be read or a
 // backup could not be rewritten: those stay pending and are given in `notDeclined` (when
 // asked for), each with the reason in its `reason`.
-bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
+bool DeclinePendingBackups(BackupFolder* folder, std::vector<BackupEntry>* declined,
                            std::vector<BackupEntry>* notDeclined = nullptr);
 // The files whose text says they are pending but that do not read as sound (a checksum that
 // fails, say): the user's configuration may be in one, and it cannot be written back. Newest
 // first; none when the folder cannot be read.
-std::vector<BackupEntry> DamagedPendingBackups();
-// Tells the bound folder the time of the newest pending backup, or that none is pending,
+std::vector<BackupEntry> DamagedPendingBackups(BackupFolder* folder);
+// Tells `folder` the time of the newest pending backup, or that none is pending,
 // so that it can keep a note of it for runs that cannot read the backups themselves.
-void NotePendingBackups();
+void NotePendingBackups(BackupFolder* folder);

@@ -57,9 +57,9 @@ void RestorePlan::AddBackup(const std::string& name) {
   }
 }
 
-RestorePlan ChooseWriteBack(const RunState& run) {
+RestorePlan ChooseWriteBack(BackupFolder* folder, const RunState& run) {
   std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(folder, &entries)) {
     entries.clear();  // no folder to read: this run's copies are all there is
   }
   BlockSources sources = PendingSources(entries);
@@ -103,11 +103,12 @@ std::wstring UsingBackupText(const SavedBackup& backup) {
   return L"Using the configuration saved on " + LocalMinuteText(backup.takenUtcMs);
 }
 
-bool MarkBackups(const RestorePlan& plan, BackupState state, std::wstring* reason) {
+bool MarkBackups(BackupFolder* folder, const RestorePlan& plan, BackupState state,
+                 std::wstring* reason) {
   bool all = true;
   for (const std::string& name : plan.backups) {
     std::wstring why;
-    if (!SetBackupState(name, state, &why)) {
+    if (!SetBackupState(folder, name, state, &why)) {
       if (all && reason != nullptr) {
         *reason = why;
       }

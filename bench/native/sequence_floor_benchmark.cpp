@@ -87,7 +87,8 @@ class QuietView final : public SequenceView {
   bool StopRequested() override { return false; }
   RunRecorder* Recorder() override { return &recorder; }
 
-  RunRecorder recorder{"benchmark", "-"};
+  explicit QuietView(const RunContext& context) : recorder(context, "benchmark", "-") {}
+  RunRecorder recorder;
 };
 
 // A transport whose every scan costs `scanCostMs` of virtual time.
@@ -156,21 +157,19 @@ void BM_UpdateAgainstFloor(benchmark::State& state) {
     BenchClock clock;
     BindClock(&clock);
     MemoryFolder folder;
-    BindBackupFolder(&folder);
     ControllerSimulator sim;
     SetUpUserController(sim, 3, 4);
     sim.SetReplyLatencyMs(kRoundTripMs);
     sim.SetTranscriptEnabled(false);
     sim.ReserveImage(bytes);
     SimPhysicalMemory memory(sim);
-    BindPhysicalMemory(&memory);
+    const RunContext context{.clock = clock, .memory = &memory, .backups = &folder};
     CVexapadT<CostlyTransport> link(sim, scanMs);
-    QuietView view;
+    QuietView view(context);
     RunState run;
-    benchmark::DoNotOptimize(UpgradeSequence(link, view, run, std::filesystem::path(path)));
+    benchmark::DoNotOptimize(
+        UpgradeSequence(link, context, view, run, std::filesystem::path(path)));
     last = view.recorder.Last();
-    BindPhysicalMemory(nullptr);
-    BindBackupFolder(nullptr);
     BindClock(nullptr);
   }
   unlink(path);

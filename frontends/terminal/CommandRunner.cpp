@@ -23,25 +23,21 @@
 
 namespace {
 
-// The platform the core runs on here, bound for the run of one command.
+// The platform the core runs on here, for the run of one command, and what the sequences
+// work with over it. Linux cannot tell who keeps the controller, and its refusal of the
+// power switch says its own reason: no probe, no driver-block settings.
 struct LinuxPlatform {
   explicit LinuxPlatform(const CommandRequest& request)
       : log(request.verbose ? stderr : nullptr),
         // root's folder keeps a note, readable by every user, of a backup that never went back
-        backups(PosixBackupFolder::DefaultPath(), PosixBackupFolder::DefaultPendingMarker()) {
-    BindClock(&clock);
-    BindPhysicalMemory(&memory);
-    if (!request.ignoreBattery) {
-      BindPowerSource(&power);  // the sequences check it again, as the window's do
-    }
+        backups(PosixBackupFolder::DefaultPath(), PosixBackupFolder::DefaultPendingMarker()),
+        // the sequences check the battery again, as the window's do
+        context{.clock = clock,
+                .memory = &memory,
+                .power = &power,
+                .ignoreBattery = request.ignoreBattery,
+                .backups = &backups} {
     SetHidrawScanLog(log);
-    BindBackupFolder(&backups);
-  }
-  ~LinuxPlatform() {
-    BindBackupFolder(nullptr);
-    BindPowerSource(nullptr);
-    BindPhysicalMemory(nullptr);
-    BindClock(nullptr);
   }
   LinuxPlatform(const LinuxPlatform&) = delete;
   LinuxPlatform& operator=(const LinuxPlatform&) = delete;
@@ -51,6 +47,8 @@ struct LinuxPlatform {
   DevMemPhysicalMemory memory;
   SysfsPowerSource power;
   PosixBackupFolder backups;
+  RunContext context;
+  CommandLink link;
 };
 
 int Refuse(const std::string& message) {
@@ -107,16 +105,16 @@ int RunCommand(const CommandRequest& request) {
   if (command.mayFlash && !ChooseFirmware(request.operand, &firmware, &reason)) {
     return Refuse(reason);
   }
-  static CommandLink link;
   FlashSpan flashSpan(platform.log);
   CommandContext* asking = nullptr;
   // Each sequence of the command leaves its record in the history beside the backups.
-  RunRecorder recorder("terminal", PADWRIGHT_VERSION_TEXT);
+  RunRecorder recorder(platform.context, "terminal", PADWRIGHT_VERSION_TEXT);
   TerminalViewHooks hooks = MakeHooks(flashSpan, platform.log, asking);
   hooks.recorder = &recorder;
   TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks));
-  CommandContext context{.link = link,
+  CommandContext context{.link = platform.link,
                          .view = view,
+                         .runContext = platform.context,
                          .backups = platform.backups,
                          .memory = platform.memory,
                          .power = platform.power,

@@ -31,8 +31,10 @@
 #include <string>
 #include <utility>
 
+#include "device/win/ProductVexapad.h"
 #include "ui/DialogBase.h"
 #include "ui/WorkerRegistry.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 #include "workflows/VersionLine.h"
 
@@ -56,7 +58,8 @@ class CFrameDlg : public CDialogBase {
   // laid the controls out anew (OnDpiLayout).
   static constexpr UINT kDpiLayoutMessage = WM_APP + 5;
 
-  CFrameDlg();
+  // `context` and `link` are the run's (the composition root's) and outlive the window.
+  CFrameDlg(const RunContext& context, CVexapad& link);
   // Waits for the workers (WaitForWorkers) before anything of the object goes away.
   ~CFrameDlg();
   // A text for the status line once the window shows (a backup folder that was set aside);
@@ -153,6 +156,9 @@ class CFrameDlg : public CDialogBase {
   // Worker thread: the progress bar's position (0 to 1000).
   void SetProgressPosition(uint64_t position);
 
+  // What the sequences of this window work with.
+  const RunContext& Context() const { return context; }
+
   // Window thread only (handlers, start-up, the Select result handed over by message).
   std::wstring firmwarePath;
   // The window's full and collapsed rectangles (screen coordinates) at its current scale:
@@ -187,6 +193,8 @@ class CFrameDlg : public CDialogBase {
   // Closes (cancels) the dialogs that the Select worker's thread shows.
   void CancelSelectDialog();
 
+  const RunContext& context;
+  CVexapad& link;
   CWorkerRegistry workers;
   // This run's configuration copies, read and used by one sequence at a time (`busy`).
   RunState run;

@@ -79,7 +79,7 @@ void ExpectTruthfulUpgrade(FaultRig& rig, unsigned powerOnsBefore, const std::ws
   // A restore that did not complete leaves the user's copies on disk, to go back later.
   if (!retries.empty()) {
     BackupEntry newest;
-    ASSERT_TRUE(NewestSoundBackup(&newest));
+    ASSERT_TRUE(NewestSoundBackup(&rig.backups, &newest));
     EXPECT_EQ(StateWord(newest.backup.state), std::string("pending"));
     if (newest.backup.buttons) {
       EXPECT_EQ(*newest.backup.buttons, rig.userButtons);

@@ -20,6 +20,7 @@
 #include "tests/unit/fuzz/RecordingDevice.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 #include "workflows/SequenceEnd.h"
 #include "workflows/UpgradeSequence.h"
@@ -139,7 +140,6 @@ void ExpectUpgradeEnd(const RecordingView& view, const std::wstring& end,
 
 struct ChaosSequenceRig {
   explicit ChaosSequenceRig(uint32_t seed) : chaos(seed) {
-    BindPhysicalMemory(&memory);
     chaos.openPercent = 50 + chaos.Below(51);
     chaos.writePercent = 85 + chaos.Below(16);
     chaos.readPercent = 85 + chaos.Below(16);
@@ -150,7 +150,6 @@ struct ChaosSequenceRig {
     }
     file.Write(image);
   }
-  ~ChaosSequenceRig() { BindPhysicalMemory(nullptr); }
 
   ScopedVirtualClock clock;
   MemoryBackupFolder backups;
@@ -160,6 +159,7 @@ struct ChaosSequenceRig {
   RecordingView view;
   RunState run;
   ByteMemory memory;
+  RunContext context{.clock = *clock, .memory = &memory, .backups = &backups};
   ImageFile file;
   std::vector<unsigned char> image;
 };
@@ -170,9 +170,9 @@ void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
   rig.run.global.backedUp = global;
   rig.run.buttons.backedUp = buttons;
   if (normal) {
-    UpgradeSequence(rig.device, rig.view, rig.run, rig.file.Path());
+    UpgradeSequence(rig.device, rig.context, rig.view, rig.run, rig.file.Path());
   } else {
-    ForceUpgradeSequence(rig.device, rig.view, rig.run, rig.file.Path());
+    ForceUpgradeSequence(rig.device, rig.context, rig.view, rig.run, rig.file.Path());
   }
   std::wstring outcome = L"box Read firmware file failed!|error|error";
   if (rig.image.empty()) {
@@ -187,7 +187,8 @@ void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
 
 void RunChaosInitialize(ChaosSequenceRig& rig) {
   rig.view.stopRequested = rig.chaos.Chance(10);
-  InitializeSequence(rig.device, rig.view, rig.run, [&rig] { return ChaosTransport(rig.chaos); });
+  InitializeSequence(rig.device, rig.context, rig.view, rig.run,
+                     [&rig] { return ChaosTransport(rig.chaos); });
   const auto& calls = rig.device.calls;
   ASSERT_EQ(calls.size(), 2u) << "Initialize reads both blocks, whatever the first gave";
   EXPECT_EQ(calls[0].name, "read buttons");

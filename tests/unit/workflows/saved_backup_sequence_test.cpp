@@ -30,7 +30,7 @@ class SavedBackupTest : public WorkflowTest {
   // The one backup in the folder.
   BackupEntry OnlyBackup() {
     std::vector<BackupEntry> entries;
-    EXPECT_TRUE(ListBackups(&entries));
+    EXPECT_TRUE(ListBackups(&backups, &entries));
     EXPECT_EQ(entries.size(), 1u);
     return entries.empty() ? BackupEntry{} : entries.front();
   }
@@ -99,11 +99,11 @@ TEST_F(SavedBackupTest, ALaterRunWritesBackTheNewestSoundBackupAndSkipsADamagedO
   ASSERT_GE(statuses.size(), 3u);
   EXPECT_EQ(statuses[0], L"Skipped a damaged saved backup (torn): " + Widen(torn));
   EXPECT_EQ(statuses[1], L"Using the configuration saved on " +
-                             LocalMinuteText(LoadBackup(cut).backup.takenUtcMs));
+                             LocalMinuteText(LoadBackup(&backups, cut).backup.takenUtcMs));
   EXPECT_EQ(statuses[2], L"Ready, please wait...");
   EXPECT_EQ(CallsOf(L"box"), Lines{L"Upgrade success|info|info"});
   ExpectRestored();
-  EXPECT_EQ(LoadBackup(cut).backup.state, BackupState::kWrittenBack);
+  EXPECT_EQ(LoadBackup(&backups, cut).backup.state, BackupState::kWrittenBack);
 }
 
 TEST_F(SavedBackupTest, ABlockThisRunLacksComesFromTheSavedBackup) {
@@ -151,32 +151,32 @@ TEST_F(SavedBackupTest, ASavedBackupIsWrittenBackAloneOrOfferedAgain) {
   const BackupEntry saved = OnlyBackup();
   sim.SetGlobalConfig(factoryGlobal);
   sim.SetButtonConfig(factoryButtons);
-  SetBackupState(saved.name, BackupState::kPending);
+  SetBackupState(&backups, saved.name, BackupState::kPending);
   StartNewRun();
   for (uint32_t i = 0; i < 3; ++i) {
     sim.Inject(Step::ButtonWrite, i * 33, Fault::ShortReply);
   }
   view.retryAnswers = {false};
-  EXPECT_FALSE(RestoreSequence(link, view, saved.name, saved.backup));
+  EXPECT_FALSE(RestoreSequence(link, context, view, saved.name, saved.backup));
   EXPECT_EQ(CallsOf(L"retry?"), Lines{std::wstring(kRestoreOnlyFailedOutcome) + L"|warn|warning"});
-  EXPECT_EQ(LoadBackup(saved.name).backup.state, BackupState::kPending);
+  EXPECT_EQ(LoadBackup(&backups, saved.name).backup.state, BackupState::kPending);
 
   sim.ClearFaults();
   StartNewRun();
-  EXPECT_TRUE(RestoreSequence(link, view, saved.name, saved.backup));
+  EXPECT_TRUE(RestoreSequence(link, context, view, saved.name, saved.backup));
   EXPECT_EQ(StepStatuses().front(),
             L"Using the configuration saved on " + LocalMinuteText(saved.backup.takenUtcMs));
   EXPECT_EQ(CallsOf(L"box"), Lines{L"Configuration restored|info|info"});
   EXPECT_EQ(sim.SaveCount(), 2u);
   ExpectRestored();
-  EXPECT_EQ(LoadBackup(saved.name).backup.state, BackupState::kWrittenBack);
+  EXPECT_EQ(LoadBackup(&backups, saved.name).backup.state, BackupState::kWrittenBack);
 }
 
 TEST_F(SavedBackupTest, NothingIsSentWithoutABackupNumberOrAPendingMark) {
   // A sound backup carries the largest number: a new one would carry a longer, unreadable one.
   const std::string plantedName = PlantBackupAtLargestNumber();
   RunUpgrade();
-  const std::wstring noNumber = BackupNotSavedStatus(true);
+  const std::wstring noNumber = BackupNotSavedStatus(&backups, true);
   EXPECT_EQ(StepStatuses(), (Lines{L"Backup config.....", noNumber}));
   EXPECT_NE(noNumber.find(L"no backup number is left"), std::wstring::npos);
   EXPECT_EQ(CallsOf(L"box"), Lines{noNumber + L"|error|error"});

@@ -250,7 +250,7 @@ TEST_F(UpgradeSequenceTest, UnreadableOrEmptyImageEndsBeforeAnyDeviceStep) {
     RecordingView fresh;
     sim.ClearTranscript();
     WriteImage(0);
-    UpgradeSequence(link, fresh, run, empty ? ImagePath() : MissingPath());
+    UpgradeSequence(link, context, fresh, run, empty ? ImagePath() : MissingPath());
     EXPECT_EQ(fresh.Calls(),
               (Lines{L"start update", L"work on", L"work off", L"status Read firmware file failed!",
                      L"box Read firmware file failed!|error|error", L"end update"}));
