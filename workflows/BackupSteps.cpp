@@ -11,10 +11,10 @@ SaveResult SaveCopies(const RunContext& context, RunState& run, bool global, boo
   SavedBackup backup;
   backup.takenUtcMs = context.clock.UtcMs();
   if (global) {
-    backup.global = run.global.block;
+    backup.global = run.Global().block;
   }
   if (buttons) {
-    backup.buttons = run.buttons.block;
+    backup.buttons = run.Buttons().block;
   }
   std::string name;
   BackupState savedAs = BackupState::kSaved;
@@ -22,15 +22,7 @@ SaveResult SaveCopies(const RunContext& context, RunState& run, bool global, boo
   if (!SaveBackup(context.backups, backup, &name, &savedAs, &noNumberLeft)) {
     return noNumberLeft ? SaveResult::kNoNumberLeft : SaveResult::kNotSaved;
   }
-  const bool setAside = savedAs == BackupState::kSetAside;
-  if (global) {
-    run.global.backupName = name;
-    run.global.setAside = setAside;
-  }
-  if (buttons) {
-    run.buttons.backupName = name;
-    run.buttons.setAside = setAside;
-  }
+  run.CopiesSaved(global, buttons, name, savedAs == BackupState::kSetAside);
   return SaveResult::kSaved;
 }
 

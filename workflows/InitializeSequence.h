@@ -37,7 +37,7 @@ void BackUpWhatAnswers(Device& device, const RunContext& context, SequenceView& 
   }
   reading.End();
   if (global) {
-    RecordBefore(view, run.global.block);
+    RecordBefore(view, run.Global().block);
   }
   if (buttons || global) {
     const backup_steps::SaveResult saved = backup_steps::SaveCopies(context, run, global, buttons);

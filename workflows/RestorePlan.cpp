@@ -63,19 +63,19 @@ RestorePlan ChooseWriteBack(BackupFolder* folder, const RunState& run) {
     entries.clear();  // no folder to read: this run's copies are all there is
   }
   BlockSources sources = PendingSources(entries);
-  const bool globalFromRun = !sources.global && run.global.backedUp;
-  const bool buttonsFromRun = !sources.buttons && run.buttons.backedUp;
+  const bool globalFromRun = !sources.global && run.Global().backedUp;
+  const bool buttonsFromRun = !sources.buttons && run.Buttons().backedUp;
   const bool globalFromDisk = !sources.global && !globalFromRun;
   const bool buttonsFromDisk = !sources.buttons && !buttonsFromRun;
   AddNewestSaved(entries, globalFromDisk, buttonsFromDisk, &sources);
   RestorePlan plan;
   if (globalFromRun) {
-    TakeRunCopy(plan, plan.global, run.global);
+    TakeRunCopy(plan, plan.global, run.Global());
   } else if (sources.global) {
     plan.global = sources.global->backup.global;
   }
   if (buttonsFromRun) {
-    TakeRunCopy(plan, plan.buttons, run.buttons);
+    TakeRunCopy(plan, plan.buttons, run.Buttons());
   } else if (sources.buttons) {
     plan.buttons = sources.buttons->backup.buttons;
   }

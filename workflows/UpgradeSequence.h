@@ -33,7 +33,7 @@ UpgradeResult RunUpgrade(Device& device, const RunContext& context, SequenceView
     return UpgradeResult::kFailed;
   }
   reading.End();
-  RecordBefore(view, run.global.block);
+  RecordBefore(view, run.Global().block);
   // The transfer erases the controller's own copy: without one on disk, a cut transfer or a
   // closed program would lose the user's configuration for good.
   switch (backup_steps::SaveCopies(context, run, true, true)) {

@@ -44,10 +44,8 @@ struct CommandContext {
   bool ignoreBattery = false;
   // --json: history prints the records as kept.
   bool json = false;
-  // How often a failed restore has been offered again in this run.
-  int restoreOffers = 0;
   FILE* in = stdin;
-  // The configuration this run has read, for the sequences that follow in the same run.
+  // What this run has read and offered, for the sequences that follow in the same run.
   RunState run;
 };
 

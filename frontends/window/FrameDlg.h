@@ -159,15 +159,25 @@ class CFrameDlg : public CDialogBase {
   // What the sequences of this window work with.
   const RunContext& Context() const { return context; }
 
+  // The firmware file's path as the window last took it. Window thread only.
+  const std::wstring& FirmwarePath() const { return firmwarePath; }
+  // Takes the path as the file box holds it now (an update starts from it).
+  const std::wstring& TakeFirmwarePathFromBox();
+  // The path to start from before the window runs (the Select dialog opens in its folder).
+  void SetFirmwarePath(std::wstring path) { firmwarePath = std::move(path); }
+  // The window's full and collapsed rectangles (screen coordinates) at its current scale.
+  // Window thread only.
+  const RECT& FullRect() const { return fullRect; }
+  const RECT& CollapsedRect() const { return collapsedRect; }
+
+ private:
   // Window thread only (handlers, start-up, the Select result handed over by message).
   std::wstring firmwarePath;
-  // The window's full and collapsed rectangles (screen coordinates) at its current scale:
-  // taken at start-up, and again where the window stands when it grows and after a change
-  // of scale. Window thread only.
+  // Taken at start-up, and again where the window stands when it grows and after a change of
+  // scale.
   RECT fullRect;
   RECT collapsedRect;
 
- private:
   // The window's width and its two heights at the current scale, in pixels, frame included:
   // collapsed, the client area ends where the force-update group begins; full, it has the
   // template's margins right of and below the group, as the group now stands.

@@ -21,10 +21,8 @@ namespace {
 // The history as the product keeps it under ProgramData.
 KeptRuns StoredHistory() {
   static CWinBackupFolder folder(CWinBackupFolder::DefaultPath());
-  BindBackupFolder(&folder);
   KeptRuns history;
-  EXPECT_TRUE(ReadRunHistory(&history));
-  BindBackupFolder(nullptr);
+  EXPECT_TRUE(ReadRunHistory(&folder, &history));
   return history;
 }
 

@@ -25,10 +25,8 @@ constexpr uint32_t kPollStepMs = 200;
 
 bool NewestRecord(RunRecord* record) {
   static CWinBackupFolder folder(CWinBackupFolder::DefaultPath());
-  BindBackupFolder(&folder);
   KeptRuns history;
-  const bool read = ReadRunHistory(&history) && !history.records.empty();
-  BindBackupFolder(nullptr);
+  const bool read = ReadRunHistory(&folder, &history) && !history.records.empty();
   if (read) {
     *record = history.records.back();
   }

@@ -84,10 +84,10 @@ TEST(WindowRaces, RefreshDuringInitializeBackupWaitsForTheLinkAndSpoilsNothing) 
           << testing::PrintToString(line);
     }
   }
-  EXPECT_TRUE(window.run.buttons.backedUp);
-  EXPECT_TRUE(window.run.global.backedUp);
-  EXPECT_EQ(window.run.buttons.block, rig.userButtons);
-  EXPECT_EQ(window.run.global.block, rig.userGlobal);
+  EXPECT_TRUE(window.run.Buttons().backedUp);
+  EXPECT_TRUE(window.run.Global().backedUp);
+  EXPECT_EQ(window.run.Buttons().block, rig.userButtons);
+  EXPECT_EQ(window.run.Global().block, rig.userGlobal);
   EXPECT_EQ(window.Count(L"enable 1361"), 1u);
   ExpectNoInterleaving(rig.sim.Transcript());
   EXPECT_TRUE(rig.sim.Violations().empty());

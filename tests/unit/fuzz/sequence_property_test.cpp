@@ -167,8 +167,12 @@ struct ChaosSequenceRig {
 void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
   const bool global = normal || rig.chaos.Chance(60);
   const bool buttons = normal || rig.chaos.Chance(60);
-  rig.run.global.backedUp = global;
-  rig.run.buttons.backedUp = buttons;
+  if (global) {
+    rig.run.GlobalRead(GlobalConfig{});
+  }
+  if (buttons) {
+    rig.run.ButtonsRead(ButtonConfig{});
+  }
   if (normal) {
     UpgradeSequence(rig.device, rig.context, rig.view, rig.run, rig.file.Path());
   } else {
@@ -179,7 +183,7 @@ void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
     EXPECT_TRUE(rig.device.calls.empty()) << "an empty image reached the controller";
   } else {
     outcome = ExpectUpgradeOrder(rig.device.calls, normal, global, buttons,
-                                 rig.run.global.block[kModeByte]);
+                                 rig.run.Global().block[kModeByte]);
   }
   ExpectUpgradeEnd(rig.view, normal ? L"end update" : L"end forced upgrade", outcome,
                    rig.image.size());
@@ -193,8 +197,8 @@ void RunChaosInitialize(ChaosSequenceRig& rig) {
   ASSERT_EQ(calls.size(), 2u) << "Initialize reads both blocks, whatever the first gave";
   EXPECT_EQ(calls[0].name, "read buttons");
   EXPECT_EQ(calls[1].name, "read global");
-  EXPECT_EQ(rig.run.buttons.backedUp, calls[0].ok);
-  EXPECT_EQ(rig.run.global.backedUp, calls[1].ok);
+  EXPECT_EQ(rig.run.Buttons().backedUp, calls[0].ok);
+  EXPECT_EQ(rig.run.Global().backedUp, calls[1].ok);
   size_t scans = 0;
   bool found = false;
   for (const ChaosEvent& event : rig.chaos.events) {

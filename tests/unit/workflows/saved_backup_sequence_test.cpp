@@ -75,7 +75,7 @@ TEST_F(SavedBackupTest, InitializeSaysWhenItCannotSaveAndGoesOn) {
   ASSERT_TRUE(PrepareForcedUpgrade());
   const Lines statuses = view.CallsOf(L"status");
   EXPECT_NE(std::find(statuses.begin(), statuses.end(), kNotSaved), statuses.end());
-  EXPECT_TRUE(run.buttons.backedUp && run.global.backedUp);  // the copies in memory still count
+  EXPECT_TRUE(run.Buttons().backedUp && run.Global().backedUp);  // the copies in memory still count
 }
 
 TEST_F(SavedBackupTest, ALaterRunWritesBackTheNewestSoundBackupAndSkipsADamagedOne) {
@@ -93,7 +93,7 @@ TEST_F(SavedBackupTest, ALaterRunWritesBackTheNewestSoundBackupAndSkipsADamagedO
   // The next run: Initialize finds only the boot loader and reads nothing.
   StartNewRun();
   ASSERT_TRUE(PrepareForcedUpgrade());
-  ASSERT_FALSE(run.buttons.backedUp || run.global.backedUp);
+  ASSERT_FALSE(run.Buttons().backedUp || run.Global().backedUp);
   RunForcedUpgrade();
   const Lines statuses = StepStatuses();
   ASSERT_GE(statuses.size(), 3u);
@@ -112,7 +112,7 @@ TEST_F(SavedBackupTest, ABlockThisRunLacksComesFromTheSavedBackup) {
   sim.SetGlobalConfig(factoryGlobal);               // a global block the user never had...
   sim.Inject(Step::GlobalRead, 0, Fault::NoReply);  // ...that Initialize cannot read
   ASSERT_TRUE(PrepareForcedUpgrade());
-  ASSERT_TRUE(run.buttons.backedUp && !run.global.backedUp);
+  ASSERT_TRUE(run.Buttons().backedUp && !run.Global().backedUp);
   sim.SetButtonConfig(factoryButtons);
   RunForcedUpgrade();
   // This run's button table, the saved global block and its mode.

@@ -63,8 +63,8 @@ TEST_F(UpgradeSequenceTest, OldStyleFirmwareEndsAfterSaveWithEverythingRestored)
   EXPECT_EQ(sim.GetButtonConfig(), userButtons);
   EXPECT_EQ(sim.SaveCount(), 1u);
   EXPECT_TRUE(sim.ModesSet().empty());
-  EXPECT_EQ(run.global.block, userGlobal);
-  EXPECT_EQ(run.buttons.block, userButtons);
+  EXPECT_EQ(run.Global().block, userGlobal);
+  EXPECT_EQ(run.Buttons().block, userButtons);
   EXPECT_EQ(view.Count(L"recovery needed"), 0u);
 }
 

@@ -40,6 +40,7 @@ class VexapadOverPipes : public ::testing::Test {
 
   ControllerSimulator sim;
   SimHost host;
+  CVexapad vexapad;  // closed before the host stops
 };
 
 TEST_F(VexapadOverPipes, ConfigurationCommandsReachTheController) {
@@ -155,6 +156,7 @@ TEST(VexapadCompositeController, CommandInterfaceIsFoundBehindAGamepadCollection
   ASSERT_TRUE(host.Start());
   const GlobalConfig global = Filled<GlobalConfig>(5);
   sim.SetGlobalConfig(global);
+  CVexapad vexapad;
 
   GlobalConfig read{};
   EXPECT_TRUE(vexapad.ReadGlobalConfig(read.data(), 33, 1000));

@@ -137,12 +137,10 @@ TEST(WinBackupFolderSecurity, ALinkInThePlaceOfTheBackupsFolderIsNeverFollowed) 
   EXPECT_FALSE(folder.Secure());
   EXPECT_NE(folder.FailureText().find(L"is a link"), std::wstring::npos)
       << testing::PrintToString(folder.FailureText());
-  BindBackupFolder(&folder);
   std::vector<BackupEntry> entries;
-  EXPECT_FALSE(ListBackups(&entries));
+  EXPECT_FALSE(ListBackups(&folder, &entries));
   std::string name;
-  EXPECT_FALSE(SaveBackup(backup, &name));
-  BindBackupFolder(nullptr);
+  EXPECT_FALSE(SaveBackup(&folder, backup, &name));
   // Nothing was written where the link leads.
   WIN32_FIND_DATAW found{};
   HANDLE find = FindFirstFileW((std::wstring(kLinkedBackups) + L"\\*.tmp").c_str(), &found);

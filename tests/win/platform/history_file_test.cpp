@@ -27,13 +27,11 @@ TEST(WinHistoryFile, AHistoryLargerThanABackupIsReadWholeAndCapped) {
   ASSERT_TRUE(folder.ReadUpTo(kHistoryFileName, &read, kLargestHistoryBytes));
   EXPECT_EQ(read, text);
 
-  BindBackupFolder(&folder);
   record.totalMs = 1000;
-  EXPECT_TRUE(AppendRunRecord(record));
-  EXPECT_TRUE(AppendRunRecord(record));
+  EXPECT_TRUE(AppendRunRecord(&folder, record));
+  EXPECT_TRUE(AppendRunRecord(&folder, record));
   KeptRuns history;
-  EXPECT_TRUE(ReadRunHistory(&history));
-  BindBackupFolder(nullptr);
+  EXPECT_TRUE(ReadRunHistory(&folder, &history));
   EXPECT_EQ(history.records.size(), kKeptRuns);
   EXPECT_EQ(history.damaged, 0u);
   EXPECT_EQ(history.records.front().totalMs, 1u);

@@ -15,20 +15,16 @@ CWinBackupFolder& Folder() {
 }  // namespace
 
 std::vector<BackupEntry> SavedBackups() {
-  BindBackupFolder(&Folder());
   std::vector<BackupEntry> entries;
-  ListBackups(&entries);
-  BindBackupFolder(nullptr);
+  ListBackups(&Folder(), &entries);
   return entries;
 }
 
 void MarkNewestBackup(BackupState state) {
-  BindBackupFolder(&Folder());
   BackupEntry newest;
-  if (NewestSoundBackup(&newest)) {
-    SetBackupState(newest.name, state);
+  if (NewestSoundBackup(&Folder(), &newest)) {
+    SetBackupState(&Folder(), newest.name, state);
   }
-  BindBackupFolder(nullptr);
 }
 
 void ForgetSavedBackups() {
