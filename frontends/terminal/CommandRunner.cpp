@@ -14,42 +14,11 @@
 #include "frontends/terminal/InterruptGuard.h"
 #include "frontends/terminal/PowerPreflight.h"
 #include "frontends/terminal/RecoveryOffer.h"
-#include "platform/BackupFolder.h"
 #include "platform/PrintableText.h"
-#include "platform/linux/MonotonicClock.h"
-#include "platform/linux/SysfsPowerSource.h"
 #include "padwright/Version.h"
 #include "workflows/RunRecorder.h"
 
 namespace {
-
-// The platform the core runs on here, for the run of one command, and what the sequences
-// work with over it. Linux cannot tell who keeps the controller, and its refusal of the
-// power switch says its own reason: no probe, no driver-block settings.
-struct LinuxPlatform {
-  explicit LinuxPlatform(const CommandRequest& request)
-      : log(request.verbose ? stderr : nullptr),
-        // root's folder keeps a note, readable by every user, of a backup that never went back
-        backups(PosixBackupFolder::DefaultPath(), PosixBackupFolder::DefaultPendingMarker()),
-        // the sequences check the battery again, as the window's do
-        context{.clock = clock,
-                .memory = &memory,
-                .power = &power,
-                .ignoreBattery = request.ignoreBattery,
-                .backups = &backups} {
-    SetHidrawScanLog(log);
-  }
-  LinuxPlatform(const LinuxPlatform&) = delete;
-  LinuxPlatform& operator=(const LinuxPlatform&) = delete;
-
-  FILE* log;  // --verbose: what was examined and what was not available
-  MonotonicClock clock;
-  DevMemPhysicalMemory memory;
-  SysfsPowerSource power;
-  PosixBackupFolder backups;
-  RunContext context;
-  CommandLink link;
-};
 
 int Refuse(const std::string& message) {
   std::fprintf(stderr, "%s\n", EscapeControls(message, true).c_str());
@@ -97,9 +66,9 @@ TerminalViewHooks MakeHooks(FlashSpan& flashSpan, FILE* log, CommandContext*& as
 
 }  // namespace
 
-int RunCommand(const CommandRequest& request) {
+int RunCommand(const CommandRequest& request, LinuxPlatform& platform) {
   const CommandSpec& command = *request.command;
-  LinuxPlatform platform(request);
+  SetHidrawScanLog(platform.log);
   FirmwareChoice firmware;
   std::string reason;
   if (command.mayFlash && !ChooseFirmware(request.operand, &firmware, &reason)) {
