@@ -164,7 +164,7 @@ void BM_UpdateAgainstFloor(benchmark::State& state) {
     sim.ReserveImage(bytes);
     SimPhysicalMemory memory(sim);
     const RunContext context{.clock = clock, .memory = &memory, .backups = &folder};
-    CVexapadT<CostlyTransport> link(sim, scanMs);
+    CVexapadT<CostlyTransport> link(clock, sim, scanMs);
     QuietView view(context);
     RunState run;
     benchmark::DoNotOptimize(

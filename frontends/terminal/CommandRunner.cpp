@@ -80,7 +80,7 @@ int RunCommand(const CommandRequest& request, LinuxPlatform& platform) {
   RunRecorder recorder(platform.context, "terminal", PADWRIGHT_VERSION_TEXT);
   TerminalViewHooks hooks = MakeHooks(flashSpan, platform.log, asking);
   hooks.recorder = &recorder;
-  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks));
+  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks), platform.clock);
   CommandContext context{.link = platform.link,
                          .view = view,
                          .runContext = platform.context,

@@ -33,5 +33,5 @@ struct LinuxPlatform {
   SysfsPowerSource power;
   PosixBackupFolder backups;
   RunContext context;
-  CommandLink link;
+  CommandLink link{clock};
 };

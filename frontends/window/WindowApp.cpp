@@ -52,10 +52,7 @@ HANDLE CreateInstanceMutex(bool& existed, DWORD& error) {
 // The machine as the window's run sees it. Who keeps the controller, and why the power switch
 // is refused, are Windows' to tell.
 struct WindowsPlatform {
-  explicit WindowsPlatform(std::wstring backupPath) : backups(std::move(backupPath)) {
-    BindClock(&clock);  // the controller link waits on the same clock
-  }
-  ~WindowsPlatform() { BindClock(nullptr); }
+  explicit WindowsPlatform(std::wstring backupPath) : backups(std::move(backupPath), clock) {}
   WindowsPlatform(const WindowsPlatform&) = delete;
   WindowsPlatform& operator=(const WindowsPlatform&) = delete;
 
@@ -71,7 +68,7 @@ struct WindowsPlatform {
                      .backups = &backups,
                      .blockProbe = &blockProbe,
                      .driverBlockSettings = &driverBlockSettings};
-  CVexapad link;
+  CVexapad link{clock};
 };
 
 // Runs the main window over `platform` until it closes, `notice` on its status line; the

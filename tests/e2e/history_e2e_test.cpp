@@ -9,6 +9,7 @@
 
 #include "frontends/window/resource.h"
 #include "platform/win/WinBackupFolder.h"
+#include "platform/win/WindowsClock.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/e2e/E2eSteps.h"
 #include "tests/support/UserController.h"
@@ -20,7 +21,8 @@ namespace {
 
 // The history as the product keeps it under ProgramData.
 KeptRuns StoredHistory() {
-  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath());
+  static WindowsClock clock;
+  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath(), clock);
   KeptRuns history;
   EXPECT_TRUE(ReadRunHistory(&folder, &history));
   return history;

@@ -63,7 +63,7 @@ TEST(TerminalView, TheFlashFollowsTheEventsWhateverTheStatusTextsSay) {
   };
   FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);
-  TerminalView terminal(out, false, hooks);
+  TerminalView terminal(out, false, hooks, *rig.clock);
   RewordingView view(terminal);
   EXPECT_EQ(UpgradeSequence(rig.link, rig.context, view, rig.run, rig.ImagePath()),
             UpgradeResult::kSucceeded);

@@ -77,7 +77,7 @@ class SequenceRig {
   // What the sequences work with: the clock, the power switch and the folder above; no power
   // source, probe or driver-block settings unless a test sets them.
   RunContext context{.clock = *clock, .memory = &memory, .backups = &backups};
-  CVexapadT<SimTransport> link{sim};
+  CVexapadT<SimTransport> link{*clock, sim};
   RecordingView view;
   RunState run;  // this run's copies, as the front end would own them
   FirmwareImage image;

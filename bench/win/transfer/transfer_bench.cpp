@@ -55,7 +55,8 @@ Timing RunTransfer(uint32_t replyLatencyMs, std::vector<unsigned char>& image) {
       first = last;
     }
   };
-  CVexapad vexapad;
+  WindowsClock clock;
+  CVexapad vexapad{clock};
   const double start = NowMsPrecise();
   timing.ok = vexapad.Upgrade(image.data(), image.size(), progress, 10000) &&
               sim.ReceivedImage().size() == image.size();

@@ -24,7 +24,8 @@ namespace {
 constexpr uint32_t kPollStepMs = 200;
 
 bool NewestRecord(RunRecord* record) {
-  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath());
+  static WindowsClock clock;
+  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath(), clock);
   KeptRuns history;
   const bool read = ReadRunHistory(&folder, &history) && !history.records.empty();
   if (read) {

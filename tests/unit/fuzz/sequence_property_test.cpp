@@ -154,7 +154,7 @@ struct ChaosSequenceRig {
   ScopedVirtualClock clock;
   MemoryBackupFolder backups;
   Chaos chaos;
-  Link link{chaos};
+  Link link{*clock, chaos};
   RecordingDevice<Link> device{link};
   RecordingView view;
   RunState run;

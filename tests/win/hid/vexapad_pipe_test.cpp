@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "device/win/ProductVexapad.h"
+#include "platform/win/WindowsClock.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/win/host/ScriptedHidDevice.h"
 #include "sim/win/host/SimHost.h"
@@ -40,7 +41,8 @@ class VexapadOverPipes : public ::testing::Test {
 
   ControllerSimulator sim;
   SimHost host;
-  CVexapad vexapad;  // closed before the host stops
+  WindowsClock clock;
+  CVexapad vexapad{clock};  // closed before the host stops
 };
 
 TEST_F(VexapadOverPipes, ConfigurationCommandsReachTheController) {
@@ -156,7 +158,8 @@ TEST(VexapadCompositeController, CommandInterfaceIsFoundBehindAGamepadCollection
   ASSERT_TRUE(host.Start());
   const GlobalConfig global = Filled<GlobalConfig>(5);
   sim.SetGlobalConfig(global);
-  CVexapad vexapad;
+  WindowsClock clock;
+  CVexapad vexapad{clock};
 
   GlobalConfig read{};
   EXPECT_TRUE(vexapad.ReadGlobalConfig(read.data(), 33, 1000));

@@ -7,12 +7,14 @@
 #include <string>
 
 #include "platform/win/WinBackupFolder.h"
+#include "platform/win/WindowsClock.h"
 #include "workflows/RunHistory.h"
 #include "workflows/RunRecordJson.h"
 
 TEST(WinHistoryFile, AHistoryLargerThanABackupIsReadWholeAndCapped) {
   CreateDirectoryW(L"C:\\padwright-history-test", nullptr);  // as ProgramData is there
-  CWinBackupFolder folder(L"C:\\padwright-history-test\\Padwright\\backups");
+  WindowsClock clock;
+  CWinBackupFolder folder(L"C:\\padwright-history-test\\Padwright\\backups", clock);
   ASSERT_TRUE(folder.Secure());
   RunRecord record;
   record.frontEnd = std::string(400, 'w');  // long lines: 500 of them are far over 64 KiB

@@ -4,11 +4,13 @@
 #include <string>
 
 #include "platform/win/WinBackupFolder.h"
+#include "platform/win/WindowsClock.h"
 
 namespace {
 
 CWinBackupFolder& Folder() {
-  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath());
+  static WindowsClock clock;
+  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath(), clock);
   return folder;
 }
 

@@ -10,5 +10,5 @@
 struct FrameParts {
   WindowsClock clock;
   RunContext context{.clock = clock};
-  CVexapad link;
+  CVexapad link{clock};
 };
