@@ -18,6 +18,7 @@
 #include "device/Vexapad.h"
 #include "platform/BackupFolder.h"
 #include "platform/Clock.h"
+#include "sim/SimClock.h"
 #include "platform/PhysicalMemory.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/SimPhysicalMemory.h"
@@ -155,7 +156,7 @@ void BM_UpdateAgainstFloor(benchmark::State& state) {
   RunRecord last;
   for (auto _ : state) {
     BenchClock clock;
-    BindClock(&clock);
+    BindSimClock(&clock);
     MemoryFolder folder;
     ControllerSimulator sim;
     SetUpUserController(sim, 3, 4);
@@ -170,7 +171,7 @@ void BM_UpdateAgainstFloor(benchmark::State& state) {
     benchmark::DoNotOptimize(
         UpgradeSequence(link, context, view, run, std::filesystem::path(path)));
     last = view.recorder.Last();
-    BindClock(nullptr);
+    BindSimClock(nullptr);
   }
   unlink(path);
   PrintRecord(bytes, scanMs, last);

@@ -13,13 +13,13 @@
 #include "device/win/ProductVexapad.h"
 #include "frontends/window/FrameDlg.h"
 #include "frontends/window/resource.h"
-#include "workflows/RunContext.h"
 #include "platform/win/DriverBlockSettingsReader.h"
 #include "platform/win/InpOutPhysicalMemory.h"
 #include "platform/win/SystemPowerSource.h"
 #include "platform/win/WinBackupFolder.h"
 #include "platform/win/WinSecurity.h"
 #include "platform/win/WindowsClock.h"
+#include "workflows/RunContext.h"
 
 namespace {
 

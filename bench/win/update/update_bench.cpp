@@ -12,6 +12,7 @@
 #include "frontends/window/resource.h"
 #include "platform/win/WinBackupFolder.h"
 #include "platform/win/WindowsClock.h"
+#include "sim/SimClock.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
@@ -94,7 +95,8 @@ bool RunOne(size_t bytes) {
 }  // namespace
 
 int main() {
-  BindWindowsClock();
+  static WindowsClock clock;
+  BindSimClock(&clock);
   UseOwnSimulatorId();
   const bool ok = RunOne(64 * 1024) && RunOne(256 * 1024);
   return ok ? 0 : 1;
