@@ -1,6 +1,6 @@
 // What keeps the controller from this program while it is there: another program that hides
 // it from everyone it has not been told to allow, or one that holds it for itself. Where a
-// platform can tell, it binds a probe; the sequences ask it before they send anything and
+// platform can tell, its run has a probe; the sequences ask it before they send anything and
 // when a restore could not open the controller.
 #pragma once
 
@@ -17,7 +17,5 @@ class ControllerBlockProbe {
   virtual ControllerBlock Find() = 0;
 };
 
-// Binds `probe` for the whole process (nullptr unbinds); it must outlive its binding.
-void BindControllerBlockProbe(ControllerBlockProbe* probe);
-// What the bound probe finds now; kNone when none is bound (a platform that cannot tell).
-ControllerBlock FindControllerBlock();
+// What `probe` finds now; kNone without one (a platform that cannot tell).
+ControllerBlock FindControllerBlock(ControllerBlockProbe* probe);

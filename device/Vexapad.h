@@ -28,9 +28,11 @@ class CVexapadT {
   using TransferStartCallback = std::function<bool()>;
 
   // Both transports are constructed from the same arguments (none for the HID transport).
+  // Every wait and time-out runs on `clock`, which outlives the link.
   template <typename... Args>
   requires std::is_constructible_v<Transport, Args&...>
-  explicit CVexapadT(Args&&... args) : mainTransport(args...), bootTransport(args...) {}
+  explicit CVexapadT(Clock& clock, Args&&... args)
+      : mainTransport(args...), bootTransport(args...), clock_(clock) {}
   ~CVexapadT() {
     bootTransport.CloseDevice();
     mainTransport.CloseDevice();
@@ -157,7 +159,7 @@ class CVexapadT {
 
   void Close() { mainTransport.CloseDevice(); }
 
-  // How often the normal-mode controller has been opened, and when (the clock's NowMs) it
+  // How often the normal-mode controller has been opened, and when (the link's clock) it
   // last was: a sequence tells from them when the controller came back after a power cycle.
   uint32_t OpenCount() const { return openCount_.load(); }
   uint32_t LastOpenedMs() const { return lastOpenedMs_.load(); }
@@ -165,17 +167,17 @@ class CVexapadT {
   static uint16_t Checksum(const uint8_t* data, size_t len) { return ::Checksum(data, len); }
 
   // Waits `ms` in 20 ms steps, ending at the first check after more than `ms` have passed.
-  static void Pause(int ms) {
+  void Pause(int ms) {
     if (ms < 0) {
       return;  // a negative wait would be an endless one on Windows
     }
     if (ms < kPauseStepMs) {
-      SleepMs(static_cast<uint32_t>(ms));
+      clock_.SleepMs(static_cast<uint32_t>(ms));
       return;
     }
-    const uint32_t start = NowMs();
-    while (NowMs() - start <= static_cast<uint32_t>(ms)) {
-      SleepMs(kPauseStepMs);
+    const uint32_t start = clock_.NowMs();
+    while (clock_.NowMs() - start <= static_cast<uint32_t>(ms)) {
+      clock_.SleepMs(kPauseStepMs);
     }
   }
 
@@ -184,14 +186,15 @@ class CVexapadT {
   std::mutex deviceMutex;   // held by every command and the whole transfer
 
  private:
+  Clock& clock_;
   std::atomic<uint32_t> openCount_{0};
   std::atomic<uint32_t> lastOpenedMs_{0};
 
   // Waits up to `timeoutMs` for the normal-mode controller, trying every 200 ms; the
   // elapsed time is tested before each attempt, so 0 makes no attempt at all.
   bool _Open(uint32_t timeoutMs) {
-    const uint32_t start = NowMs();
-    while (NowMs() - start < timeoutMs) {
+    const uint32_t start = clock_.NowMs();
+    while (clock_.NowMs() - start < timeoutMs) {
       if (mainTransport.OpenDevice(kControllerVid, kControllerPid, L"")) {
         break;
       }
@@ -200,7 +203,7 @@ class CVexapadT {
     if (!mainTransport.IsOpen()) {
       return false;
     }
-    lastOpenedMs_.store(NowMs());
+    lastOpenedMs_.store(clock_.NowMs());
     openCount_.fetch_add(1);
     return true;
   }
@@ -238,8 +241,8 @@ class CVexapadT {
   }
 
   bool WaitForBootLoader(int timeoutMs) {
-    const uint32_t start = NowMs();
-    while (timeoutMs > 0 && NowMs() - start < static_cast<uint32_t>(timeoutMs)) {
+    const uint32_t start = clock_.NowMs();
+    while (timeoutMs > 0 && clock_.NowMs() - start < static_cast<uint32_t>(timeoutMs)) {
       if (bootTransport.OpenDevice(kBootLoaderVid, kBootLoaderPid, L"")) {
         break;
       }

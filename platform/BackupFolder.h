@@ -1,6 +1,6 @@
 // The folder where saved copies of the controller's configuration outlive the process. Each
 // platform gives the folder and its safe write (a temporary file, flushed to the disk, then
-// renamed into place); tests bind a folder of their own. Names are plain file names in it.
+// renamed into place); tests hand the run a folder of their own. Names are plain file names in it.
 #pragma once
 
 #include <cstddef>
@@ -38,8 +38,3 @@ class BackupFolder {
   // cannot read keeps a note of it where they can; by default nothing is kept.
   virtual void NotePending(std::optional<int64_t> newestPendingUtcMs) { (void)newestPendingUtcMs; }
 };
-
-// The bound folder, or nullptr when none is bound (then nothing can be saved).
-BackupFolder* GetBackupFolder();
-// Binds `folder` for the whole process (nullptr unbinds); it must outlive its binding.
-void BindBackupFolder(BackupFolder* folder);

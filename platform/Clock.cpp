@@ -1,46 +1,10 @@
-// Binding of the process-wide clock, with a portable steady clock as the default.
+// The time of day that every clock tells by default.
 #include "platform/Clock.h"
 
 #include <chrono>
-#include <thread>
-
-#include "platform/ProcessBinding.h"
-
-namespace {
-
-class SteadyClock final : public Clock {
- public:
-  uint32_t NowMs() override {
-    auto elapsed = std::chrono::steady_clock::now() - start_;
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-  }
-  void SleepMs(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
- private:
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
-SteadyClock& DefaultClock() {
-  static SteadyClock clock;
-  return clock;
-}
-
-constinit ProcessBinding<Clock> boundClock;
-
-}  // namespace
 
 int64_t Clock::UtcMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::system_clock::now().time_since_epoch())
       .count();
-}
-
-Clock& GetClock() {
-  Clock* clock = boundClock.Get();
-  return clock ? *clock : DefaultClock();
-}
-
-void BindClock(Clock* clock) {
-  boundClock.Bind(clock);
 }

@@ -1,7 +1,8 @@
-// The one clock behind every wait and elapsed time: milliseconds of wall time since the
-// process started, and sleeping in milliseconds. Windows binds its monotonic tick count and
-// Sleep() (TickClock); tests bind a virtual clock that advances when slept, so no test waits
-// for real. The same clock tells the time of day, for what is kept on disk.
+// The clock behind every wait and elapsed time of a run: milliseconds of wall time since an
+// arbitrary start, and sleeping in milliseconds. Each front end's root makes the machine's
+// (Windows its monotonic tick count and Sleep(), TickClock; Linux the monotonic clock) and
+// hands it to what waits; tests hand a virtual clock that advances when slept, so no test
+// waits for real. The same clock tells the time of day, for what is kept on disk.
 #pragma once
 
 #include <cstdint>
@@ -16,19 +17,3 @@ class Clock {
   // Never used for a wait; only to stamp and show what outlives the process.
   virtual int64_t UtcMs();
 };
-
-// The bound clock; a portable steady clock until something else is bound.
-Clock& GetClock();
-// Binds `clock` for the whole process (nullptr restores the portable steady clock). Bind
-// before any thread uses the clock; the object must outlive its binding.
-void BindClock(Clock* clock);
-
-inline uint32_t NowMs() {
-  return GetClock().NowMs();
-}
-inline void SleepMs(uint32_t ms) {
-  GetClock().SleepMs(ms);
-}
-inline int64_t UtcNowMs() {
-  return GetClock().UtcMs();
-}

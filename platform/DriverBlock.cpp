@@ -1,14 +1,6 @@
 // The probable reason the physical-memory driver did not load (see DriverBlock.h).
 #include "platform/DriverBlock.h"
 
-#include "platform/ProcessBinding.h"
-
-namespace {
-
-constinit ProcessBinding<DriverBlockSettingsSource> boundSource;
-
-}  // namespace
-
 bool VulnerableDriverBlocklistOn(const DriverBlockSettings& settings) {
   if (settings.memoryIntegrity || settings.smartAppControl) {
     return true;
@@ -66,12 +58,7 @@ std::wstring DriverBlockAdvice(DriverBlockCause cause) {
          L"anti-cheat service, then try again.";
 }
 
-void BindDriverBlockSettingsSource(DriverBlockSettingsSource* source) {
-  boundSource.Bind(source);
-}
-
-std::wstring PowerSwitchAdvice() {
-  DriverBlockSettingsSource* source = boundSource.Get();
+std::wstring PowerSwitchAdvice(DriverBlockSettingsSource* source) {
   if (source == nullptr) {
     return std::wstring();
   }

@@ -1,7 +1,7 @@
 // Why the physical-memory library's driver most likely did not load when the power switch is
 // out of reach on Windows, judged from three settings of Windows itself, and what the user
 // can do about it. The choice and its words live here; the settings come from a source the
-// platform binds (the registry: platform/win/DriverBlockSettingsReader.h).
+// platform gives its run (the registry: platform/win/DriverBlockSettingsReader.h).
 #pragma once
 
 #include <string>
@@ -54,8 +54,6 @@ class DriverBlockSettingsSource {
   virtual DriverBlockSettings Read() = 0;
 };
 
-// Binds `source` for the whole process (nullptr unbinds); it must outlive its binding.
-void BindDriverBlockSettingsSource(DriverBlockSettingsSource* source);
-// The advice for a refusal of the power switch, from the settings read now; empty when no
-// source is bound (a platform whose refusal says its own reason).
-std::wstring PowerSwitchAdvice();
+// The advice for a refusal of the power switch, from the settings `source` reads now; empty
+// without a source (a platform whose refusal says its own reason).
+std::wstring PowerSwitchAdvice(DriverBlockSettingsSource* source);

@@ -1,5 +1,5 @@
 // The map/unmap pair through which the power switch reaches physical memory. The product
-// binds the physical-memory library's two exports; tests bind a pair over a byte array.
+// hands the physical-memory library's two exports to its run; tests a pair over a byte array.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,3 @@ class PhysicalMemory {
   // Releases a mapping made by Map.
   virtual void Unmap(void* handle, void* mapped) = 0;
 };
-
-// The bound pair, or nullptr when none is bound (then nothing can be mapped).
-PhysicalMemory* GetPhysicalMemory();
-// Binds `memory` for the whole process (nullptr unbinds); it must outlive its binding.
-void BindPhysicalMemory(PhysicalMemory* memory);

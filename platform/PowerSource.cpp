@@ -1,24 +1,7 @@
-// Binding of the process-wide power source, and the check the sequences make through it.
+// The check the sequences make through the machine's power source.
 #include "platform/PowerSource.h"
 
-#include "platform/ProcessBinding.h"
-
-namespace {
-
-constinit ProcessBinding<PowerSource> boundSource;
-
-}  // namespace
-
-PowerSource* GetPowerSource() {
-  return boundSource.Get();
-}
-
-void BindPowerSource(PowerSource* source) {
-  boundSource.Bind(source);
-}
-
-bool BatteryAllowsUpdate() {
-  PowerSource* source = GetPowerSource();
+bool BatteryAllowsUpdate(PowerSource* source) {
   PowerState state;
   if (source == nullptr || !source->Read(&state)) {
     return true;

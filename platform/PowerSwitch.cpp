@@ -5,8 +5,8 @@
 
 #include "platform/PhysicalMemory.h"
 
-bool ReadPhysical(uint64_t physicalAddress, void* destination, uint32_t length) {
-  PhysicalMemory* memory = GetPhysicalMemory();
+bool ReadPhysical(PhysicalMemory* memory, uint64_t physicalAddress, void* destination,
+                  uint32_t length) {
   if (memory == nullptr) {
     return false;
   }
@@ -20,8 +20,8 @@ bool ReadPhysical(uint64_t physicalAddress, void* destination, uint32_t length) 
   return true;
 }
 
-bool WritePhysical(uint64_t physicalAddress, const void* source, uint32_t length) {
-  PhysicalMemory* memory = GetPhysicalMemory();
+bool WritePhysical(PhysicalMemory* memory, uint64_t physicalAddress, const void* source,
+                   uint32_t length) {
   if (memory == nullptr) {
     return false;
   }
@@ -35,17 +35,17 @@ bool WritePhysical(uint64_t physicalAddress, const void* source, uint32_t length
   return true;
 }
 
-bool PowerSwitchUsable() {
+bool PowerSwitchUsable(PhysicalMemory* memory) {
   unsigned char byte = 0;
-  return ReadPhysical(kControllerPowerAddress, &byte, 1);
+  return ReadPhysical(memory, kControllerPowerAddress, &byte, 1);
 }
 
-void SetControllerPower(bool on) {
+void SetControllerPower(PhysicalMemory* memory, bool on) {
   unsigned char byte = 0;
   // Bits 1 to 7 belong to other hardware: without a good read there is nothing safe to write.
-  if (!ReadPhysical(kControllerPowerAddress, &byte, 1)) {
+  if (!ReadPhysical(memory, kControllerPowerAddress, &byte, 1)) {
     return;
   }
   byte = on ? static_cast<unsigned char>(byte | 0x01) : static_cast<unsigned char>(byte & 0xFE);
-  WritePhysical(kControllerPowerAddress, &byte, 1);
+  WritePhysical(memory, kControllerPowerAddress, &byte, 1);
 }

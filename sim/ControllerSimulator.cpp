@@ -2,10 +2,10 @@
 // (connections, writes, replies) are in ControllerSimulatorHost.cpp.
 #include "sim/ControllerSimulator.h"
 
-#include "platform/Clock.h"
+#include "sim/SimClock.h"
 
 ControllerSimulator::ControllerSimulator() {
-  stateStartMs_ = NowMs();
+  stateStartMs_ = SimNowMs();
   connections_.reserve(8);
   transcript_.reserve(256);
 }
@@ -199,7 +199,7 @@ unsigned ControllerSimulator::PowerOnCount() {
 // Applies the time-driven changes that are due: a finished power-on, a boot loader that
 // has come up after command 0x01.
 void ControllerSimulator::AdvanceLocked() {
-  const uint32_t elapsed = NowMs() - stateStartMs_;
+  const uint32_t elapsed = SimNowMs() - stateStartMs_;
   if (state_ == SimState::PoweringOn && elapsed >= powerOnDelayMs_) {
     ComeUpLocked();
   } else if (state_ == SimState::Rebooting && bootScheduled_ && elapsed >= bootDelayMs_) {
@@ -227,7 +227,7 @@ void ControllerSimulator::ComeUpLocked() {
 void ControllerSimulator::EnterStateLocked(SimState state) {
   const SimState old = state_;
   state_ = state;
-  stateStartMs_ = NowMs();
+  stateStartMs_ = SimNowMs();
   ++changeCount_;
   if (state == SimState::Off || state == SimState::Gone) {
     KillConnectionsLocked(true, SimDevice::Controller);

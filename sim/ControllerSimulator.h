@@ -1,7 +1,7 @@
 // A model of the handheld's controller for tests: the normal-mode device with its global
 // block and button table, the boot loader that takes a firmware image, the power bit, a
 // transcript of every report, and faults injectable per step in one line. Thread-safe (one
-// internal mutex); all times are read from the bound clock (platform/Clock.h), so it runs
+// internal mutex); all times are read from the simulators' clock (sim/SimClock.h), so it runs
 // in virtual time natively and in real time under a pipe server.
 #pragma once
 

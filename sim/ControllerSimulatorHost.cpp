@@ -2,7 +2,7 @@
 // host, and replies queued for it with the time they become available.
 #include <cstring>
 
-#include "platform/Clock.h"
+#include "sim/SimClock.h"
 #include "sim/ControllerSimulator.h"
 
 namespace {
@@ -184,7 +184,7 @@ void ControllerSimulator::QueueReplyLocked(Connection& connection, const Command
   SimReply queued;
   queued.wire[0] = 0;
   std::memcpy(queued.wire.data() + 1, reply.data(), kReportSize);
-  queued.dueMs = NowMs() + replyLatencyMs_;
+  queued.dueMs = SimNowMs() + replyLatencyMs_;
   if (HasFault(fault, Fault::LateReply)) {
     queued.dueMs += fault->value;
   }
@@ -223,7 +223,7 @@ bool ControllerSimulator::TakeReply(uint32_t id, SimReply* reply) {
     return false;
   }
   const SimReply& front = connection->queue[connection->head];
-  if (static_cast<int32_t>(NowMs() - front.dueMs) < 0) {
+  if (static_cast<int32_t>(SimNowMs() - front.dueMs) < 0) {
     return false;
   }
   *reply = front;
@@ -272,7 +272,7 @@ void ControllerSimulator::RecordLocked(SimDevice device, Direction direction, ui
     return;
   }
   TranscriptEntry entry;
-  entry.timeMs = NowMs();
+  entry.timeMs = SimNowMs();
   entry.device = device;
   entry.direction = direction;
   entry.connection = connection;

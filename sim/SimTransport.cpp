@@ -4,7 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "platform/Clock.h"
+#include "sim/SimClock.h"
 
 const wchar_t* SimTransport::DevicePath(SimDevice device) {
   return device == SimDevice::Controller ? L"\\\\?\\hid#vid_1c4f&pid_0002#sim#{controller}"
@@ -14,7 +14,7 @@ const wchar_t* SimTransport::DevicePath(SimDevice device) {
 void SimTransport::Scan() {
   ++scans_;
   if (scanCostMs_ > 0) {
-    SleepMs(scanCostMs_);
+    SimSleepMs(scanCostMs_);
   }
 }
 
@@ -66,14 +66,14 @@ bool SimTransport::ReadReport(uint8_t* dst, uint16_t len, uint32_t timeoutMs) {
   if (status == ReplyStatus::Gone) {
     return false;  // the device is gone: the read fails at once
   }
-  const uint32_t now = NowMs();
+  const uint32_t now = SimNowMs();
   const uint32_t wait = static_cast<int32_t>(dueMs - now) > 0 ? dueMs - now : 0;
   if (status == ReplyStatus::None || wait > timeoutMs) {
-    SleepMs(timeoutMs);  // the whole time-out passes; a late reply stays queued
+    SimSleepMs(timeoutMs);  // the whole time-out passes; a late reply stays queued
     return false;
   }
   if (wait > 0) {
-    SleepMs(wait);
+    SimSleepMs(wait);
   }
   SimReply reply;
   if (!sim_.TakeReply(connection_, &reply) || reply.count != len + 1) {

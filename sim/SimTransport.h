@@ -1,5 +1,5 @@
 // The native transport over the controller simulator: the transport operations that the
-// controller link needs, with every wait taken on the bound clock (virtual in tests). It
+// controller link needs, with every wait taken on the simulators' clock (virtual in tests). It
 // behaves as the Win32 HID transport does: a transfer on a device whose report length is
 // not len + 1 fails without I/O, a read that gets no reply in time fails after the whole
 // time-out, and a read whose byte count is not the report length fails.

@@ -58,7 +58,7 @@ struct TranscriptEntry {
   }
 };
 
-// A reply queued for the host: available from `dueMs` on the bound clock.
+// A reply queued for the host: available from `dueMs` on the simulators' clock.
 struct SimReply {
   uint32_t dueMs = 0;
   uint8_t count = kWireReportSize;  // bytes delivered, report id included

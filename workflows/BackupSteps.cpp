@@ -3,35 +3,26 @@
 
 #include <string>
 
-#include "platform/Clock.h"
 #include "workflows/backups/BackupStore.h"
 
 namespace backup_steps {
 
-SaveResult SaveCopies(RunState& run, bool global, bool buttons) {
+SaveResult SaveCopies(const RunContext& context, RunState& run, bool global, bool buttons) {
   SavedBackup backup;
-  backup.takenUtcMs = UtcNowMs();
+  backup.takenUtcMs = context.clock.UtcMs();
   if (global) {
-    backup.global = run.global.block;
+    backup.global = run.Global().block;
   }
   if (buttons) {
-    backup.buttons = run.buttons.block;
+    backup.buttons = run.Buttons().block;
   }
   std::string name;
   BackupState savedAs = BackupState::kSaved;
   bool noNumberLeft = false;
-  if (!SaveBackup(backup, &name, &savedAs, &noNumberLeft)) {
+  if (!SaveBackup(context.backups, backup, &name, &savedAs, &noNumberLeft)) {
     return noNumberLeft ? SaveResult::kNoNumberLeft : SaveResult::kNotSaved;
   }
-  const bool setAside = savedAs == BackupState::kSetAside;
-  if (global) {
-    run.global.backupName = name;
-    run.global.setAside = setAside;
-  }
-  if (buttons) {
-    run.buttons.backupName = name;
-    run.buttons.setAside = setAside;
-  }
+  run.CopiesSaved(global, buttons, name, savedAs == BackupState::kSetAside);
   return SaveResult::kSaved;
 }
 

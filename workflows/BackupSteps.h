@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "device/ConfigBlocks.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 
 namespace backup_steps {
@@ -14,31 +15,24 @@ namespace backup_steps {
 // How long each backup waits for the controller to appear.
 inline constexpr uint32_t kBackupOpenMs = 1000;
 
-template <typename Block, typename Read>
-bool BackUp(HeldCopy<Block>& held, Read read) {
-  Block copy{};
-  if (!read(copy)) {
+template <typename Device>
+bool BackUpButtonConfig(Device& device, RunState& run) {
+  ButtonConfig copy{};
+  if (!device.ReadButtonConfig(copy.data(), kBackupOpenMs)) {
     return false;
   }
-  held.block = copy;
-  held.backedUp = true;
-  held.backupName.clear();  // not on disk until saved
-  held.setAside = false;
+  run.ButtonsRead(copy);
   return true;
 }
 
 template <typename Device>
-bool BackUpButtonConfig(Device& device, RunState& run) {
-  return BackUp(run.buttons, [&](ButtonConfig& copy) {
-    return device.ReadButtonConfig(copy.data(), kBackupOpenMs);
-  });
-}
-
-template <typename Device>
 bool BackUpGlobalConfig(Device& device, RunState& run) {
-  return BackUp(run.global, [&](GlobalConfig& copy) {
-    return device.ReadGlobalConfig(copy.data(), kGlobalConfigSize, kBackupOpenMs);
-  });
+  GlobalConfig copy{};
+  if (!device.ReadGlobalConfig(copy.data(), kGlobalConfigSize, kBackupOpenMs)) {
+    return false;
+  }
+  run.GlobalRead(copy);
+  return true;
 }
 
 enum class SaveResult {
@@ -48,8 +42,8 @@ enum class SaveResult {
 };
 
 // Saves the blocks just read (the global block, the button table, or both) as one new
-// backup on disk, and notes its name beside those copies, and whether it was set aside (read
-// while another backup was pending).
-SaveResult SaveCopies(RunState& run, bool global, bool buttons);
+// backup in the context's folder, taken now on its clock, and notes its name beside those copies,
+// and whether it was set aside (read while another backup was pending).
+SaveResult SaveCopies(const RunContext& context, RunState& run, bool global, bool buttons);
 
 }  // namespace backup_steps

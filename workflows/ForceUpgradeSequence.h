@@ -15,26 +15,28 @@
 namespace upgrade_steps {
 
 template <typename Device>
-UpgradeResult RunForcedUpgrade(Device& device, SequenceView& view, const RunState& run,
-                               const std::filesystem::path& firmwarePath, RestorePlan& plan) {
+UpgradeResult RunForcedUpgrade(Device& device, const RunContext& context, SequenceView& view,
+                               const RunState& run, const std::filesystem::path& firmwarePath,
+                               RestorePlan& plan) {
   FirmwareImage image;
   uint32_t startMs = 0;
-  if (std::optional<UpgradeResult> refusal = PrepareUpgrade(view, image, firmwarePath, startMs)) {
+  if (std::optional<UpgradeResult> refusal =
+          PrepareUpgrade(context, view, image, firmwarePath, startMs)) {
     return *refusal;
   }
-  plan = ChooseWriteBack(run);
+  plan = ChooseWriteBack(context.backups, run);
   SayWhereFrom(view, plan);
-  return TransferAndRestore(device, view, image, startMs, plan);
+  return TransferAndRestore(device, context, view, image, startMs, plan);
 }
 
 }  // namespace upgrade_steps
 
 // The worker body of Force update. Returns where the upgrade ended.
 template <typename Device>
-UpgradeResult ForceUpgradeSequence(Device& device, SequenceView& view, const RunState& run,
-                                   const std::filesystem::path& firmwarePath) {
+UpgradeResult ForceUpgradeSequence(Device& device, const RunContext& context, SequenceView& view,
+                                   const RunState& run, const std::filesystem::path& firmwarePath) {
   return upgrade_steps::RunUpgradeSequence(
-      device, view, SequenceKind::kForcedUpgrade, [&](RestorePlan& plan) {
-        return upgrade_steps::RunForcedUpgrade(device, view, run, firmwarePath, plan);
+      device, context, view, SequenceKind::kForcedUpgrade, [&](RestorePlan& plan) {
+        return upgrade_steps::RunForcedUpgrade(device, context, view, run, firmwarePath, plan);
       });
 }

@@ -4,12 +4,10 @@
 #pragma once
 
 #include "device/CommandReport.h"
-#include "device/ControllerBlock.h"
-#include "platform/Clock.h"
-#include "platform/PowerSource.h"
 #include "platform/PowerSwitch.h"
 #include "workflows/BackupSteps.h"
 #include "workflows/KeptController.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 #include "workflows/SequenceFrame.h"
 #include "workflows/SequenceSteps.h"
@@ -25,7 +23,8 @@ inline constexpr uint32_t kPollIntervalMs = 1000;
 // lost its configuration never replaces the user's; the sequence goes on either way, also
 // when the copy cannot be saved: it is the way back for a controller in trouble.
 template <typename Device>
-void BackUpWhatAnswers(Device& device, SequenceView& view, RunState& run) {
+void BackUpWhatAnswers(Device& device, const RunContext& context, SequenceView& view,
+                       RunState& run) {
   view.SetStatus(L"Backup config.....");
   PhaseSpan reading(view, RunPhase::kBackupRead);
   const bool buttons = backup_steps::BackUpButtonConfig(device, run);
@@ -38,12 +37,13 @@ void BackUpWhatAnswers(Device& device, SequenceView& view, RunState& run) {
   }
   reading.End();
   if (global) {
-    RecordBefore(view, run.global.block);
+    RecordBefore(view, run.Global().block);
   }
   if (buttons || global) {
-    const backup_steps::SaveResult saved = backup_steps::SaveCopies(run, global, buttons);
+    const backup_steps::SaveResult saved = backup_steps::SaveCopies(context, run, global, buttons);
     if (saved != backup_steps::SaveResult::kSaved) {
-      view.SetStatus(BackupNotSavedStatus(saved == backup_steps::SaveResult::kNoNumberLeft));
+      view.SetStatus(
+          BackupNotSavedStatus(context.backups, saved == backup_steps::SaveResult::kNoNumberLeft));
     }
   }
 }
@@ -53,11 +53,11 @@ enum class WaitResult { kFound, kTimedOut, kStopped };
 // Scans once a second, at most 15 times, for the boot loader. Gives up early when the front
 // end asks the sequence to stop.
 template <typename Scanner>
-WaitResult WaitForBootLoader(Scanner& scanner, SequenceView& view) {
+WaitResult WaitForBootLoader(Clock& clock, Scanner& scanner, SequenceView& view) {
   PhaseSpan phase(view, RunPhase::kBootLoaderWait);
   unsigned polls = kBootLoaderPolls;
   do {
-    SleepMs(kPollIntervalMs);
+    clock.SleepMs(kPollIntervalMs);
     if (view.StopRequested()) {
       return WaitResult::kStopped;
     }
@@ -89,26 +89,28 @@ namespace initialize_steps {
 // is touched; nor while another program keeps the controller, which the backup could not
 // read. After the power cycle the flash is over: from then on this only scans.
 template <typename Device, typename MakeScanner>
-InitializeResult Run(Device& device, SequenceView& view, RunState& run, MakeScanner& makeScanner) {
-  if (!PowerSwitchUsable()) {
+InitializeResult Run(Device& device, const RunContext& context, SequenceView& view, RunState& run,
+                     MakeScanner& makeScanner) {
+  if (!PowerSwitchUsable(context.memory)) {
     view.SetStatus(L"Power switch unavailable!");
     return InitializeResult::kPowerSwitchUnavailable;
   }
-  if (!BatteryAllowsUpdate()) {
+  if (!context.BatteryAllowsUpdate()) {
     view.SetStatus(kBatteryLowStatus);
     return InitializeResult::kBatteryLow;
   }
-  if (const ControllerBlock block = FindControllerBlock(); block != ControllerBlock::kNone) {
+  if (const ControllerBlock block = context.FindControllerBlock();
+      block != ControllerBlock::kNone) {
     view.SetStatus(KeptControllerText(block, L"Refresh"));
     return block == ControllerBlock::kHiddenByHidHide ? InitializeResult::kControllerHidden
                                                       : InitializeResult::kControllerHeld;
   }
   auto scanner = makeScanner();
-  BackUpWhatAnswers(device, view, run);
-  PowerCycleController(view);
+  BackUpWhatAnswers(device, context, view, run);
+  PowerCycleController(context, view);
   view.Notify(SequenceEvent::kFlashEnds);
   view.SetStatus(L"Please release the HOME button");
-  switch (WaitForBootLoader(scanner, view)) {
+  switch (WaitForBootLoader(context.clock, scanner, view)) {
     case WaitResult::kFound:
       view.Notify(SequenceEvent::kBootLoaderFound);
       view.SetStatus(L"Initialize ok\uFF0CYou can force an upgrade now\uFF01");
@@ -151,11 +153,11 @@ inline void EndInitializeRun(SequenceView& view, InitializeResult result) {
 // The worker body of Initialize. `makeScanner` makes the transport that only looks for the
 // boot loader (never opening it, never taking the device's lock); it lives for the sequence.
 template <typename Device, typename MakeScanner>
-InitializeResult InitializeSequence(Device& device, SequenceView& view, RunState& run,
-                                    MakeScanner makeScanner) {
+InitializeResult InitializeSequence(Device& device, const RunContext& context, SequenceView& view,
+                                    RunState& run, MakeScanner makeScanner) {
   return RunSequence(
       view, SequenceKind::kInitialize,
-      [&] { return initialize_steps::Run(device, view, run, makeScanner); },
+      [&] { return initialize_steps::Run(device, context, view, run, makeScanner); },
       [&](InitializeResult result) {
         initialize_steps::EndInitializeRun(view, result);
         if (result == InitializeResult::kControllerHidden ||

@@ -1,12 +1,11 @@
 // The throttled progress display of a firmware transfer.
 #include "workflows/ProgressDisplay.h"
 
-#include "platform/Clock.h"
 #include "platform/FormatString.h"
 
-void ShowProgress(SequenceView& view, size_t done, size_t total, uint32_t startMs,
+void ShowProgress(Clock& clock, SequenceView& view, size_t done, size_t total, uint32_t startMs,
                   uint32_t& lastUpdateMs) {
-  uint32_t now = NowMs();
+  uint32_t now = clock.NowMs();
   if (now - lastUpdateMs <= 100 && done != total) {
     return;
   }
@@ -15,13 +14,13 @@ void ShowProgress(SequenceView& view, size_t done, size_t total, uint32_t startM
   view.SetProgress(static_cast<uint64_t>(ratio * 1000.0),
                    FormatString(L"Upgrading, progress: %zu/%zu %.0lf%% elapsed time: %dms", done,
                                 total, ratio * 100.0, static_cast<int>(now - startMs)));
-  lastUpdateMs = NowMs();
+  lastUpdateMs = clock.NowMs();
 }
 
-std::function<void(size_t, size_t)> MakeProgressCallback(SequenceView& view,
+std::function<void(size_t, size_t)> MakeProgressCallback(Clock& clock, SequenceView& view,
                                                          const uint32_t& startMs,
                                                          uint32_t& lastUpdateMs) {
-  return [&view, &startMs, &lastUpdateMs](size_t done, size_t total) {
-    ShowProgress(view, done, total, startMs, lastUpdateMs);
+  return [&clock, &view, &startMs, &lastUpdateMs](size_t done, size_t total) {
+    ShowProgress(clock, view, done, total, startMs, lastUpdateMs);
   };
 }

@@ -12,16 +12,17 @@
 // The worker body: writes back what `plan` holds, after saying where it comes from. True when
 // the configuration went back.
 template <typename Device>
-bool RestoreSequence(Device& device, SequenceView& view, const RestorePlan& plan) {
+bool RestoreSequence(Device& device, const RunContext& context, SequenceView& view,
+                     const RestorePlan& plan) {
   return RunSequence(
       view, SequenceKind::kRestore,
       [&] {
         SayWhereFrom(view, plan);
-        return upgrade_steps::RestoreAndRecord(device, view, plan);
+        return upgrade_steps::RestoreAndRecord(device, context, view, plan);
       },
       [&](bool restored) {
-        const bool final =
-            ShowRestoreOutcome(view, restored, upgrade_steps::RestoreAgainOf(device, view, plan));
+        const bool final = ShowRestoreOutcome(
+            context, view, restored, upgrade_steps::RestoreAgainOf(device, context, view, plan));
         EndRun(view, final ? RunOutcome::kSucceeded : RunOutcome::kFailed);
         return final;
       });
@@ -30,7 +31,7 @@ bool RestoreSequence(Device& device, SequenceView& view, const RestorePlan& plan
 // One saved backup alone. `backupName` is the backup's file in the backup folder (empty for
 // a file elsewhere, whose state is not kept).
 template <typename Device>
-bool RestoreSequence(Device& device, SequenceView& view, const std::string& backupName,
-                     const SavedBackup& backup) {
-  return RestoreSequence(device, view, PlanFromBackup(backupName, backup));
+bool RestoreSequence(Device& device, const RunContext& context, SequenceView& view,
+                     const std::string& backupName, const SavedBackup& backup) {
+  return RestoreSequence(device, context, view, PlanFromBackup(backupName, backup));
 }

@@ -69,12 +69,11 @@ std::string AppendedHistoryText(std::string_view existing, const RunRecord& reco
   return text + RunRecordLine(record) + "\n";
 }
 
-bool AppendRunRecord(const RunRecord& record) {
+bool AppendRunRecord(BackupFolder* folder, const RunRecord& record) {
   // Two sequences may end at once (the window's Initialize waits for the boot loader while an
   // Update runs): each read, add and write goes whole, so no record is lost.
   static std::mutex appending;
   std::lock_guard<std::mutex> lock(appending);
-  BackupFolder* folder = GetBackupFolder();
   if (folder == nullptr) {
     return false;
   }
@@ -93,9 +92,8 @@ bool AppendRunRecord(const RunRecord& record) {
   return folder->Write(kHistoryFileName, AppendedHistoryText(existing, record));
 }
 
-bool ReadRunHistory(KeptRuns* history) {
+bool ReadRunHistory(BackupFolder* folder, KeptRuns* history) {
   *history = KeptRuns{};
-  BackupFolder* folder = GetBackupFolder();
   std::vector<std::string> names;
   if (folder == nullptr || !folder->List(&names)) {
     return false;

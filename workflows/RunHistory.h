@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/BackupFolder.h"
 #include "workflows/RunRecord.h"
 #include "workflows/RunRecordJson.h"
 
@@ -27,8 +28,8 @@ KeptRuns ParseRunHistory(std::string_view text);
 // kept (a last line cut off in the middle is ended first, so the new line stays whole).
 std::string AppendedHistoryText(std::string_view existing, const RunRecord& record);
 
-// Adds `record` to the bound backup folder's history; false when it could not be written.
-bool AppendRunRecord(const RunRecord& record);
-// Reads the bound backup folder's history; a missing file is an empty history. False when
+// Adds `record` to `folder`'s history; false when it could not be written.
+bool AppendRunRecord(BackupFolder* folder, const RunRecord& record);
+// Reads `folder`'s history; a missing file is an empty history. False when
 // there is no folder or the file cannot be read.
-bool ReadRunHistory(KeptRuns* history);
+bool ReadRunHistory(BackupFolder* folder, KeptRuns* history);

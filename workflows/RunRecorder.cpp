@@ -1,11 +1,10 @@
 // The record of one run, as its sequence tells it (see RunRecorder.h).
 #include "workflows/RunRecorder.h"
 
-#include "platform/Clock.h"
-#include "platform/PowerSource.h"
 #include "workflows/RunHistory.h"
 
-RunRecorder::RunRecorder(std::string frontEnd, std::string version) {
+RunRecorder::RunRecorder(const RunContext& context, std::string frontEnd, std::string version)
+    : context_(context) {
   record_.frontEnd = std::move(frontEnd);
   record_.version = std::move(version);
 }
@@ -15,8 +14,8 @@ void RunRecorder::Begin(RunKind kind) {
   fresh.frontEnd = record_.frontEnd;
   fresh.version = record_.version;
   fresh.kind = kind;
-  fresh.utcMs = UtcNowMs();
-  if (PowerSource* source = GetPowerSource()) {
+  fresh.utcMs = context_.clock.UtcMs();
+  if (PowerSource* source = context_.CheckedPower()) {
     PowerState state;
     if (source->Read(&state)) {
       fresh.power =
@@ -28,7 +27,7 @@ void RunRecorder::Begin(RunKind kind) {
   totalStopped_ = false;
   open_.reset();
   lastBegun_.reset();
-  startMs_ = NowMs();
+  startMs_ = context_.clock.NowMs();
 }
 
 void RunRecorder::PhaseBegins(RunPhase phase) {
@@ -37,7 +36,7 @@ void RunRecorder::PhaseBegins(RunPhase phase) {
   }
   open_ = phase;
   lastBegun_ = phase;
-  phaseStartMs_ = NowMs();
+  phaseStartMs_ = context_.clock.NowMs();
 }
 
 void RunRecorder::PhaseEnds(RunPhase phase) {
@@ -45,7 +44,7 @@ void RunRecorder::PhaseEnds(RunPhase phase) {
     return;
   }
   std::optional<uint32_t>& time = record_.phaseMs[static_cast<size_t>(phase)];
-  time = time.value_or(0) + (NowMs() - phaseStartMs_);
+  time = time.value_or(0) + (context_.clock.NowMs() - phaseStartMs_);
   open_.reset();
 }
 
@@ -80,7 +79,7 @@ void RunRecorder::DeviceStepsEnd() {
     PhaseEnds(*open_);
   }
   if (!totalStopped_) {
-    record_.totalMs = NowMs() - startMs_;
+    record_.totalMs = context_.clock.NowMs() - startMs_;
     totalStopped_ = true;
   }
 }
@@ -103,5 +102,5 @@ void RunRecorder::End(RunOutcome outcome) {
 }
 
 void RunRecorder::Keep(const RunRecord& record) {
-  AppendRunRecord(record);
+  AppendRunRecord(context_.backups, record);
 }

@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "workflows/RunContext.h"
 #include "workflows/RunRecord.h"
 
 class RunRecorder {
  public:
-  // `frontEnd` and `version` are written into every record.
-  RunRecorder(std::string frontEnd, std::string version);
+  // `frontEnd` and `version` are written into every record; the run's clock times it, its
+  // power is read at the start, and the history goes into its backup folder. `context`
+  // outlives the recorder.
+  RunRecorder(const RunContext& context, std::string frontEnd, std::string version);
   virtual ~RunRecorder() = default;
   RunRecorder(const RunRecorder&) = delete;
   RunRecorder& operator=(const RunRecorder&) = delete;
@@ -52,6 +55,7 @@ class RunRecorder {
   virtual void Keep(const RunRecord& record);
 
  private:
+  const RunContext& context_;
   RunRecord record_;
   RunRecord last_;
   bool active_ = false;

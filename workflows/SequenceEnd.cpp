@@ -1,8 +1,6 @@
 // How the update sequences end: their outcomes.
 #include "workflows/SequenceEnd.h"
 
-#include "platform/BackupFolder.h"
-#include "platform/DriverBlock.h"
 #include "platform/PowerState.h"
 #include "workflows/backups/BackupFormat.h"
 #include "workflows/KeptController.h"
@@ -11,16 +9,17 @@ namespace {
 
 // The warning of a failed restore, with who keeps the controller when another program does:
 // the restore could not open it then, and a Retry needs it let go.
-std::wstring RestoreWarning(const std::wstring& warning) {
-  const std::wstring kept = KeptControllerText(FindControllerBlock(), L"Retry");
+std::wstring RestoreWarning(const RunContext& context, const std::wstring& warning) {
+  const std::wstring kept = KeptControllerText(context.FindControllerBlock(), L"Retry");
   return kept.empty() ? warning : warning + L"\n\n" + kept;
 }
 
 // A restore that failed is offered again until it works or the user cancels. True when the
 // configuration went back in the end.
-bool OfferRestoreUntilDone(SequenceView& view, const std::wstring& status,
-                           const std::wstring& warning, const RestoreAgain& restoreAgain) {
-  while (view.OfferRetry(RestoreWarning(warning), L"warn")) {
+bool OfferRestoreUntilDone(const RunContext& context, SequenceView& view,
+                           const std::wstring& status, const std::wstring& warning,
+                           const RestoreAgain& restoreAgain) {
+  while (view.OfferRetry(RestoreWarning(context, warning), L"warn")) {
     if (restoreAgain()) {
       return true;
     }
@@ -29,11 +28,12 @@ bool OfferRestoreUntilDone(SequenceView& view, const std::wstring& status,
   return false;
 }
 
-UpgradeResult ShowSuccess(SequenceView& view, UpgradeResult result,
+UpgradeResult ShowSuccess(const RunContext& context, SequenceView& view, UpgradeResult result,
                           const RestoreAgain& restoreAgain) {
   view.SetStatus(L"Upgrade success");
   if (result == UpgradeResult::kRestoreFailed) {
-    if (!OfferRestoreUntilDone(view, L"Upgrade success", kRestoreFailedOutcome, restoreAgain)) {
+    if (!OfferRestoreUntilDone(context, view, L"Upgrade success", kRestoreFailedOutcome,
+                               restoreAgain)) {
       return result;  // its saved backup stays pending: offered again at the next start
     }
     view.SetStatus(L"Upgrade success");
@@ -57,8 +57,7 @@ void ShowRefusal(SequenceView& view, const std::wstring& status,
 
 }  // namespace
 
-std::wstring BackupNotSavedStatus(bool noNumberLeft) {
-  const BackupFolder* folder = GetBackupFolder();
+std::wstring BackupNotSavedStatus(const BackupFolder* folder, bool noNumberLeft) {
   const std::wstring reason =
       noNumberLeft ? L"no backup number is left: a saved backup carries the largest, " +
                          std::to_wstring(kLargestSequence) + L"; move it out of the folder"
@@ -73,13 +72,13 @@ std::wstring PendingNotMarkedStatus(const std::wstring& reason) {
   return reason.empty() ? status : status + L" (" + reason + L")";
 }
 
-UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
-                                 const RestoreAgain& restoreAgain,
+UpgradeResult ShowUpgradeOutcome(const RunContext& context, SequenceView& view, SequenceKind kind,
+                                 UpgradeResult result, const RestoreAgain& restoreAgain,
                                  const std::wstring& markFailure) {
   switch (result) {
     case UpgradeResult::kPowerSwitchUnavailable:
       // Why is read now, at the refusal: the user may have changed a setting since.
-      ShowRefusal(view, L"Power switch unavailable!", PowerSwitchAdvice());
+      ShowRefusal(view, L"Power switch unavailable!", context.PowerSwitchAdvice());
       break;
     case UpgradeResult::kControllerHidden:
       ShowRefusal(view, KeptControllerText(ControllerBlock::kHiddenByHidHide, L"Refresh"));
@@ -95,11 +94,11 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
       break;
     case UpgradeResult::kBackupNotSaved:
       // The box as ever; why on the status line, which stays.
-      view.SetStatus(BackupNotSavedStatus());
+      view.SetStatus(BackupNotSavedStatus(context.backups));
       view.ShowOutcome(kBackupNotSaved, L"error", MessageIcon::kError);
       break;
     case UpgradeResult::kNoBackupNumberLeft:
-      ShowRefusal(view, BackupNotSavedStatus(true));
+      ShowRefusal(view, BackupNotSavedStatus(context.backups, true));
       break;
     case UpgradeResult::kPendingNotMarked:
       ShowRefusal(view, PendingNotMarkedStatus(markFailure), kPendingNotMarkedMore);
@@ -113,15 +112,16 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
     case UpgradeResult::kRestoreFailed:
     case UpgradeResult::kSucceeded:
       view.Notify(SequenceEvent::kFirmwareInstalled);
-      return ShowSuccess(view, result, restoreAgain);
+      return ShowSuccess(context, view, result, restoreAgain);
   }
   return result;
 }
 
-bool ShowRestoreOutcome(SequenceView& view, bool restored, const RestoreAgain& restoreAgain) {
+bool ShowRestoreOutcome(const RunContext& context, SequenceView& view, bool restored,
+                        const RestoreAgain& restoreAgain) {
   if (!restored) {
     view.SetStatus(kRestoreOnlyFailedOutcome);
-    if (!OfferRestoreUntilDone(view, kRestoreOnlyFailedOutcome, kRestoreOnlyFailedOutcome,
+    if (!OfferRestoreUntilDone(context, view, kRestoreOnlyFailedOutcome, kRestoreOnlyFailedOutcome,
                                restoreAgain)) {
       return false;
     }

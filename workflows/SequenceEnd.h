@@ -3,6 +3,8 @@
 
 #include <functional>
 
+#include "platform/BackupFolder.h"
+#include "workflows/RunContext.h"
 #include "workflows/SequenceView.h"
 
 // Where the steps of an upgrade ended.
@@ -34,7 +36,7 @@ inline constexpr wchar_t kConfigurationRestored[] = L"Configuration restored";
 inline constexpr wchar_t kBackupNotSaved[] = L"Could not save the configuration backup!";
 // The same on the status line, with what the backup folder ran into when it says, or that no
 // backup number is left.
-std::wstring BackupNotSavedStatus(bool noNumberLeft = false);
+std::wstring BackupNotSavedStatus(const BackupFolder* folder, bool noNumberLeft = false);
 // What a backup that could not be marked pending shows: the status line with the reason; the
 // box adds that nothing was changed.
 std::wstring PendingNotMarkedStatus(const std::wstring& reason);
@@ -52,9 +54,10 @@ using RestoreAgain = std::function<bool()>;
 // as often as the user asks, naming who keeps the controller when another program does.
 // Returns the result as it finally stands.
 // `markFailure`: why the backups could not be marked pending (kPendingNotMarked).
-UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeResult result,
-                                 const RestoreAgain& restoreAgain,
+UpgradeResult ShowUpgradeOutcome(const RunContext& context, SequenceView& view, SequenceKind kind,
+                                 UpgradeResult result, const RestoreAgain& restoreAgain,
                                  const std::wstring& markFailure = std::wstring());
 // Outcome of writing a saved backup back alone: "Configuration restored", or the offer to
 // try again. True when it went back.
-bool ShowRestoreOutcome(SequenceView& view, bool restored, const RestoreAgain& restoreAgain);
+bool ShowRestoreOutcome(const RunContext& context, SequenceView& view, bool restored,
+                        const RestoreAgain& restoreAgain);

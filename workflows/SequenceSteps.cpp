@@ -1,25 +1,22 @@
 // Steps that several update sequences share and that need no controller link.
 #include "workflows/SequenceSteps.h"
 
-#include "device/ControllerBlock.h"
-#include "platform/Clock.h"
 #include "platform/FileRead.h"
-#include "platform/PowerSource.h"
 #include "platform/PowerSwitch.h"
 #include "workflows/RunRecording.h"
 
 namespace {
 
-std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image,
+std::optional<UpgradeResult> RefusalBeforeSending(const RunContext& context, FirmwareImage& image,
                                                   const std::filesystem::path& path) {
-  if (!PowerSwitchUsable()) {
+  if (!PowerSwitchUsable(context.memory)) {
     return UpgradeResult::kPowerSwitchUnavailable;
   }
-  if (!BatteryAllowsUpdate()) {
+  if (!context.BatteryAllowsUpdate()) {
     return UpgradeResult::kBatteryLow;
   }
   // Every command would fail to open it; the user can let it go instead.
-  switch (FindControllerBlock()) {
+  switch (context.FindControllerBlock()) {
     case ControllerBlock::kHiddenByHidHide:
       return UpgradeResult::kControllerHidden;
     case ControllerBlock::kHeldByAnotherProgram:
@@ -35,24 +32,25 @@ std::optional<UpgradeResult> RefusalBeforeSending(FirmwareImage& image,
 
 }  // namespace
 
-std::optional<UpgradeResult> PrepareUpgrade(SequenceView& view, FirmwareImage& image,
-                                            const std::filesystem::path& path, uint32_t& startMs) {
-  if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(image, path)) {
+std::optional<UpgradeResult> PrepareUpgrade(const RunContext& context, SequenceView& view,
+                                            FirmwareImage& image, const std::filesystem::path& path,
+                                            uint32_t& startMs) {
+  if (std::optional<UpgradeResult> refusal = RefusalBeforeSending(context, image, path)) {
     return refusal;
   }
   RecordImage(view, path, image);
-  startMs = NowMs();
+  startMs = context.clock.NowMs();
   view.SetProgress(0, L"");
   return std::nullopt;
 }
 
-void PowerCycleController(SequenceView& view) {
+void PowerCycleController(const RunContext& context, SequenceView& view) {
   PhaseSpan phase(view, RunPhase::kPowerCycle);
   view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Power off.....");
-  SetControllerPower(false);
-  SleepMs(1000);
+  SetControllerPower(context.memory, false);
+  context.clock.SleepMs(1000);
   view.SetStatus(L"Power on.....");
-  SetControllerPower(true);
-  SleepMs(2000);
+  SetControllerPower(context.memory, true);
+  context.clock.SleepMs(2000);
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/FirmwareImage.h"
+#include "workflows/RunContext.h"
 #include "workflows/SequenceEnd.h"
 #include "workflows/SequenceView.h"
 
@@ -17,8 +18,9 @@
 // time of the progress counts from it) and an empty progress bar. The refusal when a check
 // fails. A controller waiting in its boot loader is never kept: the boot loader has ids of
 // its own, which nobody hides.
-std::optional<UpgradeResult> PrepareUpgrade(SequenceView& view, FirmwareImage& image,
-                                            const std::filesystem::path& path, uint32_t& startMs);
+std::optional<UpgradeResult> PrepareUpgrade(const RunContext& context, SequenceView& view,
+                                            FirmwareImage& image, const std::filesystem::path& path,
+                                            uint32_t& startMs);
 
 // Switches the controller off and on again, with the pauses it needs after each.
-void PowerCycleController(SequenceView& view);
+void PowerCycleController(const RunContext& context, SequenceView& view);

@@ -13,11 +13,13 @@
 namespace upgrade_steps {
 
 template <typename Device>
-UpgradeResult RunUpgrade(Device& device, SequenceView& view, RunState& run,
-                         const std::filesystem::path& firmwarePath, RestorePlan& plan) {
+UpgradeResult RunUpgrade(Device& device, const RunContext& context, SequenceView& view,
+                         RunState& run, const std::filesystem::path& firmwarePath,
+                         RestorePlan& plan) {
   FirmwareImage image;
   uint32_t startMs = 0;
-  if (std::optional<UpgradeResult> refusal = PrepareUpgrade(view, image, firmwarePath, startMs)) {
+  if (std::optional<UpgradeResult> refusal =
+          PrepareUpgrade(context, view, image, firmwarePath, startMs)) {
     return *refusal;
   }
   view.SetStatus(L"Backup config.....");
@@ -31,10 +33,10 @@ UpgradeResult RunUpgrade(Device& device, SequenceView& view, RunState& run,
     return UpgradeResult::kFailed;
   }
   reading.End();
-  RecordBefore(view, run.global.block);
+  RecordBefore(view, run.Global().block);
   // The transfer erases the controller's own copy: without one on disk, a cut transfer or a
   // closed program would lose the user's configuration for good.
-  switch (backup_steps::SaveCopies(run, true, true)) {
+  switch (backup_steps::SaveCopies(context, run, true, true)) {
     case backup_steps::SaveResult::kSaved:
       break;
     case backup_steps::SaveResult::kNotSaved:
@@ -44,9 +46,9 @@ UpgradeResult RunUpgrade(Device& device, SequenceView& view, RunState& run,
   }
   // A saved backup still pending holds the user's configuration: what was just read is what
   // the controller held since, and goes back only where no such backup has a block.
-  plan = ChooseWriteBack(run);
+  plan = ChooseWriteBack(context.backups, run);
   SayWhereFrom(view, plan);
-  return TransferAndRestore(device, view, image, startMs, plan);
+  return TransferAndRestore(device, context, view, image, startMs, plan);
 }
 
 }  // namespace upgrade_steps
@@ -54,10 +56,10 @@ UpgradeResult RunUpgrade(Device& device, SequenceView& view, RunState& run,
 // The worker body of Update. `firmwarePath` is the worker's own copy of the path; `run` is
 // the front end's state of this run. Returns where the upgrade ended.
 template <typename Device>
-UpgradeResult UpgradeSequence(Device& device, SequenceView& view, RunState& run,
-                              const std::filesystem::path& firmwarePath) {
+UpgradeResult UpgradeSequence(Device& device, const RunContext& context, SequenceView& view,
+                              RunState& run, const std::filesystem::path& firmwarePath) {
   return upgrade_steps::RunUpgradeSequence(
-      device, view, SequenceKind::kUpdate, [&](RestorePlan& plan) {
-        return upgrade_steps::RunUpgrade(device, view, run, firmwarePath, plan);
+      device, context, view, SequenceKind::kUpdate, [&](RestorePlan& plan) {
+        return upgrade_steps::RunUpgrade(device, context, view, run, firmwarePath, plan);
       });
 }

@@ -6,11 +6,11 @@
 #include <cstdint>
 
 #include "device/ConfigBlocks.h"
-#include "platform/Clock.h"
 #include "platform/FirmwareImage.h"
 #include "platform/FormatString.h"
 #include "workflows/BackupSteps.h"
 #include "workflows/ProgressDisplay.h"
+#include "workflows/RunContext.h"
 #include "workflows/backups/RestorePlan.h"
 #include "workflows/RunRecording.h"
 #include "workflows/SequenceEnd.h"
@@ -47,7 +47,8 @@ bool WriteWithRetries(Write write) {
 // failed version read ends the steps: without a version there is nothing to decide the mode
 // by. True when every step that ran succeeded (the save's answer is not needed).
 template <typename Device>
-bool RestoreMode(Device& device, SequenceView& view, const RestorePlan& plan) {
+bool RestoreMode(Device& device, const RunContext& context, SequenceView& view,
+                 const RestorePlan& plan) {
   PhaseSpan phase(view, RunPhase::kVersionAndMode);
   view.SetStatus(L"Get current version...");
   GlobalConfig running{};
@@ -63,7 +64,7 @@ bool RestoreMode(Device& device, SequenceView& view, const RestorePlan& plan) {
   }
   uint8_t mode = ControllerMode(*plan.global);
   view.SetStatus(FormatString(L"Recovery mode: %d", static_cast<int>(mode)));
-  SleepMs(1000);
+  context.clock.SleepMs(1000);
   if (!WriteWithRetries([&] { return device.SetMode(mode, kModeOpenMs); })) {
     view.SetStatus(L"Recovery mode failed!");
     return false;
@@ -76,7 +77,8 @@ bool RestoreMode(Device& device, SequenceView& view, const RestorePlan& plan) {
 // Writes back the blocks of the plan, global block first, then restores the mode. A block
 // that cannot be written ends the steps there. True when all of it went back.
 template <typename Device>
-bool RestoreConfiguration(Device& device, SequenceView& view, const RestorePlan& plan) {
+bool RestoreConfiguration(Device& device, const RunContext& context, SequenceView& view,
+                          const RestorePlan& plan) {
   view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Recovery config.....");
   // Until the first write opens the controller, the restore waits for it to come back.
@@ -117,29 +119,31 @@ bool RestoreConfiguration(Device& device, SequenceView& view, const RestorePlan&
   if (RunRecorder* recorder = view.Recorder()) {
     recorder->PhaseEnds(RunPhase::kRestore);
   }
-  return RestoreMode(device, view, plan);
+  return RestoreMode(device, context, view, plan);
 }
 
 // The restore, and what it means for the saved backups: once all of it went back, they no
 // longer need to go back. True when all of it went back.
 template <typename Device>
-bool RestoreAndRecord(Device& device, SequenceView& view, const RestorePlan& plan) {
-  if (!RestoreConfiguration(device, view, plan)) {
+bool RestoreAndRecord(Device& device, const RunContext& context, SequenceView& view,
+                      const RestorePlan& plan) {
+  if (!RestoreConfiguration(device, context, view, plan)) {
     return false;
   }
-  MarkBackups(plan, BackupState::kWrittenBack);
+  MarkBackups(context.backups, plan, BackupState::kWrittenBack);
   RecordWrittenBack(view, plan);
   return true;
 }
 
 // The restore once more, for a Retry of the outcome: the device steps held again meanwhile.
 template <typename Device>
-RestoreAgain RestoreAgainOf(Device& device, SequenceView& view, const RestorePlan& plan) {
-  return [&device, &view, &plan] {
+RestoreAgain RestoreAgainOf(Device& device, const RunContext& context, SequenceView& view,
+                            const RestorePlan& plan) {
+  return [&device, &context, &view, &plan] {
     DeviceWork again(view);
-    const uint32_t startMs = NowMs();
-    const bool restored = RestoreAndRecord(device, view, plan);
-    RecordDeviceTime(view, NowMs() - startMs);
+    const uint32_t startMs = context.clock.NowMs();
+    const bool restored = RestoreAndRecord(device, context, view, plan);
+    RecordDeviceTime(view, context.clock.NowMs() - startMs);
     return restored;
   };
 }
@@ -152,50 +156,52 @@ RestoreAgain RestoreAgainOf(Device& device, SequenceView& view, const RestorePla
 // is across the upgrade has succeeded; a restore that fails only makes that success a warned
 // one.
 template <typename Device>
-UpgradeResult TransferAndRestore(Device& device, SequenceView& view, FirmwareImage& image,
-                                 const uint32_t& startMs, RestorePlan& plan) {
+UpgradeResult TransferAndRestore(Device& device, const RunContext& context, SequenceView& view,
+                                 FirmwareImage& image, const uint32_t& startMs, RestorePlan& plan) {
   view.Notify(SequenceEvent::kFlashBegins);
   view.SetStatus(L"Ready, please wait...");
-  uint32_t lastUpdateMs = NowMs();
+  uint32_t lastUpdateMs = context.clock.NowMs();
   // The boot loader's wait lasts until it opened; the transfer then runs until the next phase.
   // Without the pending mark a cut transfer would leave the user's backup looking like any
   // other: then nothing is sent at all.
   PhaseSpan waiting(view, RunPhase::kBootLoaderWait);
   bool marked = true;
-  const auto transferStarts = [&plan, &view, &marked] {
-    NextPhaseFrom(view, RunPhase::kTransfer, NowMs());
-    marked = MarkBackups(plan, BackupState::kPending, &plan.markFailure);
+  const auto transferStarts = [&context, &plan, &view, &marked] {
+    NextPhaseFrom(view, RunPhase::kTransfer, context.clock.NowMs());
+    marked = MarkBackups(context.backups, plan, BackupState::kPending, &plan.markFailure);
     return marked;
   };
-  if (!device.Upgrade(image.data(), image.size(), MakeProgressCallback(view, startMs, lastUpdateMs),
+  if (!device.Upgrade(image.data(), image.size(),
+                      MakeProgressCallback(context.clock, view, startMs, lastUpdateMs),
                       kBootLoaderWaitMs, transferStarts)) {
     if (marked) {
       return UpgradeResult::kFailed;
     }
     // The boot loader is left by a power cycle: the firmware and its configuration as they were.
-    PowerCycleController(view);
+    PowerCycleController(context, view);
     return UpgradeResult::kPendingNotMarked;
   }
-  PowerCycleController(view);
+  PowerCycleController(context, view);
   if (plan.Empty()) {
     return UpgradeResult::kSucceeded;  // nothing was ever read, so nothing is missing
   }
-  return RestoreAndRecord(device, view, plan) ? UpgradeResult::kSucceeded
-                                              : UpgradeResult::kRestoreFailed;
+  return RestoreAndRecord(device, context, view, plan) ? UpgradeResult::kSucceeded
+                                                       : UpgradeResult::kRestoreFailed;
 }
 
 // The worker body of an upgrade of `kind`. `steps(plan)` runs everything from the checks
 // before anything is sent to the end of the restore, and fills `plan` with what the restore
 // writes back; the image it reads is released when it returns, before the outcome is shown.
 template <typename Device, typename Steps>
-UpgradeResult RunUpgradeSequence(Device& device, SequenceView& view, SequenceKind kind,
-                                 Steps steps) {
+UpgradeResult RunUpgradeSequence(Device& device, const RunContext& context, SequenceView& view,
+                                 SequenceKind kind, Steps steps) {
   RestorePlan plan;
   return RunSequence(
       view, kind, [&] { return steps(plan); },
       [&](UpgradeResult result) {
-        const UpgradeResult final = ShowUpgradeOutcome(
-            view, kind, result, RestoreAgainOf(device, view, plan), plan.markFailure);
+        const UpgradeResult final =
+            ShowUpgradeOutcome(context, view, kind, result,
+                               RestoreAgainOf(device, context, view, plan), plan.markFailure);
         EndUpgradeRun(view, final);
         return final;
       });

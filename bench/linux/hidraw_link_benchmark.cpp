@@ -14,6 +14,7 @@
 
 #include "device/CommandReport.h"
 #include "device/linux/ProductVexapad.h"
+#include "platform/linux/MonotonicClock.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/linux/host/StandInHost.h"
 
@@ -53,7 +54,8 @@ bool FreshBootLoader(ControllerSimulator& sim) {
 // The link's whole transfer; the cost is taken between the first and the last progress call,
 // so the wait for the boot loader and the end packet stay out.
 Cost LinkRound(std::vector<uint8_t>& image) {
-  CVexapad link;
+  MonotonicClock clock;
+  CVexapad link(clock);
   double cpuFirst = 0, wallFirst = 0, cpuLast = 0, wallLast = 0;
   size_t calls = 0;
   link.Upgrade(

@@ -18,6 +18,7 @@
 #include "device/Vexapad.h"
 #include "platform/BackupFolder.h"
 #include "platform/Clock.h"
+#include "sim/SimClock.h"
 #include "platform/PhysicalMemory.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/SimPhysicalMemory.h"
@@ -87,7 +88,8 @@ class QuietView final : public SequenceView {
   bool StopRequested() override { return false; }
   RunRecorder* Recorder() override { return &recorder; }
 
-  RunRecorder recorder{"benchmark", "-"};
+  explicit QuietView(const RunContext& context) : recorder(context, "benchmark", "-") {}
+  RunRecorder recorder;
 };
 
 // A transport whose every scan costs `scanCostMs` of virtual time.
@@ -154,24 +156,22 @@ void BM_UpdateAgainstFloor(benchmark::State& state) {
   RunRecord last;
   for (auto _ : state) {
     BenchClock clock;
-    BindClock(&clock);
+    BindSimClock(&clock);
     MemoryFolder folder;
-    BindBackupFolder(&folder);
     ControllerSimulator sim;
     SetUpUserController(sim, 3, 4);
     sim.SetReplyLatencyMs(kRoundTripMs);
     sim.SetTranscriptEnabled(false);
     sim.ReserveImage(bytes);
     SimPhysicalMemory memory(sim);
-    BindPhysicalMemory(&memory);
-    CVexapadT<CostlyTransport> link(sim, scanMs);
-    QuietView view;
+    const RunContext context{.clock = clock, .memory = &memory, .backups = &folder};
+    CVexapadT<CostlyTransport> link(clock, sim, scanMs);
+    QuietView view(context);
     RunState run;
-    benchmark::DoNotOptimize(UpgradeSequence(link, view, run, std::filesystem::path(path)));
+    benchmark::DoNotOptimize(
+        UpgradeSequence(link, context, view, run, std::filesystem::path(path)));
     last = view.recorder.Last();
-    BindPhysicalMemory(nullptr);
-    BindBackupFolder(nullptr);
-    BindClock(nullptr);
+    BindSimClock(nullptr);
   }
   unlink(path);
   PrintRecord(bytes, scanMs, last);

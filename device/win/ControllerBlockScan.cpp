@@ -27,17 +27,3 @@ ControllerBlock ScanForControllerBlock() {
       return ControllerBlock::kNone;
   }
 }
-
-namespace {
-
-class HidControllerBlockProbe final : public ControllerBlockProbe {
- public:
-  ControllerBlock Find() override { return ScanForControllerBlock(); }
-};
-
-}  // namespace
-
-void BindHidControllerBlockProbe() {
-  static HidControllerBlockProbe probe;
-  BindControllerBlockProbe(&probe);
-}

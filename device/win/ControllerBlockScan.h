@@ -11,5 +11,9 @@
 // refusal was "access denied" (what HidHide answers), else another program. Opens nothing
 // for long: one scan.
 ControllerBlock ScanForControllerBlock();
-// Binds a probe that runs ScanForControllerBlock for the whole process.
-void BindHidControllerBlockProbe();
+
+// The probe of the Windows run: ScanForControllerBlock.
+class HidControllerBlockProbe final : public ControllerBlockProbe {
+ public:
+  ControllerBlock Find() override { return ScanForControllerBlock(); }
+};

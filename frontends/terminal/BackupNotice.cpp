@@ -36,16 +36,16 @@ bool RootsPendingBackup(int64_t* takenUtcMs) {
 
 void NoticePendingBackup(CommandContext& context) {
   // Root's runs keep the note for other users true, also after a backup was changed by hand.
-  NotePendingBackups();
+  NotePendingBackups(&context.backups);
   // Never taken for absent: the user's configuration may be in it, and nothing writes it back.
-  for (const BackupEntry& damaged : DamagedPendingBackups()) {
+  for (const BackupEntry& damaged : DamagedPendingBackups(&context.backups)) {
     context.view.PrintLine("NOTE: " + EscapeControls(ToUtf8(KeptUnreadText(damaged))) +
                            "; its configuration cannot be written back: " +
                            EscapeControls(context.backups.PathOf(damaged.name)));
   }
   BackupEntry newest;
   int64_t takenUtcMs = 0;
-  const bool own = NewestPendingBackup(&newest);
+  const bool own = NewestPendingBackup(&context.backups, &newest);
   if (!own && !RootsPendingBackup(&takenUtcMs)) {
     return;
   }

@@ -25,7 +25,7 @@ std::string BlocksHeld(const SavedBackup& backup) {
 
 int RunBackups(CommandContext& context) {
   std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(&context.backups, &entries)) {
     context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
     return kExitFailed;
   }

@@ -9,14 +9,14 @@
 #include "platform/linux/Utf8Text.h"
 #include "workflows/backups/PendingBackups.h"
 
-std::string RecoverFromBootLoaderText() {
+std::string RecoverFromBootLoaderText(BackupFolder& backups) {
   // recover needs /dev/mem, so root's run is the usual one; a user's own pending backup is
   // written back only by a run of that user.
   std::string command = CommandHint("recover FILE", true);
   std::optional<int64_t> pendingUtcMs;
   BackupEntry newest;
   int64_t rootsUtcMs = 0;
-  if (NewestPendingBackup(&newest)) {
+  if (NewestPendingBackup(&backups, &newest)) {
     command = CommandHint("recover FILE");
     pendingUtcMs = newest.backup.takenUtcMs;
   } else if (RootsPendingBackup(&rootsUtcMs)) {

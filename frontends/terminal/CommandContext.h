@@ -12,6 +12,7 @@
 #include "platform/PowerSource.h"
 #include "platform/linux/DevMemPhysicalMemory.h"
 #include "platform/linux/PosixBackupFolder.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 #include "workflows/VersionLine.h"
 
@@ -25,9 +26,12 @@ inline constexpr int kExitConfigurationNotRestored = 4;
 struct CommandContext {
   CommandLink& link;
   TerminalView& view;
-  PosixBackupFolder& backups;          // bound as the process's backup folder
-  const DevMemPhysicalMemory& memory;  // bound as the process's physical memory
-  PowerSource& power;                  // the machine's power, as the sequences read it
+  // What the sequences work with; its backup folder, physical memory and power source are
+  // the three below.
+  const RunContext& runContext;
+  PosixBackupFolder& backups;
+  DevMemPhysicalMemory& memory;
+  PowerSource& power;
   // The command's operand as given (a backup to restore); empty when none was.
   std::string operand;
   // update and recover: the firmware image, chosen and checked before anything else.
@@ -40,10 +44,8 @@ struct CommandContext {
   bool ignoreBattery = false;
   // --json: history prints the records as kept.
   bool json = false;
-  // How often a failed restore has been offered again in this run.
-  int restoreOffers = 0;
   FILE* in = stdin;
-  // The configuration this run has read, for the sequences that follow in the same run.
+  // What this run has read and offered, for the sequences that follow in the same run.
   RunState run;
 };
 

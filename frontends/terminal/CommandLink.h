@@ -14,6 +14,8 @@ class CommandLink final : public CVexapad {
  public:
   enum class Reached { kNothing, kRestartAsked, kTransferBegan };
 
+  explicit CommandLink(Clock& clock) : CVexapad(clock) {}
+
   // Hides the link's own Upgrade: the sequences are templates over the link's type, so they
   // reach this one. Called as the link's.
   bool Upgrade(unsigned char* data, size_t size, ProgressCallback progress, int timeoutMs,

@@ -14,44 +14,11 @@
 #include "frontends/terminal/InterruptGuard.h"
 #include "frontends/terminal/PowerPreflight.h"
 #include "frontends/terminal/RecoveryOffer.h"
-#include "platform/BackupFolder.h"
 #include "platform/PrintableText.h"
-#include "platform/linux/MonotonicClock.h"
-#include "platform/linux/SysfsPowerSource.h"
 #include "padwright/Version.h"
 #include "workflows/RunRecorder.h"
 
 namespace {
-
-// The platform the core runs on here, bound for the run of one command.
-struct LinuxPlatform {
-  explicit LinuxPlatform(const CommandRequest& request)
-      : log(request.verbose ? stderr : nullptr),
-        // root's folder keeps a note, readable by every user, of a backup that never went back
-        backups(PosixBackupFolder::DefaultPath(), PosixBackupFolder::DefaultPendingMarker()) {
-    BindClock(&clock);
-    BindPhysicalMemory(&memory);
-    if (!request.ignoreBattery) {
-      BindPowerSource(&power);  // the sequences check it again, as the window's do
-    }
-    SetHidrawScanLog(log);
-    BindBackupFolder(&backups);
-  }
-  ~LinuxPlatform() {
-    BindBackupFolder(nullptr);
-    BindPowerSource(nullptr);
-    BindPhysicalMemory(nullptr);
-    BindClock(nullptr);
-  }
-  LinuxPlatform(const LinuxPlatform&) = delete;
-  LinuxPlatform& operator=(const LinuxPlatform&) = delete;
-
-  FILE* log;  // --verbose: what was examined and what was not available
-  MonotonicClock clock;
-  DevMemPhysicalMemory memory;
-  SysfsPowerSource power;
-  PosixBackupFolder backups;
-};
 
 int Refuse(const std::string& message) {
   std::fprintf(stderr, "%s\n", EscapeControls(message, true).c_str());
@@ -99,24 +66,24 @@ TerminalViewHooks MakeHooks(FlashSpan& flashSpan, FILE* log, CommandContext*& as
 
 }  // namespace
 
-int RunCommand(const CommandRequest& request) {
+int RunCommand(const CommandRequest& request, LinuxPlatform& platform) {
   const CommandSpec& command = *request.command;
-  LinuxPlatform platform(request);
+  SetHidrawScanLog(platform.log);
   FirmwareChoice firmware;
   std::string reason;
   if (command.mayFlash && !ChooseFirmware(request.operand, &firmware, &reason)) {
     return Refuse(reason);
   }
-  static CommandLink link;
   FlashSpan flashSpan(platform.log);
   CommandContext* asking = nullptr;
   // Each sequence of the command leaves its record in the history beside the backups.
-  RunRecorder recorder("terminal", PADWRIGHT_VERSION_TEXT);
+  RunRecorder recorder(platform.context, "terminal", PADWRIGHT_VERSION_TEXT);
   TerminalViewHooks hooks = MakeHooks(flashSpan, platform.log, asking);
   hooks.recorder = &recorder;
-  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks));
-  CommandContext context{.link = link,
+  TerminalView view(stdout, isatty(STDOUT_FILENO) == 1, std::move(hooks), platform.clock);
+  CommandContext context{.link = platform.link,
                          .view = view,
+                         .runContext = platform.context,
                          .backups = platform.backups,
                          .memory = platform.memory,
                          .power = platform.power,

@@ -14,7 +14,7 @@
 int RunDecline(CommandContext& context) {
   std::vector<BackupEntry> declined;
   std::vector<BackupEntry> notDeclined;
-  const bool all = DeclinePendingBackups(&declined, &notDeclined);
+  const bool all = DeclinePendingBackups(&context.backups, &declined, &notDeclined);
   // Taken before the record is appended in the same folder, which may fail for its own reason.
   const std::string listError = context.backups.LastError();
   RecordDecline(context.view.Recorder(), declined.size(), all);

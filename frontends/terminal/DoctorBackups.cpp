@@ -71,13 +71,13 @@ Finding FolderFinding(PosixBackupFolder& backups, const std::vector<BackupEntry>
 
 std::vector<Finding> CheckBackups(PosixBackupFolder& backups) {
   const char* label = "Backups";
-  if (!ProbeBackupFolder()) {
+  if (!ProbeBackupFolder(&backups)) {
     return {{label, Verdict::kProblem,
              EscapeControls(backups.Path() + " cannot be written (" + backups.LastError()) +
                  "): an update keeps the configuration there before it sends anything"}};
   }
   std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(&backups, &entries)) {
     return {{label, Verdict::kProblem,
              EscapeControls(backups.Path() + " cannot be listed (" + backups.LastError() + ")")}};
   }

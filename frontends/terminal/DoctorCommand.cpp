@@ -38,9 +38,10 @@ int RunDoctor(CommandContext& context) {
   const NodeSurvey survey = SurveyNodes();
   int openError = 0;
   const Finding access = CheckNodeAccess(survey, &openError);
-  std::vector<Finding> findings = {mayRead ? CheckController(context.link, survey, openError)
-                                           : ControllerInOtherRun(survey, lock.Holder()),
-                                   access};
+  std::vector<Finding> findings = {
+      mayRead ? CheckController(context.link, context.backups, survey, openError)
+              : ControllerInOtherRun(survey, lock.Holder()),
+      access};
   for (Finding& sharing : CheckSharing()) {
     findings.push_back(std::move(sharing));
   }

@@ -170,7 +170,8 @@ Finding ControllerInOtherRun(const NodeSurvey& survey, pid_t holder) {
           OtherRunText(holder) + " is updating the controller; not read meanwhile, " + seen};
 }
 
-Finding CheckController(CommandLink& link, const NodeSurvey& survey, int openError) {
+Finding CheckController(CommandLink& link, BackupFolder& backups, const NodeSurvey& survey,
+                        int openError) {
   const char* label = "Controller";
   if (survey.command != nullptr) {
     const HidrawNode& node = *survey.command;
@@ -206,14 +207,14 @@ Finding CheckController(CommandLink& link, const NodeSurvey& survey, int openErr
     const HidrawNode& node = survey.bootLoader.front();
     return {label, Verdict::kProblem,
             "it waits in its boot loader (" + EscapeControls(node.devicePath) + ", " + Ids(node) +
-                "): " + RecoverFromBootLoaderText()};
+                "): " + RecoverFromBootLoaderText(backups)};
   }
   return {label, Verdict::kProblem,
           "not found: no hidraw node of 1c4f:0002, nor of its boot loader 0483:5750"};
 }
 
-Finding CheckDevMem(const DevMemPhysicalMemory& memory) {
-  if (PowerSwitchUsable()) {
+Finding CheckDevMem(DevMemPhysicalMemory& memory) {
+  if (PowerSwitchUsable(&memory)) {
     return {"/dev/mem", Verdict::kOk, "the controller's power switch can be reached"};
   }
   return {"/dev/mem", Verdict::kProblem, DescribePowerSwitchFailure(memory)};

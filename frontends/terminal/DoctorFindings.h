@@ -8,6 +8,7 @@
 #include "device/linux/HidrawScan.h"
 #include "frontends/terminal/CommandLink.h"
 #include "frontends/terminal/InstanceLock.h"
+#include "platform/BackupFolder.h"
 #include "platform/PowerSource.h"
 #include "platform/linux/DevMemPhysicalMemory.h"
 
@@ -33,7 +34,8 @@ NodeSurvey SurveyNodes();
 Finding CheckNodeAccess(const NodeSurvey& survey, int* openError);
 // The controller found and the interface chosen; its version read unless its node cannot be
 // opened.
-Finding CheckController(CommandLink& link, const NodeSurvey& survey, int openError);
+Finding CheckController(CommandLink& link, BackupFolder& backups, const NodeSurvey& survey,
+                        int openError);
 // While another run (pid `holder`, 0 when unknown) holds the lock: that it is updating the
 // controller, and what is seen of it, not read (a request of ours would take its replies);
 // in the midst of an update the controller may be in its boot loader or gone a moment.
@@ -41,6 +43,6 @@ Finding ControllerInOtherRun(const NodeSurvey& survey, pid_t holder);
 // Each other program that has the controller open, as a note (hidraw is never exclusive: one
 // that writes to it during an update may spoil it); OK when there is none.
 std::vector<Finding> CheckSharing();
-Finding CheckDevMem(const DevMemPhysicalMemory& memory);
+Finding CheckDevMem(DevMemPhysicalMemory& memory);
 Finding CheckPower(PowerSource& power, bool ignoreBattery);
 Finding CheckLock(const InstanceLock& lock, InstanceLock::Result result);

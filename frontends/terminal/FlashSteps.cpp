@@ -91,8 +91,8 @@ FlashStep InitializeStep(CommandContext& context, int statusIfCancelled) {
                            CommandHint("recover", context.firmware.shown));
     return Exit(statusIfCancelled);
   }
-  const InitializeResult found =
-      InitializeSequence(context.link, context.view, context.run, [] { return CHidrawDevice(); });
+  const InitializeResult found = InitializeSequence(context.link, context.runContext, context.view,
+                                                    context.run, [] { return CHidrawDevice(); });
   if (found == InitializeResult::kPowerSwitchUnavailable ||
       found == InitializeResult::kBatteryLow || found == InitializeResult::kControllerHidden ||
       found == InitializeResult::kControllerHeld) {
@@ -116,8 +116,10 @@ FlashStep UpgradeStep(CommandContext& context, const FlashStep& step) {
   context.link.ForgetUpgrade();
   const UpgradeResult result =
       step.kind == FlashStep::Kind::kUpdate
-          ? UpgradeSequence(context.link, context.view, context.run, context.firmware.path)
-          : ForceUpgradeSequence(context.link, context.view, context.run, context.firmware.path);
+          ? UpgradeSequence(context.link, context.runContext, context.view, context.run,
+                            context.firmware.path)
+          : ForceUpgradeSequence(context.link, context.runContext, context.view, context.run,
+                                 context.firmware.path);
   return AfterUpgrade(
       context, step.kind == FlashStep::Kind::kUpdate ? Attempt::kUpdate : step.attempt, result);
 }

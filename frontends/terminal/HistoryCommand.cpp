@@ -122,7 +122,7 @@ void PrintRecord(CommandContext& context, const RunRecord& record) {
 
 int RunHistory(CommandContext& context) {
   KeptRuns history;
-  if (!ReadRunHistory(&history)) {
+  if (!ReadRunHistory(&context.backups, &history)) {
     context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
     return kExitFailed;
   }

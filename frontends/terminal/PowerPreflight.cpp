@@ -39,8 +39,8 @@ std::string DescribePowerSwitchFailure(const DevMemPhysicalMemory& memory) {
   return "/dev/mem cannot map the power switch (" + cause + ").";
 }
 
-bool CheckPowerSwitch(const DevMemPhysicalMemory& memory, std::string* reason) {
-  if (PowerSwitchUsable()) {
+bool CheckPowerSwitch(DevMemPhysicalMemory& memory, std::string* reason) {
+  if (PowerSwitchUsable(&memory)) {
     return true;
   }
   *reason = "Power switch unavailable: " + DescribePowerSwitchFailure(memory);

@@ -11,6 +11,6 @@
 
 // Maps the power byte once, reading only. False with `reason` naming the cause (not root,
 // kernel lockdown, CONFIG_STRICT_DEVMEM, no /dev/mem) and what to do about it.
-bool CheckPowerSwitch(const DevMemPhysicalMemory& memory, std::string* reason);
+bool CheckPowerSwitch(DevMemPhysicalMemory& memory, std::string* reason);
 // Why `memory` failed last, and the remedy: the reason above without its first words.
 std::string DescribePowerSwitchFailure(const DevMemPhysicalMemory& memory);

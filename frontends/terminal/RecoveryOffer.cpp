@@ -109,7 +109,7 @@ bool AskRestoreAgain(CommandContext& context) {
   // Yes unless n is typed, as the recovery's offer: no keyboard needed. A controller that
   // keeps failing is not written to for ever while nobody watches: after a few rounds the
   // backup is left for padwright restore.
-  if (++context.restoreOffers > kRestoreOffers) {
+  if (context.run.RestoreOfferedAgain() > kRestoreOffers) {
     return false;
   }
   context.view.PrintLine("Write the saved configuration again? [Y/n]");

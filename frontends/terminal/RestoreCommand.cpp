@@ -23,7 +23,7 @@ bool LoadNamedBackup(CommandContext& context, const std::string& path, BackupEnt
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   // A name as `backups` lists it, or the folder's own path: the backup in the folder.
   if (IsBackupFileName(name) && (slash == std::string::npos || folder == context.backups.Path())) {
-    *entry = LoadBackup(name);
+    *entry = LoadBackup(&context.backups, name);
     *inFolder = entry->damage != BackupDamage::kUnreadable;
     if (*inFolder) {
       return true;
@@ -45,11 +45,11 @@ bool LoadNamedBackup(CommandContext& context, const std::string& path, BackupEnt
 // else from the newest sound one). False, having said why, when there is nothing to take.
 bool ChoosePlan(CommandContext& context, RestorePlan* plan) {
   std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(&context.backups, &entries)) {
     context.view.PrintLine("padwright: " + EscapeControls(context.backups.LastError()));
     return false;
   }
-  *plan = ChooseWriteBack(context.run);
+  *plan = ChooseWriteBack(&context.backups, context.run);
   if (!plan->Empty()) {
     return true;
   }
@@ -97,7 +97,7 @@ int RunRestore(CommandContext& context) {
     return kExitFailed;
   }
   NoticeControllerHolders(context);
-  const bool restored = RestoreSequence(context.link, context.view, plan);
+  const bool restored = RestoreSequence(context.link, context.runContext, context.view, plan);
   context.view.FinishLine();
   return restored ? kExitSuccess : kExitFailed;
 }

@@ -8,8 +8,8 @@ int RunStatus(CommandContext& context) {
   NoticePendingBackup(context);
   const VersionReading reading = PrintVersionLine(context);
   if (reading == VersionReading::kBootLoaderAlone) {
-    context.view.PrintLine(
-        "The controller waits in its boot loader: " + RecoverFromBootLoaderText() + ".");
+    context.view.PrintLine("The controller waits in its boot loader: " +
+                           RecoverFromBootLoaderText(context.backups) + ".");
   }
   return reading == VersionReading::kRead ? kExitSuccess : kExitFailed;
 }

@@ -7,7 +7,6 @@
 #include <atomic>
 
 #include "frontends/terminal/ProgressLine.h"
-#include "platform/Clock.h"
 #include "platform/PrintableText.h"
 #include "platform/linux/Utf8Text.h"
 
@@ -27,8 +26,8 @@ size_t TerminalColumns(FILE* out) {
 
 }  // namespace
 
-TerminalView::TerminalView(FILE* out, bool terminal, TerminalViewHooks hooks)
-    : out_(out), terminal_(terminal), hooks_(std::move(hooks)) {}
+TerminalView::TerminalView(FILE* out, bool terminal, TerminalViewHooks hooks, Clock& clock)
+    : clock_(clock), out_(out), terminal_(terminal), hooks_(std::move(hooks)) {}
 
 bool TerminalView::ProgressLineOpen() {
   return progressLineOpen.load();
@@ -95,7 +94,7 @@ void TerminalView::ShowProgressText(const std::string& text) {
     std::fflush(out_);
     return;
   }
-  const uint32_t now = NowMs();
+  const uint32_t now = clock_.NowMs();
   if (progressShown_ && !final && now - lastProgressLineMs_ < kPlainProgressIntervalMs) {
     return;
   }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "frontends/terminal/LogindInhibitor.h"
+#include "platform/Clock.h"
 #include "workflows/SequenceView.h"
 
 // What the command lets the view reach beyond the terminal.
@@ -34,8 +35,9 @@ struct TerminalViewHooks {
 
 class TerminalView final : public SequenceView {
  public:
-  // `terminal`: `out` is a terminal, so the progress line is redrawn in place.
-  TerminalView(FILE* out, bool terminal, TerminalViewHooks hooks);
+  // `terminal`: `out` is a terminal, so the progress line is redrawn in place. `clock` (the
+  // run's) spaces the plain progress lines; it outlives the view.
+  TerminalView(FILE* out, bool terminal, TerminalViewHooks hooks, Clock& clock);
 
   void SequenceStarted(SequenceKind) override {}
   void SequenceEnded(SequenceKind kind) override;
@@ -66,6 +68,7 @@ class TerminalView final : public SequenceView {
   // The part of an outcome that the status line has not said yet.
   void PrintOutcome(const std::wstring& text);
 
+  Clock& clock_;
   FILE* out_;
   bool terminal_;
   TerminalViewHooks hooks_;

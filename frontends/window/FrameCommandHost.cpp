@@ -8,8 +8,7 @@
 #include "platform/win/FileSystem.h"
 
 std::wstring CFrameCommandHost::TakeFirmwarePath() {
-  frame_.firmwarePath = frame_.GetItemText(IDC_FILE_PATH);
-  return frame_.firmwarePath;
+  return frame_.TakeFirmwarePathFromBox();
 }
 
 bool CFrameCommandHost::IsFile(const std::wstring& path) {

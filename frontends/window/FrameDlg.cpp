@@ -6,9 +6,7 @@
 
 #include <vector>
 
-#include "device/ControllerBlock.h"
 #include "device/win/HidDevice.h"
-#include "device/win/ProductVexapad.h"
 #include "frontends/window/RefreshStatus.h"
 #include "frontends/window/resource.h"
 #include "platform/win/FileSystem.h"
@@ -23,9 +21,11 @@ constexpr UINT_PTR kCloseRetryTimer = 1;
 
 }  // namespace
 
-CFrameDlg::CFrameDlg()
+CFrameDlg::CFrameDlg(const RunContext& context, CVexapad& link)
     : fullRect{},
       collapsedRect{},
+      context(context),
+      link(link),
       progressBar(nullptr),
       busy(false),
       upgradeRunning(false),
@@ -123,7 +123,7 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
 LRESULT CFrameDlg::OnRefresh(WORD, WORD, HWND, WORD, WORD) {
   std::wstring text;
   CHidDevice scanner;  // only looks at the present devices, should the read fail
-  const VersionReading reading = ReadVersion(vexapad, scanner, &text);
+  const VersionReading reading = ReadVersion(link, scanner, &text);
   SetItemText(IDC_VERSION, text);
   ShowRefreshStatus(reading);
   // Asked once per run, at the first Refresh that finds the controller (it may not answer at
@@ -141,10 +141,11 @@ void CFrameDlg::ShowRefreshStatus(VersionReading reading) {
   }
   RefreshFacts facts{reading};
   if (reading != VersionReading::kRead) {
-    facts.block = FindControllerBlock();
+    facts.block = context.FindControllerBlock();
   }
   BackupEntry pending;
-  if (reading == VersionReading::kBootLoaderAlone && NewestPendingBackup(&pending)) {
+  if (reading == VersionReading::kBootLoaderAlone &&
+      NewestPendingBackup(context.backups, &pending)) {
     facts.pendingUtcMs = pending.backup.takenUtcMs;
   }
   const RefreshStatus status = StatusAfterRefresh(facts);

@@ -31,8 +31,10 @@
 #include <string>
 #include <utility>
 
+#include "device/win/ProductVexapad.h"
 #include "ui/DialogBase.h"
 #include "ui/WorkerRegistry.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 #include "workflows/VersionLine.h"
 
@@ -56,7 +58,8 @@ class CFrameDlg : public CDialogBase {
   // laid the controls out anew (OnDpiLayout).
   static constexpr UINT kDpiLayoutMessage = WM_APP + 5;
 
-  CFrameDlg();
+  // `context` and `link` are the run's (the composition root's) and outlive the window.
+  CFrameDlg(const RunContext& context, CVexapad& link);
   // Waits for the workers (WaitForWorkers) before anything of the object goes away.
   ~CFrameDlg();
   // A text for the status line once the window shows (a backup folder that was set aside);
@@ -153,15 +156,28 @@ class CFrameDlg : public CDialogBase {
   // Worker thread: the progress bar's position (0 to 1000).
   void SetProgressPosition(uint64_t position);
 
+  // What the sequences of this window work with.
+  const RunContext& Context() const { return context; }
+
+  // The firmware file's path as the window last took it. Window thread only.
+  const std::wstring& FirmwarePath() const { return firmwarePath; }
+  // Takes the path as the file box holds it now (an update starts from it).
+  const std::wstring& TakeFirmwarePathFromBox();
+  // The path to start from before the window runs (the Select dialog opens in its folder).
+  void SetFirmwarePath(std::wstring path) { firmwarePath = std::move(path); }
+  // The window's full and collapsed rectangles (screen coordinates) at its current scale.
+  // Window thread only.
+  const RECT& FullRect() const { return fullRect; }
+  const RECT& CollapsedRect() const { return collapsedRect; }
+
+ private:
   // Window thread only (handlers, start-up, the Select result handed over by message).
   std::wstring firmwarePath;
-  // The window's full and collapsed rectangles (screen coordinates) at its current scale:
-  // taken at start-up, and again where the window stands when it grows and after a change
-  // of scale. Window thread only.
+  // Taken at start-up, and again where the window stands when it grows and after a change of
+  // scale.
   RECT fullRect;
   RECT collapsedRect;
 
- private:
   // The window's width and its two heights at the current scale, in pixels, frame included:
   // collapsed, the client area ends where the force-update group begins; full, it has the
   // template's margins right of and below the group, as the group now stands.
@@ -187,6 +203,8 @@ class CFrameDlg : public CDialogBase {
   // Closes (cancels) the dialogs that the Select worker's thread shows.
   void CancelSelectDialog();
 
+  const RunContext& context;
+  CVexapad& link;
   CWorkerRegistry workers;
   // This run's configuration copies, read and used by one sequence at a time (`busy`).
   RunState run;

@@ -18,6 +18,6 @@ LRESULT CFrameDlg::OnSysCommand(WPARAM command, LPARAM) {
   if ((command & 0xFFF0) != IDM_HISTORY) {
     return 0;
   }
-  ShowUpdateHistory(hwnd);
+  ShowUpdateHistory(hwnd, context.backups);
   return 1;
 }

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "device/win/ProductVexapad.h"
 #include "frontends/window/FrameCommandHost.h"
 #include "frontends/window/FrameDlg.h"
 #include "frontends/window/FrameSequenceView.h"
@@ -25,8 +24,8 @@ std::wstring WidenAscii(const std::string& ascii) {
 
 // Names each pending backup that is damaged: it may hold the user's configuration, and
 // nothing can write it back.
-void NoticeDamagedPendingBackups(HWND owner) {
-  const std::vector<BackupEntry> damaged = DamagedPendingBackups();
+void NoticeDamagedPendingBackups(HWND owner, BackupFolder* backups) {
+  const std::vector<BackupEntry> damaged = DamagedPendingBackups(backups);
   if (damaged.empty()) {
     return;
   }
@@ -40,11 +39,11 @@ void NoticeDamagedPendingBackups(HWND owner) {
 }
 
 // No: every pending backup declined, and said when one could not be, as it is offered again.
-void Decline(HWND owner) {
+void Decline(HWND owner, const RunContext& context) {
   std::vector<BackupEntry> declined;
   std::vector<BackupEntry> notDeclined;
-  const bool all = DeclinePendingBackups(&declined, &notDeclined);
-  RunRecorder recorder(kWindowFrontEnd, PADWRIGHT_VERSION_TEXT);
+  const bool all = DeclinePendingBackups(context.backups, &declined, &notDeclined);
+  RunRecorder recorder(context, kWindowFrontEnd, PADWRIGHT_VERSION_TEXT);
   RecordDecline(&recorder, declined.size(), all);
   if (all) {
     return;
@@ -63,18 +62,18 @@ void Decline(HWND owner) {
 
 LRESULT CFrameDlg::OnOfferRestore(WPARAM wParam, LPARAM) {
   if (wParam == kNoticeOnly) {
-    NoticeDamagedPendingBackups(hwnd);
+    NoticeDamagedPendingBackups(hwnd, context.backups);
     return 1;
   }
   BackupEntry newest;
-  if (IsBusy() || !NewestPendingBackup(&newest)) {
+  if (IsBusy() || !NewestPendingBackup(context.backups, &newest)) {
     return 1;
   }
   const std::wstring question = L"The configuration saved on " +
                                 LocalMinuteText(newest.backup.takenUtcMs) +
                                 L" was not written back to the controller.\n\nWrite it back now?";
   if (MessageBoxW(hwnd, question.c_str(), L"warn", MB_YESNO | MB_ICONWARNING) != IDYES) {
-    Decline(hwnd);  // not asked again
+    Decline(hwnd, context);  // not asked again
     return 1;
   }
   CFrameCommandHost host(*this, true);
@@ -85,7 +84,7 @@ LRESULT CFrameDlg::OnOfferRestore(WPARAM wParam, LPARAM) {
   const bool started = StartWorker([this] {
     CFrameSequenceView view(*this);
     // Each block from the newest pending backup that holds it.
-    RestoreSequence(vexapad, view, ChooseWriteBack(run));
+    RestoreSequence(link, context, view, ChooseWriteBack(context.backups, run));
   });
   if (!started) {
     host.SetBusy(false);

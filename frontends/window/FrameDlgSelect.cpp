@@ -83,3 +83,8 @@ void CFrameDlg::CancelSelectDialog() {
     EnumWindows(CancelDialogWindow, reinterpret_cast<LPARAM>(&search));
   }
 }
+
+const std::wstring& CFrameDlg::TakeFirmwarePathFromBox() {
+  firmwarePath = GetItemText(IDC_FILE_PATH);
+  return firmwarePath;
+}

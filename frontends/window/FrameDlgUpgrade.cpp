@@ -1,9 +1,8 @@
 // CFrameDlg's handlers of Update, Force update and Initialize: each starts its sequence on a
-// worker thread over the process-wide controller link and this run's state.
+// worker thread over the window's controller link, its run context and this run's state.
 #include <string>
 
 #include "device/win/HidDevice.h"
-#include "device/win/ProductVexapad.h"
 #include "frontends/window/CommandStart.h"
 #include "frontends/window/FrameCommandHost.h"
 #include "frontends/window/FrameDlg.h"
@@ -16,7 +15,7 @@ LRESULT CFrameDlg::OnUpgrade(WORD, WORD id, HWND, WORD, WORD) {
   CFrameCommandHost host(*this, true);
   StartUpgradeCommand(host, id, [this](const std::wstring& path) {
     CFrameSequenceView view(*this);
-    UpgradeSequence(vexapad, view, run, path);
+    UpgradeSequence(link, context, view, run, path);
   });
   return 0;
 }
@@ -25,7 +24,7 @@ LRESULT CFrameDlg::OnForceUpgrade(WORD, WORD id, HWND, WORD, WORD) {
   CFrameCommandHost host(*this, true);
   StartUpgradeCommand(host, id, [this](const std::wstring& path) {
     CFrameSequenceView view(*this);
-    ForceUpgradeSequence(vexapad, view, run, path);
+    ForceUpgradeSequence(link, context, view, run, path);
   });
   return 0;
 }
@@ -35,7 +34,7 @@ LRESULT CFrameDlg::OnInitialize(WORD, WORD, HWND, WORD, WORD) {
   StartInitializeCommand(host, [this] {
     CFrameSequenceView view(*this);
     // Its own transport, only for the presence scans: the controller link stays free.
-    InitializeSequence(vexapad, view, run, [] { return CHidDevice(); });
+    InitializeSequence(link, context, view, run, [] { return CHidDevice(); });
   });
   return 0;
 }

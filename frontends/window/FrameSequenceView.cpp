@@ -6,7 +6,8 @@
 #include "frontends/window/resource.h"
 #include "ui/MsgBoxCenterHook.h"
 
-CFrameSequenceView::CFrameSequenceView(CFrameDlg& frame) : frame_(frame) {}
+CFrameSequenceView::CFrameSequenceView(CFrameDlg& frame)
+    : frame_(frame), recorder_(frame.Context(), kWindowFrontEnd, PADWRIGHT_VERSION_TEXT) {}
 
 CFrameSequenceView::~CFrameSequenceView() = default;
 

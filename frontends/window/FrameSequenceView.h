@@ -43,5 +43,5 @@ class CFrameSequenceView final : public WindowSequenceView {
   // Made and destroyed on the worker's thread, which each belongs to.
   std::unique_ptr<CMsgBoxCenterHook> boxPlacement_;
   std::unique_ptr<CKeepAwake> awake_;
-  RunRecorder recorder_{kWindowFrontEnd, PADWRIGHT_VERSION_TEXT};
+  RunRecorder recorder_;
 };

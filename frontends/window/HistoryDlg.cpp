@@ -86,10 +86,10 @@ LRESULT CHistoryDlg::OnCancel(WORD, WORD, HWND, WORD, WORD) {
   return 1;
 }
 
-void ShowUpdateHistory(HWND owner) {
+void ShowUpdateHistory(HWND owner, BackupFolder* backups) {
   KeptRuns history;
   std::wstring text;
-  if (ReadRunHistory(&history)) {
+  if (ReadRunHistory(backups, &history)) {
     text = WideOf(HistoryViewText(history));
   } else {
     text = L"The history could not be read.\r\n";

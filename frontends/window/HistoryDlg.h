@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/BackupFolder.h"
 #include "ui/DialogBase.h"
 
 class CHistoryDlg : public CDialogBase {
@@ -25,5 +26,5 @@ class CHistoryDlg : public CDialogBase {
   std::wstring text_;
 };
 
-// Reads the history and shows it over `owner` until the user closes the view.
-void ShowUpdateHistory(HWND owner);
+// Reads the history in `backups` and shows it over `owner` until the user closes the view.
+void ShowUpdateHistory(HWND owner, BackupFolder* backups);

@@ -70,17 +70,3 @@ DriverBlockSettings ReadDriverBlockSettings() {
   settings.windowsBuild = ReadWindowsBuild();
   return settings;
 }
-
-namespace {
-
-class RegistryDriverBlockSettings final : public DriverBlockSettingsSource {
- public:
-  DriverBlockSettings Read() override { return ReadDriverBlockSettings(); }
-};
-
-}  // namespace
-
-void BindRegistryDriverBlockSettings() {
-  static RegistryDriverBlockSettings source;
-  BindDriverBlockSettingsSource(&source);
-}

@@ -8,5 +8,9 @@
 // value that is missing, or is not a DWORD, reads as off (the blocklist's switch: not set).
 // Memory integrity is on also when its group policy turns it on.
 DriverBlockSettings ReadDriverBlockSettings();
-// Binds a source that reads them so, for the whole process.
-void BindRegistryDriverBlockSettings();
+
+// The settings source of the Windows run: ReadDriverBlockSettings.
+class RegistryDriverBlockSettings final : public DriverBlockSettingsSource {
+ public:
+  DriverBlockSettings Read() override { return ReadDriverBlockSettings(); }
+};

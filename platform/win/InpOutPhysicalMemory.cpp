@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include "platform/PhysicalMemory.h"
-
 extern "C" {
 // Ordinal 11: maps `length` bytes at `physicalAddress`; stores the mapping's handle in
 // *mappingHandle and returns the mapped bytes, or null.
@@ -15,27 +13,15 @@ __declspec(dllimport) BYTE* WINAPI
 __declspec(dllimport) BOOL WINAPI PadwrightUnmapPhysicalRange(HANDLE mappingHandle, BYTE* mapped);
 }
 
-namespace {
+void* InpOutPhysicalMemory::Map(uint64_t physicalAddress, uint32_t length, void** handle) {
+  HANDLE mapping = nullptr;
+  // The library takes the 64-bit physical address in a pointer-sized argument.
+  BYTE* mapped = PadwrightMapPhysicalRange(
+      reinterpret_cast<BYTE*>(static_cast<uintptr_t>(physicalAddress)), length, &mapping);
+  *handle = mapping;
+  return mapped;
+}
 
-class InpOutPhysicalMemory final : public PhysicalMemory {
- public:
-  void* Map(uint64_t physicalAddress, uint32_t length, void** handle) override {
-    HANDLE mapping = nullptr;
-    // The library takes the 64-bit physical address in a pointer-sized argument.
-    BYTE* mapped = PadwrightMapPhysicalRange(
-        reinterpret_cast<BYTE*>(static_cast<uintptr_t>(physicalAddress)), length, &mapping);
-    *handle = mapping;
-    return mapped;
-  }
-
-  void Unmap(void* handle, void* mapped) override {
-    PadwrightUnmapPhysicalRange(static_cast<HANDLE>(handle), static_cast<BYTE*>(mapped));
-  }
-};
-
-}  // namespace
-
-void BindInpOutPhysicalMemory() {
-  static InpOutPhysicalMemory memory;
-  BindPhysicalMemory(&memory);
+void InpOutPhysicalMemory::Unmap(void* handle, void* mapped) {
+  PadwrightUnmapPhysicalRange(static_cast<HANDLE>(handle), static_cast<BYTE*>(mapped));
 }

@@ -2,5 +2,10 @@
 // ordinal (11 maps a physical range, 12 unmaps it).
 #pragma once
 
-// Binds the library's map/unmap pair for the whole process (see platform/PhysicalMemory.h).
-void BindInpOutPhysicalMemory();
+#include "platform/PhysicalMemory.h"
+
+class InpOutPhysicalMemory final : public PhysicalMemory {
+ public:
+  void* Map(uint64_t physicalAddress, uint32_t length, void** handle) override;
+  void Unmap(void* handle, void* mapped) override;
+};

@@ -30,8 +30,3 @@ bool SystemPowerSource::Read(PowerState* state) {
   *state = found;
   return true;
 }
-
-void BindSystemPowerSource() {
-  static SystemPowerSource source;
-  BindPowerSource(&source);
-}

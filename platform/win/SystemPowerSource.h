@@ -7,6 +7,3 @@ class SystemPowerSource final : public PowerSource {
  public:
   bool Read(PowerState* state) override;
 };
-
-// Binds a SystemPowerSource for the whole process (see platform/PowerSource.h).
-void BindSystemPowerSource();

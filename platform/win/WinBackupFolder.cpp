@@ -117,7 +117,7 @@ bool CWinBackupFolder::Secure() {
 bool CWinBackupFolder::SetAside(const std::wstring& problem) {
   // ProgramData\Padwright as a whole, whichever of the two is unsafe: nothing in it is read.
   const std::wstring parent = ParentPath();
-  std::string stamp = UtcStamp(UtcNowMs());
+  std::string stamp = UtcStamp(clock_.UtcMs());
   for (char& c : stamp) {
     c = c == ':' ? '-' : c;  // no colons in file names
   }

@@ -16,10 +16,12 @@
 #include <vector>
 
 #include "platform/BackupFolder.h"
+#include "platform/Clock.h"
 
 class CWinBackupFolder final : public BackupFolder {
  public:
-  explicit CWinBackupFolder(std::wstring path) : path_(std::move(path)) {}
+  // `clock` tells the time of day that names a folder set aside; it outlives the folder.
+  CWinBackupFolder(std::wstring path, Clock& clock) : path_(std::move(path)), clock_(clock) {}
 
   // %ProgramData%\Padwright\backups; empty when ProgramData cannot be found.
   static std::wstring DefaultPath();
@@ -52,6 +54,7 @@ class CWinBackupFolder final : public BackupFolder {
   void* OpenTrusted(const std::string& name);
 
   std::wstring path_;
+  Clock& clock_;
   std::atomic<bool> secured_{false};  // both folders were found or made safe
   mutable std::mutex errorMutex_;
   std::wstring lastError_;

@@ -7,8 +7,3 @@
 // correction steps, and a step backwards would end every wait at once.
 WindowsClock::WindowsClock()
     : TickClock([]() -> uint64_t { return GetTickCount64(); }, [](uint32_t ms) { ::Sleep(ms); }) {}
-
-void BindWindowsClock() {
-  static WindowsClock clock;
-  BindClock(&clock);
-}

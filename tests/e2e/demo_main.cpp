@@ -19,6 +19,7 @@
 #include "platform/PathText.h"
 #include "platform/win/FileSystem.h"
 #include "platform/win/WindowsClock.h"
+#include "sim/SimClock.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
@@ -197,7 +198,8 @@ int main(int argc, char** argv) {
         "usage: padwright_demo --interactive | --demonstrate | --guide | --guide-recovery\n");
     return 2;
   }
-  BindWindowsClock();
+  static WindowsClock clock;
+  BindSimClock(&clock);
   if (guide) {
     return Guide(mode == "--guide-recovery");
   }

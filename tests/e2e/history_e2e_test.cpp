@@ -9,6 +9,7 @@
 
 #include "frontends/window/resource.h"
 #include "platform/win/WinBackupFolder.h"
+#include "platform/win/WindowsClock.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/e2e/E2eSteps.h"
 #include "tests/support/UserController.h"
@@ -20,11 +21,10 @@ namespace {
 
 // The history as the product keeps it under ProgramData.
 KeptRuns StoredHistory() {
-  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath());
-  BindBackupFolder(&folder);
+  static WindowsClock clock;
+  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath(), clock);
   KeptRuns history;
-  EXPECT_TRUE(ReadRunHistory(&history));
-  BindBackupFolder(nullptr);
+  EXPECT_TRUE(ReadRunHistory(&folder, &history));
   return history;
 }
 

@@ -70,7 +70,7 @@ void RunOne(Chaos& chaos, CVexapadT<ChaosTransport>& pad) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ScopedVirtualClock clock;
   Chaos chaos(data, size);
-  CVexapadT<ChaosTransport> pad(chaos);
+  CVexapadT<ChaosTransport> pad(*clock, chaos);
   for (int i = 0; i < 4; ++i) {
     RunOne(chaos, pad);
   }

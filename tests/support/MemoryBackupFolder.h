@@ -1,6 +1,5 @@
-// A backup folder in memory for tests: its files as a map, bound for the life of the
-// object, with a switch that makes every write fail, and the last note of a pending backup
-// it was given.
+// A backup folder in memory for tests: its files as a map, with a switch that makes every write
+// fail, and the last note of a pending backup it was given.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +14,7 @@
 
 class MemoryBackupFolder final : public BackupFolder {
  public:
-  MemoryBackupFolder() { BindBackupFolder(this); }
-  ~MemoryBackupFolder() override { BindBackupFolder(nullptr); }
+  MemoryBackupFolder() = default;
   MemoryBackupFolder(const MemoryBackupFolder&) = delete;
   MemoryBackupFolder& operator=(const MemoryBackupFolder&) = delete;
 

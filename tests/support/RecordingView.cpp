@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Clock.h"
+#include "sim/SimClock.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ std::wstring BoxLine(const std::wstring& kind, const std::wstring& text,
 
 void RecordingView::Record(std::wstring line) {
   std::lock_guard<std::mutex> lock(mutex_);
-  calls_.push_back({std::move(line), NowMs()});
+  calls_.push_back({std::move(line), SimNowMs()});
 }
 
 void RecordingView::SequenceStarted(SequenceKind kind) {

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "platform/PhysicalMemory.h"
 #include "tests/support/TestImages.h"
 #include "workflows/backups/BackupFileName.h"
 #include "workflows/backups/BackupFormat.h"
@@ -18,13 +17,8 @@ const std::wstring kProgressText = L"Upgrading, progress: ";
 }  // namespace
 
 SequenceRig::SequenceRig(size_t imageBytes, uint32_t pace) : clock(pace) {
-  BindPhysicalMemory(&memory);
   SetFirmwareVersions(3, 4);
   WriteImage(imageBytes);
-}
-
-SequenceRig::~SequenceRig() {
-  BindPhysicalMemory(nullptr);
 }
 
 void SequenceRig::SetFirmwareVersions(uint8_t oldVersion, uint8_t newVersion) {
@@ -48,19 +42,19 @@ void SequenceRig::StartNewRun() {
 
 uint32_t SequenceRig::RunUpgrade() {
   const uint32_t start = clock->NowMs();
-  UpgradeSequence(link, view, run, ImagePath());
+  UpgradeSequence(link, context, view, run, ImagePath());
   return clock->NowMs() - start;
 }
 
 uint32_t SequenceRig::RunForcedUpgrade() {
   const uint32_t start = clock->NowMs();
-  ForceUpgradeSequence(link, view, run, ImagePath());
+  ForceUpgradeSequence(link, context, view, run, ImagePath());
   return clock->NowMs() - start;
 }
 
 uint32_t SequenceRig::RunInitialize() {
   const uint32_t start = clock->NowMs();
-  InitializeSequence(link, view, run, [this] { return SimTransport(sim); });
+  InitializeSequence(link, context, view, run, [this] { return SimTransport(sim); });
   return clock->NowMs() - start;
 }
 

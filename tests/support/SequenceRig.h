@@ -20,6 +20,7 @@
 #include "tests/support/RecordingView.h"
 #include "tests/support/UserController.h"
 #include "tests/support/VirtualClock.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 
 // Members are public so that tests and table rows can arrange the simulator.
@@ -29,7 +30,6 @@ class SequenceRig {
   // holds `imageBytes` pseudo-random bytes. `pace`: see VirtualClock. The run's copies
   // start empty, the backup folder too, and the power switch works on the simulator.
   explicit SequenceRig(size_t imageBytes = 1000, uint32_t pace = 0);
-  ~SequenceRig();
   SequenceRig(const SequenceRig&) = delete;
   SequenceRig& operator=(const SequenceRig&) = delete;
 
@@ -74,7 +74,10 @@ class SequenceRig {
   MemoryBackupFolder backups;
   ControllerSimulator sim;
   SimPhysicalMemory memory{sim};
-  CVexapadT<SimTransport> link{sim};
+  // What the sequences work with: the clock, the power switch and the folder above; no power
+  // source, probe or driver-block settings unless a test sets them.
+  RunContext context{.clock = *clock, .memory = &memory, .backups = &backups};
+  CVexapadT<SimTransport> link{*clock, sim};
   RecordingView view;
   RunState run;  // this run's copies, as the front end would own them
   FirmwareImage image;

@@ -13,7 +13,7 @@
 struct SimRig {
   ScopedVirtualClock clock;  // bound first: the simulator reads the time when built
   ControllerSimulator sim;
-  CVexapadT<SimTransport> pad{sim};
+  CVexapadT<SimTransport> pad{*clock, sim};
 
   uint32_t Now() { return clock->NowMs(); }
   // Switches the controller off and on, then lets `waitMs` pass (its power-on delay is 500 ms

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/Clock.h"
+#include "sim/SimClock.h"
 
 class VirtualClock final : public Clock {
  public:
@@ -37,11 +38,12 @@ class VirtualClock final : public Clock {
   std::atomic<unsigned> sleeps_{0};
 };
 
-// Binds a virtual clock for the lifetime of the scope.
+// A virtual clock bound as the simulators' for the lifetime of the scope; a test hands the
+// same clock to what it runs.
 class ScopedVirtualClock {
  public:
-  explicit ScopedVirtualClock(uint32_t pace = 0) : clock_(pace) { BindClock(&clock_); }
-  ~ScopedVirtualClock() { BindClock(nullptr); }
+  explicit ScopedVirtualClock(uint32_t pace = 0) : clock_(pace) { BindSimClock(&clock_); }
+  ~ScopedVirtualClock() { BindSimClock(nullptr); }
   ScopedVirtualClock(const ScopedVirtualClock&) = delete;
   ScopedVirtualClock& operator=(const ScopedVirtualClock&) = delete;
   VirtualClock* operator->() { return &clock_; }

@@ -33,10 +33,10 @@ BlockSources PendingSources(const std::vector<BackupEntry>& entries) {
   return sources;
 }
 
-bool FindPendingSources(BlockSources* sources) {
+bool FindPendingSources(BackupFolder* folder, BlockSources* sources) {
   std::vector<BackupEntry> entries;
   *sources = BlockSources{};
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(folder, &entries)) {
     return false;
   }
   *sources = PendingSources(entries);

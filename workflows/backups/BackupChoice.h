@@ -20,8 +20,8 @@ struct BlockSources {
 
 // For each block, the newest pending backup of `entries` (newest first) that holds it.
 BlockSources PendingSources(const std::vector<BackupEntry>& entries);
-// The same for the bound folder; false when it cannot be read (then `sources` is empty).
-bool FindPendingSources(BlockSources* sources);
+// The same for `folder`; false when it cannot be read (then `sources` is empty).
+bool FindPendingSources(BackupFolder* folder, BlockSources* sources);
 
 // For each block that `sources` lacks (of those asked for), the newest sound backup of
 // `entries` that holds it, copies set aside last. A declined backup is never taken, nor any

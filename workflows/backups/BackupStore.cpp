@@ -1,4 +1,4 @@
-// The saved backups in the bound backup folder (see BackupStore.h).
+// The saved backups in a backup folder (see BackupStore.h).
 #include "workflows/backups/BackupStore.h"
 
 #include <algorithm>
@@ -104,9 +104,8 @@ void NotePendingIn(BackupFolder& folder) {
 
 }  // namespace
 
-bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* savedAs,
-                bool* noNumberLeft) {
-  BackupFolder* folder = GetBackupFolder();
+bool SaveBackup(BackupFolder* folder, const SavedBackup& backup, std::string* name,
+                BackupState* savedAs, bool* noNumberLeft) {
   std::vector<BackupEntry> entries;
   if (folder == nullptr || !ListIn(*folder, &entries)) {
     return false;
@@ -146,13 +145,11 @@ bool SaveBackup(const SavedBackup& backup, std::string* name, BackupState* saved
   return true;
 }
 
-bool ListBackups(std::vector<BackupEntry>* entries) {
-  BackupFolder* folder = GetBackupFolder();
+bool ListBackups(BackupFolder* folder, std::vector<BackupEntry>* entries) {
   return folder != nullptr && ListIn(*folder, entries);
 }
 
-BackupEntry LoadBackup(const std::string& name) {
-  BackupFolder* folder = GetBackupFolder();
+BackupEntry LoadBackup(BackupFolder* folder, const std::string& name) {
   if (folder == nullptr) {
     BackupEntry entry;
     entry.name = name;
@@ -162,8 +159,8 @@ BackupEntry LoadBackup(const std::string& name) {
   return Load(*folder, name);
 }
 
-bool SetBackupState(const std::string& name, BackupState state, std::wstring* reason) {
-  BackupFolder* folder = GetBackupFolder();
+bool SetBackupState(BackupFolder* folder, const std::string& name, BackupState state,
+                    std::wstring* reason) {
   if (folder == nullptr) {
     return false;
   }
@@ -191,9 +188,10 @@ bool SetBackupState(const std::string& name, BackupState state, std::wstring* re
   return true;
 }
 
-bool NewestBackupWhere(bool (*where)(const BackupEntry&), BackupEntry* entry) {
+bool NewestBackupWhere(BackupFolder* folder, bool (*where)(const BackupEntry&),
+                       BackupEntry* entry) {
   std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(folder, &entries)) {
     return false;
   }
   const BackupEntry* newest = NewestEntryWhere(entries, where);
@@ -204,19 +202,18 @@ bool NewestBackupWhere(bool (*where)(const BackupEntry&), BackupEntry* entry) {
   return true;
 }
 
-bool NewestSoundBackup(BackupEntry* entry) {
-  return NewestBackupWhere([](const BackupEntry& candidate) { return candidate.Sound(); }, entry);
+bool NewestSoundBackup(BackupFolder* folder, BackupEntry* entry) {
+  return NewestBackupWhere(
+      folder, [](const BackupEntry& candidate) { return candidate.Sound(); }, entry);
 }
 
-void NotePendingBackups() {
-  BackupFolder* folder = GetBackupFolder();
+void NotePendingBackups(BackupFolder* folder) {
   if (folder != nullptr) {
     NotePendingIn(*folder);
   }
 }
 
-bool ProbeBackupFolder() {
-  BackupFolder* folder = GetBackupFolder();
+bool ProbeBackupFolder(BackupFolder* folder) {
   SavedBackup largest;
   largest.sequence = kLargestSequence;  // the longest number a backup may carry
   largest.global = GlobalConfig{};

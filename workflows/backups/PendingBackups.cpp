@@ -1,18 +1,19 @@
 // The saved backups that still have to go back (see PendingBackups.h).
 #include "workflows/backups/PendingBackups.h"
 
-bool NewestPendingBackup(BackupEntry* entry) {
-  return NewestBackupWhere([](const BackupEntry& candidate) { return candidate.Pending(); }, entry);
+bool NewestPendingBackup(BackupFolder* folder, BackupEntry* entry) {
+  return NewestBackupWhere(
+      folder, [](const BackupEntry& candidate) { return candidate.Pending(); }, entry);
 }
 
-bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
+bool DeclinePendingBackups(BackupFolder* folder, std::vector<BackupEntry>* declined,
                            std::vector<BackupEntry>* notDeclined) {
   std::vector<BackupEntry> entries;
   declined->clear();
   if (notDeclined != nullptr) {
     notDeclined->clear();
   }
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(folder, &entries)) {
     return false;
   }
   bool all = true;
@@ -20,7 +21,7 @@ bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
     if (!entry.Pending()) {
       continue;
     }
-    if (SetBackupState(entry.name, BackupState::kDeclined, &entry.reason)) {
+    if (SetBackupState(folder, entry.name, BackupState::kDeclined, &entry.reason)) {
       entry.backup.state = BackupState::kDeclined;
       declined->push_back(std::move(entry));
     } else {
@@ -33,10 +34,10 @@ bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
   return all;
 }
 
-std::vector<BackupEntry> DamagedPendingBackups() {
+std::vector<BackupEntry> DamagedPendingBackups(BackupFolder* folder) {
   std::vector<BackupEntry> entries;
   std::vector<BackupEntry> damaged;
-  if (ListBackups(&entries)) {
+  if (ListBackups(folder, &entries)) {
     for (BackupEntry& entry : entries) {
       if (entry.saysPending) {
         damaged.push_back(std::move(entry));

@@ -9,14 +9,14 @@
 #include "workflows/backups/BackupStore.h"
 
 // The newest pending backup, when there is one.
-bool NewestPendingBackup(BackupEntry* entry);
+bool NewestPendingBackup(BackupFolder* folder, BackupEntry* entry);
 // Marks every pending backup declined (the user keeps what the controller holds now) and
 // gives the ones it declined, newest first. False when the folder cannot be read or a
 // backup could not be rewritten: those stay pending and are given in `notDeclined` (when
 // asked for), each with the reason in its `reason`.
-bool DeclinePendingBackups(std::vector<BackupEntry>* declined,
+bool DeclinePendingBackups(BackupFolder* folder, std::vector<BackupEntry>* declined,
                            std::vector<BackupEntry>* notDeclined = nullptr);
 // The files whose text says they are pending but that do not read as sound (a checksum that
 // fails, say): the user's configuration may be in one, and it cannot be written back. Newest
 // first; none when the folder cannot be read.
-std::vector<BackupEntry> DamagedPendingBackups();
+std::vector<BackupEntry> DamagedPendingBackups(BackupFolder* folder);

@@ -57,25 +57,25 @@ void RestorePlan::AddBackup(const std::string& name) {
   }
 }
 
-RestorePlan ChooseWriteBack(const RunState& run) {
+RestorePlan ChooseWriteBack(BackupFolder* folder, const RunState& run) {
   std::vector<BackupEntry> entries;
-  if (!ListBackups(&entries)) {
+  if (!ListBackups(folder, &entries)) {
     entries.clear();  // no folder to read: this run's copies are all there is
   }
   BlockSources sources = PendingSources(entries);
-  const bool globalFromRun = !sources.global && run.global.backedUp;
-  const bool buttonsFromRun = !sources.buttons && run.buttons.backedUp;
+  const bool globalFromRun = !sources.global && run.Global().backedUp;
+  const bool buttonsFromRun = !sources.buttons && run.Buttons().backedUp;
   const bool globalFromDisk = !sources.global && !globalFromRun;
   const bool buttonsFromDisk = !sources.buttons && !buttonsFromRun;
   AddNewestSaved(entries, globalFromDisk, buttonsFromDisk, &sources);
   RestorePlan plan;
   if (globalFromRun) {
-    TakeRunCopy(plan, plan.global, run.global);
+    TakeRunCopy(plan, plan.global, run.Global());
   } else if (sources.global) {
     plan.global = sources.global->backup.global;
   }
   if (buttonsFromRun) {
-    TakeRunCopy(plan, plan.buttons, run.buttons);
+    TakeRunCopy(plan, plan.buttons, run.Buttons());
   } else if (sources.buttons) {
     plan.buttons = sources.buttons->backup.buttons;
   }
@@ -103,11 +103,12 @@ std::wstring UsingBackupText(const SavedBackup& backup) {
   return L"Using the configuration saved on " + LocalMinuteText(backup.takenUtcMs);
 }
 
-bool MarkBackups(const RestorePlan& plan, BackupState state, std::wstring* reason) {
+bool MarkBackups(BackupFolder* folder, const RestorePlan& plan, BackupState state,
+                 std::wstring* reason) {
   bool all = true;
   for (const std::string& name : plan.backups) {
     std::wstring why;
-    if (!SetBackupState(name, state, &why)) {
+    if (!SetBackupState(folder, name, state, &why)) {
       if (all && reason != nullptr) {
         *reason = why;
       }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "device/ConfigBlocks.h"
+#include "platform/BackupFolder.h"
 #include "workflows/backups/BackupFormat.h"
 #include "workflows/RunState.h"
 #include "workflows/SequenceView.h"
@@ -32,7 +33,7 @@ struct RestorePlan {
 // configuration until it goes back or is declined, so first the newest pending backup that
 // holds the block; else this run's copy; else the newest sound saved backup, copies set
 // aside (read while another was pending) only when no other holds the block.
-RestorePlan ChooseWriteBack(const RunState& run);
+RestorePlan ChooseWriteBack(BackupFolder* folder, const RunState& run);
 
 // The plan of one saved backup as it stands (a restore of that backup alone).
 RestorePlan PlanFromBackup(const std::string& name, const SavedBackup& backup);
@@ -46,4 +47,5 @@ std::wstring UsingBackupText(const SavedBackup& backup);
 // Gives every backup of the plan `state`; a backup that cannot be rewritten keeps its old
 // state (its copy stays usable all the same). False when one could not be rewritten; then
 // `reason`, when given, says why.
-bool MarkBackups(const RestorePlan& plan, BackupState state, std::wstring* reason = nullptr);
+bool MarkBackups(BackupFolder* folder, const RestorePlan& plan, BackupState state,
+                 std::wstring* reason = nullptr);

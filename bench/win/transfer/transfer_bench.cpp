@@ -12,6 +12,7 @@
 #include "device/CommandReport.h"
 #include "device/win/ProductVexapad.h"
 #include "platform/win/WindowsClock.h"
+#include "sim/SimClock.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/win/host/SimHost.h"
 
@@ -55,6 +56,8 @@ Timing RunTransfer(uint32_t replyLatencyMs, std::vector<unsigned char>& image) {
       first = last;
     }
   };
+  WindowsClock clock;
+  CVexapad vexapad{clock};
   const double start = NowMsPrecise();
   timing.ok = vexapad.Upgrade(image.data(), image.size(), progress, 10000) &&
               sim.ReceivedImage().size() == image.size();
@@ -78,7 +81,8 @@ void Print(const char* label, uint32_t latencyMs, const Timing& timing, size_t p
 }  // namespace
 
 int main() {
-  BindWindowsClock();
+  static WindowsClock clock;
+  BindSimClock(&clock);
   // Simulated devices of this run's own, apart from any test running meanwhile.
   std::wstring id = L"bench" + std::to_wstring(GetCurrentProcessId());
   SetEnvironmentVariableW(L"PADWRIGHT_SIM_ID", id.c_str());

@@ -12,6 +12,7 @@
 #include "frontends/window/resource.h"
 #include "platform/win/WinBackupFolder.h"
 #include "platform/win/WindowsClock.h"
+#include "sim/SimClock.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/ProductSession.h"
@@ -24,11 +25,10 @@ namespace {
 constexpr uint32_t kPollStepMs = 200;
 
 bool NewestRecord(RunRecord* record) {
-  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath());
-  BindBackupFolder(&folder);
+  static WindowsClock clock;
+  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath(), clock);
   KeptRuns history;
-  const bool read = ReadRunHistory(&history) && !history.records.empty();
-  BindBackupFolder(nullptr);
+  const bool read = ReadRunHistory(&folder, &history) && !history.records.empty();
   if (read) {
     *record = history.records.back();
   }
@@ -95,7 +95,8 @@ bool RunOne(size_t bytes) {
 }  // namespace
 
 int main() {
-  BindWindowsClock();
+  static WindowsClock clock;
+  BindSimClock(&clock);
   UseOwnSimulatorId();
   const bool ok = RunOne(64 * 1024) && RunOne(256 * 1024);
   return ok ? 0 : 1;

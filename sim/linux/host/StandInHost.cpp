@@ -16,7 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/Clock.h"
+#include "sim/SimClock.h"
 #include "platform/PowerSwitch.h"
 #include "sim/linux/StandInLayout.h"
 
@@ -365,7 +365,7 @@ void StandInHost::HandleRequest(Connection& connection) {
 }
 
 void StandInHost::SendDueReplies(int* waitMs) {
-  const uint32_t now = NowMs();
+  const uint32_t now = SimNowMs();
   for (Connection& connection : connections_) {
     if (connection.fd < 0 || !connection.opened) {
       continue;

@@ -37,7 +37,7 @@ class HidBackend {
   virtual void Disconnect(uint32_t connection) = 0;
   // The host wrote `count` wire bytes (report id first). False when the device has gone.
   virtual bool HostWrite(uint32_t connection, const uint8_t* wire, size_t count) = 0;
-  // The oldest queued reply's due time on the bound clock (platform/Clock.h).
+  // The oldest queued reply's due time on the simulators' clock (sim/SimClock.h).
   virtual ReplyStatus PeekReply(uint32_t connection, uint32_t* dueMs) = 0;
   // Removes the oldest reply once it is due.
   virtual bool TakeReply(uint32_t connection, SimReply* reply) = 0;

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "platform/Clock.h"
+#include "sim/SimClock.h"
 
 PipeSession::PipeSession(HANDLE pipe, HidBackend& device, HANDLE stopEvent,
                          std::function<void()> onActivity)
@@ -97,7 +97,7 @@ bool PipeSession::DeliverReplies(DWORD* waitMs) {
       *waitMs = kIdlePollMs;
       return true;
     }
-    int32_t left = static_cast<int32_t>(dueMs - NowMs());
+    int32_t left = static_cast<int32_t>(dueMs - SimNowMs());
     SimReply reply;
     if (left > 0 || !device_.TakeReply(connection_, &reply)) {
       *waitMs = left > 0 ? static_cast<DWORD>(left) : 1;

@@ -1,6 +1,6 @@
 // One open handle on a simulated HID device, seen from the pipe server: each message the
 // client writes goes to the device as an output report, and each reply the device queues
-// is written back as one message once it is due (in real time on the bound clock). Ends
+// is written back as one message once it is due (in real time on the simulators' clock). Ends
 // when the client closes its handle, the device goes away or the host stops.
 #pragma once
 

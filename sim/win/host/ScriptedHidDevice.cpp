@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "platform/Clock.h"
+#include "sim/SimClock.h"
 
 void ScriptedHidDevice::SetPresent(bool present) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -143,7 +143,7 @@ bool ScriptedHidDevice::HostWrite(uint32_t connection, const uint8_t* wire, size
   reply.wire[0] = marker_;
   reply.count =
       static_cast<uint8_t>(plan.count != 0 ? std::min<size_t>(plan.count, echoed) : echoed);
-  reply.dueMs = NowMs() + plan.delayMs;
+  reply.dueMs = SimNowMs() + plan.delayMs;
   found->second.push_back(reply);
   return true;
 }
@@ -165,7 +165,7 @@ bool ScriptedHidDevice::TakeReply(uint32_t connection, SimReply* reply) {
   std::lock_guard<std::mutex> lock(mutex_);
   auto found = connections_.find(connection);
   if (found == connections_.end() || found->second.empty() ||
-      static_cast<int32_t>(NowMs() - found->second.front().dueMs) < 0) {
+      static_cast<int32_t>(SimNowMs() - found->second.front().dueMs) < 0) {
     return false;
   }
   *reply = found->second.front();

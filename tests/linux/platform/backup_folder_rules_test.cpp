@@ -45,19 +45,15 @@ class CraftedFolder : public ::testing::Test {
     ASSERT_NE(mkdtemp(name), nullptr);
     path = name;
     folder = PosixBackupFolder(path);
-    BindBackupFolder(&folder);
   }
-  void TearDown() override {
-    BindBackupFolder(nullptr);
-    std::filesystem::remove_all(path);
-  }
+  void TearDown() override { std::filesystem::remove_all(path); }
   void Put(const std::string& name, const std::string& text) {
     std::ofstream(path + "/" + name, std::ios::binary) << text;
   }
   // What each file not read is listed as, by name.
   std::map<std::string, std::wstring> Unread() {
     std::vector<BackupEntry> entries;
-    EXPECT_TRUE(ListBackups(&entries));
+    EXPECT_TRUE(ListBackups(&folder, &entries));
     std::map<std::string, std::wstring> unread;
     for (const BackupEntry& entry : entries) {
       if (!entry.Sound()) {
@@ -99,7 +95,7 @@ TEST_F(CraftedFolder, FilesNotReadDecideNothingAreKeptAndNamedWithTheirReason) {
       {large, L"unreadable (larger than any backup (100000 bytes)): kept, not read"},
   };
   EXPECT_EQ(Unread(), expected);
-  const std::vector<BackupEntry> damaged = DamagedPendingBackups();
+  const std::vector<BackupEntry> damaged = DamagedPendingBackups(&folder);
   ASSERT_EQ(damaged.size(), 1u);
   EXPECT_EQ(damaged[0].name, damagedPending);
 
@@ -107,11 +103,12 @@ TEST_F(CraftedFolder, FilesNotReadDecideNothingAreKeptAndNamedWithTheirReason) {
   // file not read.
   for (int i = 1; i <= 25; ++i) {
     std::string name;
-    ASSERT_TRUE(SaveBackup(Backup(0, kTaken + (10 + i) * kMinute, BackupState::kSaved), &name));
-    EXPECT_EQ(LoadBackup(name).backup.sequence, 5 + i);
+    ASSERT_TRUE(
+        SaveBackup(&folder, Backup(0, kTaken + (10 + i) * kMinute, BackupState::kSaved), &name));
+    EXPECT_EQ(LoadBackup(&folder, name).backup.sequence, 5 + i);
   }
   std::vector<BackupEntry> entries;
-  ASSERT_TRUE(ListBackups(&entries));
+  ASSERT_TRUE(ListBackups(&folder, &entries));
   size_t soundKept = 0;
   for (const BackupEntry& entry : entries) {
     soundKept += entry.Sound() ? 1 : 0;
@@ -126,7 +123,7 @@ TEST_F(CraftedFolder, FilesNotReadDecideNothingAreKeptAndNamedWithTheirReason) {
   const std::string next = BackupFileName(kTaken + 40 * kMinute);
   ASSERT_EQ(symlink(victim.c_str(), (path + "/." + next + ".tmp").c_str()), 0);
   std::string name;
-  ASSERT_TRUE(SaveBackup(Backup(0, kTaken + 40 * kMinute, BackupState::kSaved), &name));
+  ASSERT_TRUE(SaveBackup(&folder, Backup(0, kTaken + 40 * kMinute, BackupState::kSaved), &name));
   EXPECT_EQ(name, next);
   std::ifstream in(victim);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "untouched");
@@ -134,13 +131,13 @@ TEST_F(CraftedFolder, FilesNotReadDecideNothingAreKeptAndNamedWithTheirReason) {
   // A sound backup at the largest number: no new one is written.
   Put(BackupFileName(kTaken + 50 * kMinute),
       FormatBackup(Backup(kLargestSequence, kTaken + 50 * kMinute, BackupState::kWrittenBack)));
-  ASSERT_TRUE(ListBackups(&entries));
+  ASSERT_TRUE(ListBackups(&folder, &entries));
   const size_t before = entries.size();
   bool noNumberLeft = false;
-  EXPECT_FALSE(SaveBackup(Backup(0, kTaken + 60 * kMinute, BackupState::kSaved), &name, nullptr,
-                          &noNumberLeft));
+  EXPECT_FALSE(SaveBackup(&folder, Backup(0, kTaken + 60 * kMinute, BackupState::kSaved), &name,
+                          nullptr, &noNumberLeft));
   EXPECT_TRUE(noNumberLeft);
-  ASSERT_TRUE(ListBackups(&entries));
+  ASSERT_TRUE(ListBackups(&folder, &entries));
   EXPECT_EQ(entries.size(), before);
 }
 

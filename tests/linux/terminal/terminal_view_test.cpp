@@ -63,9 +63,10 @@ TEST(TerminalView, TheFlashFollowsTheEventsWhateverTheStatusTextsSay) {
   };
   FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);
-  TerminalView terminal(out, false, hooks);
+  TerminalView terminal(out, false, hooks, *rig.clock);
   RewordingView view(terminal);
-  EXPECT_EQ(UpgradeSequence(rig.link, view, rig.run, rig.ImagePath()), UpgradeResult::kSucceeded);
+  EXPECT_EQ(UpgradeSequence(rig.link, rig.context, view, rig.run, rig.ImagePath()),
+            UpgradeResult::kSucceeded);
   std::fclose(out);
 
   // One flash, over: from the restart into the boot loader to the last request, the transfer,

@@ -13,8 +13,9 @@
 #include "workflows/UpgradeSequence.h"
 #include "workflows/VersionLine.h"
 
-WindowModel::WindowModel(Link& link, ControllerSimulator& sim, std::wstring firmwarePath)
-    : link(link), sim(sim), firmwarePath_(std::move(firmwarePath)) {
+WindowModel::WindowModel(Link& link, const RunContext& context, ControllerSimulator& sim,
+                         std::wstring firmwarePath)
+    : link(link), context(context), sim(sim), firmwarePath_(std::move(firmwarePath)) {
   for (uint16_t id : {IDC_UPDATE, IDC_SELECT, IDC_REFRESH}) {
     enabled_[id] = true;
   }
@@ -140,15 +141,15 @@ void WindowModel::OnCommand(uint16_t id) {
     StartUpgradeCommand(host, id, [this, id](const std::wstring& path) {
       ModelView view(*this);
       if (id == IDC_UPDATE) {
-        UpgradeSequence(link, view, run, path);
+        UpgradeSequence(link, context, view, run, path);
       } else {
-        ForceUpgradeSequence(link, view, run, path);
+        ForceUpgradeSequence(link, context, view, run, path);
       }
     });
   } else if (id == IDC_INITIALIZE) {
     StartInitializeCommand(host, [this] {
       ModelView view(*this);
-      InitializeSequence(link, view, run, [this] { return SimTransport(sim); });
+      InitializeSequence(link, context, view, run, [this] { return SimTransport(sim); });
     });
   }
 }

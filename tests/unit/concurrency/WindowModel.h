@@ -22,13 +22,15 @@
 #include "sim/ControllerSimulator.h"
 #include "sim/SimTransport.h"
 #include "ui/WorkerRegistry.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 
 class WindowModel {
  public:
   using Link = CVexapadT<SimTransport>;
 
-  WindowModel(Link& link, ControllerSimulator& sim, std::wstring firmwarePath);
+  WindowModel(Link& link, const RunContext& context, ControllerSimulator& sim,
+              std::wstring firmwarePath);
   // Closes the window if still open and waits until the window thread has ended.
   ~WindowModel();
   WindowModel(const WindowModel&) = delete;
@@ -64,6 +66,7 @@ class WindowModel {
   void OnRefresh();
 
   Link& link;
+  const RunContext& context;
   ControllerSimulator& sim;
   std::atomic<bool> busy{false};
   std::atomic<bool> upgradeRunning{false};

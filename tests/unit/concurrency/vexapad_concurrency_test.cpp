@@ -59,7 +59,7 @@ struct CheckedRig {
   ScopedVirtualClock clock;
   ControllerSimulator sim;
   std::atomic<int> clashes{0};
-  CVexapadT<CheckedTransport> pad{sim, clashes};
+  CVexapadT<CheckedTransport> pad{*clock, sim, clashes};
 };
 
 }  // namespace

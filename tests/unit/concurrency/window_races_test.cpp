@@ -58,7 +58,7 @@ TEST(WindowRaces, RefreshDuringInitializeBackupWaitsForTheLinkAndSpoilsNothing) 
   SequenceRig rig(kImageBytes, 1);
   rig.sim.SetHomeHeld(true);
   Watchdog watchdog("Refresh during Initialize");
-  WindowModel window(rig.link, rig.sim, rig.ImagePath());
+  WindowModel window(rig.link, rig.context, rig.sim, rig.ImagePath());
   EnableRecoveryButtons(window);
   window.Click(IDC_INITIALIZE);
   constexpr int kClicks = 300;
@@ -84,10 +84,10 @@ TEST(WindowRaces, RefreshDuringInitializeBackupWaitsForTheLinkAndSpoilsNothing) 
           << testing::PrintToString(line);
     }
   }
-  EXPECT_TRUE(window.run.buttons.backedUp);
-  EXPECT_TRUE(window.run.global.backedUp);
-  EXPECT_EQ(window.run.buttons.block, rig.userButtons);
-  EXPECT_EQ(window.run.global.block, rig.userGlobal);
+  EXPECT_TRUE(window.run.Buttons().backedUp);
+  EXPECT_TRUE(window.run.Global().backedUp);
+  EXPECT_EQ(window.run.Buttons().block, rig.userButtons);
+  EXPECT_EQ(window.run.Global().block, rig.userGlobal);
   EXPECT_EQ(window.Count(L"enable 1361"), 1u);
   ExpectNoInterleaving(rig.sim.Transcript());
   EXPECT_TRUE(rig.sim.Violations().empty());
@@ -97,7 +97,7 @@ TEST(WindowRaces, RefreshClickedThroughoutAnUpgradeNeverLocksTheWindow) {
   SequenceRig rig(58 * 400 + 9, 1);
   rig.sim.SetReplyLatencyMs(2);  // about 16 progress updates, each a window call under the lock
   Watchdog watchdog("Refresh during an upgrade");
-  WindowModel window(rig.link, rig.sim, rig.ImagePath());
+  WindowModel window(rig.link, rig.context, rig.sim, rig.ImagePath());
   window.Click(IDC_UPDATE);
   std::thread user([&] {
     while (window.Count(L"worker done") == 0) {
@@ -126,7 +126,7 @@ TEST(WindowRaces, RefreshClickedThroughoutAnUpgradeNeverLocksTheWindow) {
 TEST(WindowRaces, UpdatePressedWhileInitializeWaitsRunsBesideIt) {
   SequenceRig rig(kImageBytes, 10);  // Initialize's 15 s wait lasts 150 ms
   Watchdog watchdog("Update during Initialize's wait");
-  WindowModel window(rig.link, rig.sim, rig.ImagePath());
+  WindowModel window(rig.link, rig.context, rig.sim, rig.ImagePath());
   EnableRecoveryButtons(window);
   window.Click(IDC_INITIALIZE);  // HOME not held: the controller comes back in normal mode
   ASSERT_TRUE(window.WaitUntil(
@@ -152,7 +152,7 @@ TEST(WindowRaces, PressesAtTheSameMomentStartOneSequence) {
     SCOPED_TRACE("round " + std::to_string(round));
     SequenceRig rig(kImageBytes, 1);
     Watchdog watchdog("presses at once");
-    WindowModel window(rig.link, rig.sim, rig.ImagePath());
+    WindowModel window(rig.link, rig.context, rig.sim, rig.ImagePath());
     EnableRecoveryButtons(window);
     std::latch go(2);
     std::thread first([&] {
@@ -199,7 +199,7 @@ TEST_P(ClosingDuringUpgrade, IsRefusedUntilTheUpgradeHasEnded) {
   const uint16_t button = GetParam();
   SequenceRig rig(kImageBytes, 1);
   Watchdog watchdog("closing during an upgrade");
-  WindowModel window(rig.link, rig.sim, rig.ImagePath());
+  WindowModel window(rig.link, rig.context, rig.sim, rig.ImagePath());
   if (button == IDC_FORCE_UPDATE) {
     rig.sim.SetHomeHeld(true);
     EnableRecoveryButtons(window);
@@ -240,7 +240,7 @@ TEST_P(ClosingDuringInitialize, EndsItsWaitAndTheWindowOutlivesIt) {
   Watchdog watchdog("closing during Initialize");
   const std::wstring closeAfter = GetParam();
   {
-    WindowModel window(rig.link, rig.sim, rig.ImagePath());
+    WindowModel window(rig.link, rig.context, rig.sim, rig.ImagePath());
     EnableRecoveryButtons(window);
     window.Click(IDC_INITIALIZE);  // HOME not held: a full wait would time out
     ASSERT_TRUE(window.WaitUntil([&] { return window.Count(closeAfter) == 1; }));

@@ -233,12 +233,13 @@ TEST(VexapadOpen, ControllerAttachedDuringTheWaitIsTakenAtTheNextAttempt) {
 }
 
 TEST(VexapadPause, EndsAtTheFirstStepPastTheWait) {
-  ScopedVirtualClock clock;
-  CVexapadT<SimTransport>::Pause(200);
+  SimRig rig;
+  auto& clock = rig.clock;
+  rig.pad.Pause(200);
   EXPECT_EQ(clock->NowMs(), 220u);
   EXPECT_EQ(clock->Sleeps(), 11u);
-  CVexapadT<SimTransport>::Pause(7);  // short waits are one sleep
+  rig.pad.Pause(7);  // short waits are one sleep
   EXPECT_EQ(clock->NowMs(), 227u);
-  CVexapadT<SimTransport>::Pause(-5);  // never an endless sleep
+  rig.pad.Pause(-5);  // never an endless sleep
   EXPECT_EQ(clock->NowMs(), 227u);
 }

@@ -18,7 +18,8 @@ namespace {
 
 uint32_t RunCase(FaultRig& rig, const FaultCase& fault, bool inject) {
   if (fault.sequence == Sequence::kForcedUpgrade) {
-    EXPECT_TRUE(rig.PrepareForcedUpgrade() && rig.run.buttons.backedUp && rig.run.global.backedUp);
+    EXPECT_TRUE(rig.PrepareForcedUpgrade() && rig.run.Buttons().backedUp &&
+                rig.run.Global().backedUp);
   }
   if (fault.sequence == Sequence::kInitialize) {
     rig.sim.SetHomeHeld(true);
@@ -80,8 +81,8 @@ void ExpectInitializeEnding(FaultRig& rig, const FaultCase& fault) {
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"boot loader found"), found ? 1 : 0);
   EXPECT_EQ(std::count(calls.begin(), calls.end(), L"end initialize"), 1);
   EXPECT_TRUE(rig.CallsOf(L"box").empty());
-  EXPECT_EQ(rig.run.buttons.backedUp, fault.expect.buttonsBackedUp);
-  EXPECT_EQ(rig.run.global.backedUp, fault.expect.globalBackedUp);
+  EXPECT_EQ(rig.run.Buttons().backedUp, fault.expect.buttonsBackedUp);
+  EXPECT_EQ(rig.run.Global().backedUp, fault.expect.globalBackedUp);
 }
 
 // What the controller holds: the whole image after a success, its untouched configuration
@@ -181,8 +182,9 @@ TEST_P(FaultMatrixTest, EndsAsListed) {
   }
   ExpectController(rig, fault, powerOnsBefore);
   ExpectSavedBackup(rig, fault);
-  EXPECT_EQ(rig.run.buttons.block, fault.expect.buttonsBackedUp ? rig.userButtons : ButtonConfig{});
-  EXPECT_EQ(rig.run.global.block, fault.expect.globalBackedUp ? rig.userGlobal : GlobalConfig{});
+  EXPECT_EQ(rig.run.Buttons().block,
+            fault.expect.buttonsBackedUp ? rig.userButtons : ButtonConfig{});
+  EXPECT_EQ(rig.run.Global().block, fault.expect.globalBackedUp ? rig.userGlobal : GlobalConfig{});
   EXPECT_LE(tookMs, plainMs + fault.expect.extraWaitMs)
       << "took " << tookMs << " ms, " << plainMs << " ms without the fault";
 }

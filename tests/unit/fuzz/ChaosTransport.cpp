@@ -1,7 +1,7 @@
 // The random transport of the property checks.
 #include "tests/unit/fuzz/ChaosTransport.h"
 
-#include "platform/Clock.h"
+#include "sim/SimClock.h"
 
 ChaosEvent ChaosTransport::Event(ChaosEvent::Kind kind, bool boot, bool ok) const {
   ChaosEvent event;
@@ -14,7 +14,7 @@ ChaosEvent ChaosTransport::Event(ChaosEvent::Kind kind, bool boot, bool ok) cons
 
 void ChaosTransport::Spend(uint32_t ms) {
   if (ms > 0) {
-    SleepMs(ms);
+    SimSleepMs(ms);
     chaos_.chargedMs += ms;
   }
 }

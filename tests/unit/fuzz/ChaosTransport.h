@@ -1,6 +1,6 @@
 // A transport for randomised checks: every open, write, read and presence scan succeeds or
 // fails at random (by the odds of a shared Chaos), replies carry random bytes, and time
-// passes on the bound clock as a real device would make it pass (a failed transfer may
+// passes on the simulators' clock as a real device would make it pass (a failed transfer may
 // take its whole time-out). Everything that crosses it is logged for the checks.
 #pragma once
 
@@ -79,7 +79,7 @@ class ChaosTransport {
 
  private:
   ChaosEvent Event(ChaosEvent::Kind kind, bool boot, bool ok) const;
-  // Lets `ms` pass on the bound clock and counts it.
+  // Lets `ms` pass on the simulators' clock and counts it.
   void Spend(uint32_t ms);
   // How long a failed transfer with this time-out takes.
   uint32_t FailureMs(uint32_t timeoutMs);

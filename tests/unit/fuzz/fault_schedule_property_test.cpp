@@ -70,17 +70,17 @@ void ExpectTruthfulUpgrade(FaultRig& rig, unsigned powerOnsBefore, const std::ws
     EXPECT_TRUE(rig.RequestsOf(SimDevice::Controller, CommandCode::WriteButtonBlock).empty());
   }
   // A success without a warning means every copy this run holds is on the controller.
-  if (clean && rig.run.global.backedUp) {
+  if (clean && rig.run.Global().backedUp) {
     const GlobalConfig now = rig.sim.GetGlobalConfig();
     EXPECT_TRUE(std::equal(now.begin() + 1, now.end(), rig.userGlobal.begin() + 1));
   }
-  if (clean && rig.run.buttons.backedUp) {
+  if (clean && rig.run.Buttons().backedUp) {
     EXPECT_EQ(rig.sim.GetButtonConfig(), rig.userButtons);
   }
   // A restore that did not complete leaves the user's copies on disk, to go back later.
   if (!retries.empty()) {
     BackupEntry newest;
-    ASSERT_TRUE(NewestSoundBackup(&newest));
+    ASSERT_TRUE(NewestSoundBackup(&rig.backups, &newest));
     EXPECT_EQ(StateWord(newest.backup.state), std::string("pending"));
     if (newest.backup.buttons) {
       EXPECT_EQ(*newest.backup.buttons, rig.userButtons);
@@ -134,11 +134,11 @@ TEST(FaultScheduleProperty, RandomFaultsNeverMakeTheToolLieOrLoseTheConfiguratio
       rig.RunInitialize();
       rig.sim.SetHomeHeld(false);
       // Only what Initialize read back may go back.
-      if (rig.run.buttons.backedUp) {
-        EXPECT_EQ(rig.run.buttons.block, rig.userButtons);
+      if (rig.run.Buttons().backedUp) {
+        EXPECT_EQ(rig.run.Buttons().block, rig.userButtons);
       }
-      if (rig.run.global.backedUp) {
-        EXPECT_EQ(rig.run.global.block, rig.userGlobal);
+      if (rig.run.Global().backedUp) {
+        EXPECT_EQ(rig.run.Global().block, rig.userGlobal);
       }
       if (rig.view.Count(L"boot loader found") == 0) {
         return;  // Force update never became available

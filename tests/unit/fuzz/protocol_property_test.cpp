@@ -31,7 +31,7 @@ struct ChaosRig {
   }
   ScopedVirtualClock clock;
   Chaos chaos;
-  CVexapadT<ChaosTransport> pad{chaos};
+  CVexapadT<ChaosTransport> pad{*clock, chaos};
 };
 
 // Reads the events of one operation in order.

@@ -20,6 +20,7 @@
 #include "tests/unit/fuzz/RecordingDevice.h"
 #include "workflows/ForceUpgradeSequence.h"
 #include "workflows/InitializeSequence.h"
+#include "workflows/RunContext.h"
 #include "workflows/RunState.h"
 #include "workflows/SequenceEnd.h"
 #include "workflows/UpgradeSequence.h"
@@ -139,7 +140,6 @@ void ExpectUpgradeEnd(const RecordingView& view, const std::wstring& end,
 
 struct ChaosSequenceRig {
   explicit ChaosSequenceRig(uint32_t seed) : chaos(seed) {
-    BindPhysicalMemory(&memory);
     chaos.openPercent = 50 + chaos.Below(51);
     chaos.writePercent = 85 + chaos.Below(16);
     chaos.readPercent = 85 + chaos.Below(16);
@@ -150,16 +150,16 @@ struct ChaosSequenceRig {
     }
     file.Write(image);
   }
-  ~ChaosSequenceRig() { BindPhysicalMemory(nullptr); }
 
   ScopedVirtualClock clock;
   MemoryBackupFolder backups;
   Chaos chaos;
-  Link link{chaos};
+  Link link{*clock, chaos};
   RecordingDevice<Link> device{link};
   RecordingView view;
   RunState run;
   ByteMemory memory;
+  RunContext context{.clock = *clock, .memory = &memory, .backups = &backups};
   ImageFile file;
   std::vector<unsigned char> image;
 };
@@ -167,19 +167,23 @@ struct ChaosSequenceRig {
 void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
   const bool global = normal || rig.chaos.Chance(60);
   const bool buttons = normal || rig.chaos.Chance(60);
-  rig.run.global.backedUp = global;
-  rig.run.buttons.backedUp = buttons;
+  if (global) {
+    rig.run.GlobalRead(GlobalConfig{});
+  }
+  if (buttons) {
+    rig.run.ButtonsRead(ButtonConfig{});
+  }
   if (normal) {
-    UpgradeSequence(rig.device, rig.view, rig.run, rig.file.Path());
+    UpgradeSequence(rig.device, rig.context, rig.view, rig.run, rig.file.Path());
   } else {
-    ForceUpgradeSequence(rig.device, rig.view, rig.run, rig.file.Path());
+    ForceUpgradeSequence(rig.device, rig.context, rig.view, rig.run, rig.file.Path());
   }
   std::wstring outcome = L"box Read firmware file failed!|error|error";
   if (rig.image.empty()) {
     EXPECT_TRUE(rig.device.calls.empty()) << "an empty image reached the controller";
   } else {
     outcome = ExpectUpgradeOrder(rig.device.calls, normal, global, buttons,
-                                 rig.run.global.block[kModeByte]);
+                                 rig.run.Global().block[kModeByte]);
   }
   ExpectUpgradeEnd(rig.view, normal ? L"end update" : L"end forced upgrade", outcome,
                    rig.image.size());
@@ -187,13 +191,14 @@ void RunChaosUpgrade(ChaosSequenceRig& rig, bool normal) {
 
 void RunChaosInitialize(ChaosSequenceRig& rig) {
   rig.view.stopRequested = rig.chaos.Chance(10);
-  InitializeSequence(rig.device, rig.view, rig.run, [&rig] { return ChaosTransport(rig.chaos); });
+  InitializeSequence(rig.device, rig.context, rig.view, rig.run,
+                     [&rig] { return ChaosTransport(rig.chaos); });
   const auto& calls = rig.device.calls;
   ASSERT_EQ(calls.size(), 2u) << "Initialize reads both blocks, whatever the first gave";
   EXPECT_EQ(calls[0].name, "read buttons");
   EXPECT_EQ(calls[1].name, "read global");
-  EXPECT_EQ(rig.run.buttons.backedUp, calls[0].ok);
-  EXPECT_EQ(rig.run.global.backedUp, calls[1].ok);
+  EXPECT_EQ(rig.run.Buttons().backedUp, calls[0].ok);
+  EXPECT_EQ(rig.run.Global().backedUp, calls[1].ok);
   size_t scans = 0;
   bool found = false;
   for (const ChaosEvent& event : rig.chaos.events) {

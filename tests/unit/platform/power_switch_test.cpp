@@ -53,15 +53,12 @@ class FakePhysicalMemory final : public PhysicalMemory {
 
 class PowerSwitchTest : public ::testing::Test {
  protected:
-  void SetUp() override { BindPhysicalMemory(&memory); }
-  void TearDown() override { BindPhysicalMemory(nullptr); }
-
   // Runs SetControllerPower on a fresh fake whose power byte holds `before`.
   unsigned char Switch(unsigned char before, bool on) {
     memory.calls.clear();
     memory.unmaps = 0;
     memory.Byte(kControllerPowerAddress) = before;
-    SetControllerPower(on);
+    SetControllerPower(&memory, on);
     return memory.Byte(kControllerPowerAddress);
   }
 
@@ -121,10 +118,10 @@ TEST_F(PowerSwitchTest, CopyRoutinesCopyAndUnmapOnlyWhenMapped) {
   memory.Byte(0xFE800101) = 0x22;
   memory.Byte(0xFE800102) = 0x33;
   std::array<unsigned char, 3> read{};
-  ASSERT_TRUE(ReadPhysical(0xFE800100, read.data(), 3));
+  ASSERT_TRUE(ReadPhysical(&memory, 0xFE800100, read.data(), 3));
   EXPECT_EQ(read, (std::array<unsigned char, 3>{0x11, 0x22, 0x33}));
   const std::array<unsigned char, 2> written{0xC1, 0xC2};
-  ASSERT_TRUE(WritePhysical(0xFE800200, written.data(), 2));
+  ASSERT_TRUE(WritePhysical(&memory, 0xFE800200, written.data(), 2));
   EXPECT_EQ(memory.Byte(0xFE800200), 0xC1);
   EXPECT_EQ(memory.Byte(0xFE800201), 0xC2);
   EXPECT_EQ(memory.Byte(0xFE800202), 0x5A);
@@ -132,20 +129,19 @@ TEST_F(PowerSwitchTest, CopyRoutinesCopyAndUnmapOnlyWhenMapped) {
 
   memory.failAllMaps = true;
   std::array<unsigned char, 3> untouched{0x77, 0x77, 0x77};
-  EXPECT_FALSE(ReadPhysical(0xFE800100, untouched.data(), 3));
+  EXPECT_FALSE(ReadPhysical(&memory, 0xFE800100, untouched.data(), 3));
   EXPECT_EQ(untouched, (std::array<unsigned char, 3>{0x77, 0x77, 0x77}));
-  EXPECT_FALSE(WritePhysical(0xFE800100, written.data(), 2));
+  EXPECT_FALSE(WritePhysical(&memory, 0xFE800100, written.data(), 2));
   EXPECT_EQ(memory.Byte(0xFE800100), 0x11);
   EXPECT_EQ(memory.unmaps, 2u);
   EXPECT_EQ(memory.badUnmaps, 0u);
 }
 
-TEST(PowerSwitch, NothingBoundMeansNothingMapped) {
-  BindPhysicalMemory(nullptr);
+TEST(PowerSwitch, NoPairMeansNothingMapped) {
   unsigned char byte = 0x42;
-  EXPECT_FALSE(ReadPhysical(kControllerPowerAddress, &byte, 1));
-  EXPECT_FALSE(WritePhysical(kControllerPowerAddress, &byte, 1));
+  EXPECT_FALSE(ReadPhysical(nullptr, kControllerPowerAddress, &byte, 1));
+  EXPECT_FALSE(WritePhysical(nullptr, kControllerPowerAddress, &byte, 1));
   EXPECT_EQ(byte, 0x42);
-  SetControllerPower(true);  // must simply do nothing
-  EXPECT_EQ(GetPhysicalMemory(), nullptr);
+  SetControllerPower(nullptr, true);  // must simply do nothing
+  EXPECT_FALSE(PowerSwitchUsable(nullptr));
 }

@@ -6,35 +6,25 @@
 #include "sim/SimPhysicalMemory.h"
 #include "tests/support/SimRig.h"
 
-namespace {
-
-struct BoundMemory {
-  explicit BoundMemory(PhysicalMemory* memory) { BindPhysicalMemory(memory); }
-  ~BoundMemory() { BindPhysicalMemory(nullptr); }
-};
-
-}  // namespace
-
 TEST(SimPhysicalMemory, PowerSwitchCyclesTheControllerKeepingOtherBits) {
   SimRig rig;
   SimPhysicalMemory memory(rig.sim, 0xA5);
-  BoundMemory bound(&memory);
 
-  SetControllerPower(false);
+  SetControllerPower(&memory, false);
   EXPECT_EQ(memory.PowerByte(), 0xA4);
   EXPECT_FALSE(rig.sim.IsPowered());
   EXPECT_FALSE(rig.sim.IsPresent(kControllerVid, kControllerPid));
   EXPECT_EQ(memory.MapCount(), 2u);  // one read and one write mapping
   EXPECT_EQ(memory.UnmapCount(), 2u);
 
-  SetControllerPower(true);
+  SetControllerPower(&memory, true);
   EXPECT_EQ(memory.PowerByte(), 0xA5);
   EXPECT_TRUE(rig.sim.IsPowered());
   rig.clock->Advance(500);
   EXPECT_TRUE(rig.sim.IsPresent(kControllerVid, kControllerPid));
 
   // Switching on again changes nothing: no second power-on.
-  SetControllerPower(true);
+  SetControllerPower(&memory, true);
   rig.clock->Advance(500);
   EXPECT_EQ(rig.sim.PowerOnCount(), 1u);
 }
@@ -42,9 +32,8 @@ TEST(SimPhysicalMemory, PowerSwitchCyclesTheControllerKeepingOtherBits) {
 TEST(SimPhysicalMemory, UnavailableLibraryMapsNothingAndLeavesPowerAlone) {
   SimRig rig;
   SimPhysicalMemory memory(rig.sim);
-  BoundMemory bound(&memory);
   memory.SetUnavailable(true);
-  SetControllerPower(false);
+  SetControllerPower(&memory, false);
   EXPECT_TRUE(rig.sim.IsPowered());
   EXPECT_EQ(memory.PowerByte(), 0x01);
   EXPECT_EQ(memory.MapCount(), 0u);

@@ -101,17 +101,17 @@ TEST(BackupStore, KeepsTheNewestTwentyAndNeverOverwritesABackupOfTheSameMillisec
   SavedBackup saved = UsersBackup();
   saved.state = BackupState::kSaved;
   std::string first, second;
-  ASSERT_TRUE(SaveBackup(saved, &first));
-  ASSERT_TRUE(SaveBackup(saved, &second));
+  ASSERT_TRUE(SaveBackup(&folder, saved, &first));
+  ASSERT_TRUE(SaveBackup(&folder, saved, &second));
   EXPECT_NE(first, second);
   for (int i = 1; i <= 25; ++i) {
     SavedBackup later = saved;
     later.takenUtcMs += i * 60000;
     std::string name;
-    ASSERT_TRUE(SaveBackup(later, &name));
+    ASSERT_TRUE(SaveBackup(&folder, later, &name));
   }
   std::vector<BackupEntry> entries;
-  ASSERT_TRUE(ListBackups(&entries));
+  ASSERT_TRUE(ListBackups(&folder, &entries));
   ASSERT_EQ(entries.size(), kKeptBackups);
   EXPECT_EQ(entries.front().backup.takenUtcMs, kTaken + 25 * 60000);
   EXPECT_EQ(entries.back().backup.takenUtcMs, kTaken + 6 * 60000);
@@ -119,14 +119,14 @@ TEST(BackupStore, KeepsTheNewestTwentyAndNeverOverwritesABackupOfTheSameMillisec
 
   // The state changes in place; a damaged file is listed as such, keeps its bytes and, by
   // the number it still names, its place.
-  ASSERT_TRUE(SetBackupState(entries[0].name, BackupState::kWrittenBack));
-  EXPECT_EQ(LoadBackup(entries[0].name).backup.state, BackupState::kWrittenBack);
+  ASSERT_TRUE(SetBackupState(&folder, entries[0].name, BackupState::kWrittenBack));
+  EXPECT_EQ(LoadBackup(&folder, entries[0].name).backup.state, BackupState::kWrittenBack);
   folder.Put(entries[1].name, "Padwright configuration backup\nformat 2\nsequence " +
                                   std::to_string(entries[1].sequence) + "\ntime");
-  EXPECT_FALSE(SetBackupState(entries[1].name, BackupState::kWrittenBack));
-  ASSERT_TRUE(ListBackups(&entries));
+  EXPECT_FALSE(SetBackupState(&folder, entries[1].name, BackupState::kWrittenBack));
+  ASSERT_TRUE(ListBackups(&folder, &entries));
   EXPECT_EQ(entries[1].damage, BackupDamage::kTorn);
   folder.failWrites = true;
   std::string none;
-  EXPECT_FALSE(SaveBackup(UsersBackup(), &none));
+  EXPECT_FALSE(SaveBackup(&folder, UsersBackup(), &none));
 }

@@ -29,15 +29,15 @@ SavedBackup Copy(int64_t utcMs, bool global = true) {
   return backup;
 }
 
-std::string Save(const SavedBackup& backup, BackupState* savedAs = nullptr) {
+std::string Save(BackupFolder* folder, const SavedBackup& backup, BackupState* savedAs = nullptr) {
   std::string name;
-  EXPECT_TRUE(SaveBackup(backup, &name, savedAs));
+  EXPECT_TRUE(SaveBackup(folder, backup, &name, savedAs));
   return name;
 }
 
-std::vector<std::string> NamesNewestFirst() {
+std::vector<std::string> NamesNewestFirst(BackupFolder* folder) {
   std::vector<BackupEntry> entries;
-  EXPECT_TRUE(ListBackups(&entries));
+  EXPECT_TRUE(ListBackups(folder, &entries));
   std::vector<std::string> names;
   for (const BackupEntry& entry : entries) {
     names.push_back(entry.name);
@@ -56,75 +56,76 @@ TEST(BackupOrder, FollowsTheSequenceNotTheClockAndReadsFirstFormatFilesBelow) {
   const std::string old1 = BackupFileName(kTaken - 2 * kMinute);
   const std::string old2 = BackupFileName(kTaken - kMinute);
   const std::string oldAhead = BackupFileName(kAhead + kMinute);
-  EXPECT_EQ(NamesNewestFirst(), (std::vector<std::string>{oldAhead, old2, old1}));
+  EXPECT_EQ(NamesNewestFirst(&folder), (std::vector<std::string>{oldAhead, old2, old1}));
 
   // The clock runs ahead, then is set right: the later save is the newest all the same.
-  const std::string ahead = Save(Copy(kAhead));
-  const std::string corrected = Save(Copy(kTaken));
-  EXPECT_EQ(NamesNewestFirst(), (std::vector<std::string>{corrected, ahead, oldAhead, old2, old1}));
+  const std::string ahead = Save(&folder, Copy(kAhead));
+  const std::string corrected = Save(&folder, Copy(kTaken));
+  EXPECT_EQ(NamesNewestFirst(&folder),
+            (std::vector<std::string>{corrected, ahead, oldAhead, old2, old1}));
   BackupEntry newest;
-  ASSERT_TRUE(NewestSoundBackup(&newest));
+  ASSERT_TRUE(NewestSoundBackup(&folder, &newest));
   EXPECT_EQ(newest.name, corrected);
   EXPECT_EQ(newest.backup.sequence, 2);
 
   // A file of the first format keeps its format, and so its place, when its state changes.
-  ASSERT_TRUE(SetBackupState(old2, BackupState::kWrittenBack));
+  ASSERT_TRUE(SetBackupState(&folder, old2, BackupState::kWrittenBack));
   EXPECT_NE(folder.Files()[old2].find("\nformat 1\ntime "), std::string::npos);
-  EXPECT_EQ(NamesNewestFirst()[3], old2);
+  EXPECT_EQ(NamesNewestFirst(&folder)[3], old2);
 }
 
 TEST(BackupOrder, APendingBackupIsNeverPrunedAndIsTheConfigurationOffered) {
   MemoryBackupFolder folder;
   // Twenty backups named by a clock far ahead; then the clock goes back.
   for (int i = 0; i < 20; ++i) {
-    Save(Copy(kAhead + i * kMinute));
+    Save(&folder, Copy(kAhead + i * kMinute));
   }
-  const std::string users = Save(Copy(kTaken));
-  ASSERT_TRUE(SetBackupState(users, BackupState::kPending));  // its transfer began
+  const std::string users = Save(&folder, Copy(kTaken));
+  ASSERT_TRUE(SetBackupState(&folder, users, BackupState::kPending));  // its transfer began
   EXPECT_EQ(folder.pendingNote, std::optional<int64_t>(kTaken));
 
   // Twenty further runs read factory settings: saved, set aside, the pending one kept.
   for (int i = 1; i <= 20; ++i) {
     BackupState savedAs = BackupState::kSaved;
-    Save(Copy(kTaken + i * kMinute), &savedAs);
+    Save(&folder, Copy(kTaken + i * kMinute), &savedAs);
     EXPECT_EQ(savedAs, BackupState::kSetAside);
   }
-  std::vector<std::string> names = NamesNewestFirst();
+  std::vector<std::string> names = NamesNewestFirst(&folder);
   EXPECT_EQ(names.size(), kKeptBackups + 1);
   EXPECT_EQ(names.back(), users);
   BackupEntry offered;
-  ASSERT_TRUE(NewestPendingBackup(&offered));
+  ASSERT_TRUE(NewestPendingBackup(&folder, &offered));
   EXPECT_EQ(offered.name, users);
 
   // A newer pending backup that holds the button table alone: each block from the newest
   // pending one that holds it.
-  const std::string buttonsOnly = Save(Copy(kTaken + 30 * kMinute, false));
-  ASSERT_TRUE(SetBackupState(buttonsOnly, BackupState::kPending));
+  const std::string buttonsOnly = Save(&folder, Copy(kTaken + 30 * kMinute, false));
+  ASSERT_TRUE(SetBackupState(&folder, buttonsOnly, BackupState::kPending));
   BlockSources sources;
-  ASSERT_TRUE(FindPendingSources(&sources));
+  ASSERT_TRUE(FindPendingSources(&folder, &sources));
   ASSERT_TRUE(sources.global && sources.buttons);
   EXPECT_EQ(sources.global->name, users);
   EXPECT_EQ(sources.buttons->name, buttonsOnly);
 
   // Declined: nothing is pending any more, and the note says so.
   std::vector<BackupEntry> declined;
-  ASSERT_TRUE(DeclinePendingBackups(&declined));
+  ASSERT_TRUE(DeclinePendingBackups(&folder, &declined));
   ASSERT_EQ(declined.size(), 2u);
   EXPECT_EQ(declined[0].name, buttonsOnly);
-  EXPECT_EQ(LoadBackup(users).backup.state, BackupState::kDeclined);
-  EXPECT_FALSE(NewestPendingBackup(&offered));
+  EXPECT_EQ(LoadBackup(&folder, users).backup.state, BackupState::kDeclined);
+  EXPECT_FALSE(NewestPendingBackup(&folder, &offered));
   ASSERT_TRUE(folder.pendingNote.has_value());
   EXPECT_FALSE(folder.pendingNote->has_value());
 
   // What was declined is never written back, nor anything older (the copies set aside); a
   // copy saved since is.
   std::vector<BackupEntry> entries;
-  ASSERT_TRUE(ListBackups(&entries));
+  ASSERT_TRUE(ListBackups(&folder, &entries));
   BlockSources saved;
   AddNewestSaved(entries, true, true, &saved);
   EXPECT_TRUE(saved.Empty());
-  const std::string kept = Save(Copy(kTaken + 40 * kMinute));
-  ASSERT_TRUE(ListBackups(&entries));
+  const std::string kept = Save(&folder, Copy(kTaken + 40 * kMinute));
+  ASSERT_TRUE(ListBackups(&folder, &entries));
   AddNewestSaved(entries, true, true, &saved);
   ASSERT_TRUE(saved.global && saved.buttons);
   EXPECT_EQ(saved.global->name, kept);

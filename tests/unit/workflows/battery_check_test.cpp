@@ -3,15 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/PowerSource.h"
+#include "workflows/RunRecorder.h"
 #include "tests/unit/workflows/WorkflowFixture.h"
 
 namespace {
 
-// A power source that answers with a state of the test's choosing while it is bound.
-class ScopedPowerState final : public PowerSource {
+// A power source that answers with a state of the test's choosing.
+class FixedPowerState final : public PowerSource {
  public:
-  ScopedPowerState() { BindPowerSource(this); }
-  ~ScopedPowerState() override { BindPowerSource(nullptr); }
   bool Read(PowerState* out) override {
     *out = state;
     return true;
@@ -26,12 +25,14 @@ const wchar_t kBox[] = L"box Battery low, connect the charger!|error|error";
 
 class BatteryCheckTest : public WorkflowTest {
  protected:
+  BatteryCheckTest() { context.power = &power; }
+
   void OnBatteryAt(int percent) {
     power.state.batteryPresent = true;
     power.state.chargePercent = percent;
   }
 
-  ScopedPowerState power;
+  FixedPowerState power;
 };
 
 TEST_F(BatteryCheckTest, LowBatteryStopsEverySequenceBeforeTheController) {
@@ -58,4 +59,15 @@ TEST_F(BatteryCheckTest, LowBatteryStopsEverySequenceBeforeTheController) {
   power.state.externalPower = true;
   RunForcedUpgrade();
   EXPECT_TRUE(sim.ImageComplete());
+}
+
+TEST_F(BatteryCheckTest, IgnoringTheBatteryNeitherRefusesNorRecordsThePower) {
+  RunRecorder recorder(context, "test", "-");
+  view.recorder = &recorder;
+  OnBatteryAt(14);
+  context.ignoreBattery = true;
+  SetFirmwareVersions(3, 4);
+  RunUpgrade();
+  EXPECT_TRUE(sim.ImageComplete());
+  EXPECT_FALSE(recorder.Last().power.has_value());
 }

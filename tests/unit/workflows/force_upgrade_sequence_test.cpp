@@ -29,8 +29,8 @@ class ForceUpgradeSequenceTest : public WorkflowTest {
       sim.Inject(Step::GlobalRead, 0, Fault::NoReply);
     }
     ASSERT_TRUE(PrepareForcedUpgrade());
-    ASSERT_EQ(run.buttons.backedUp, buttonsAnswer);
-    ASSERT_EQ(run.global.backedUp, globalAnswers);
+    ASSERT_EQ(run.Buttons().backedUp, buttonsAnswer);
+    ASSERT_EQ(run.Global().backedUp, globalAnswers);
   }
 };
 
@@ -109,7 +109,7 @@ TEST_F(ForceUpgradeSequenceTest, AnUpdateCutOffHalfwayIsRecoveredWithTheCopyItMa
   EXPECT_EQ(view.Count(L"status Backup button config failed!"), 1u);
   EXPECT_EQ(view.Count(L"status Backup global config failed!"), 1u);
   ASSERT_EQ(view.Count(L"boot loader found"), 1u);
-  EXPECT_TRUE(run.buttons.backedUp && run.global.backedUp);
+  EXPECT_TRUE(run.Buttons().backedUp && run.Global().backedUp);
 
   const size_t before = view.Calls().size();
   RunForcedUpgrade();
@@ -140,8 +140,8 @@ TEST_F(ForceUpgradeSequenceTest, NothingBackedUpSucceedsRightAfterThePowerCycle)
 }
 
 TEST_F(ForceUpgradeSequenceTest, FailedTransferLeavesTheWindowAndInitializeAlone) {
-  run.buttons.backedUp = true;
-  run.global.backedUp = true;
+  run.ButtonsRead(ButtonConfig{});
+  run.GlobalRead(GlobalConfig{});
   sim.Inject(Step::Enter, 0, Fault::NoBootLoader);
   RunForcedUpgrade();
   EXPECT_EQ(StepStatuses(), (Lines{L"Ready, please wait...", L"Upgrade failed!"}));

@@ -28,10 +28,10 @@ TEST_F(InitializeSequenceTest, BootLoaderAtTheFirstScanEnablesForceUpdateOneSeco
   // The flash is over once the controller is back on, before the wait.
   EXPECT_EQ(view.TimeOf(L"flash off") - view.TimeOf(L"status Power on....."), 2000u);
   EXPECT_EQ(view.TimeOf(L"status Power on.....") - view.TimeOf(L"status Power off....."), 1000u);
-  EXPECT_TRUE(run.buttons.backedUp);
-  EXPECT_TRUE(run.global.backedUp);
-  EXPECT_EQ(run.global.block, userGlobal);
-  EXPECT_EQ(run.buttons.block, userButtons);
+  EXPECT_TRUE(run.Buttons().backedUp);
+  EXPECT_TRUE(run.Global().backedUp);
+  EXPECT_EQ(run.Global().block, userGlobal);
+  EXPECT_EQ(run.Buttons().block, userButtons);
   EXPECT_EQ(sim.State(), SimState::BootLoader);
   // Only looked for: the boot loader was never written to.
   EXPECT_TRUE(sim.Requests(SimDevice::BootLoader).empty());
@@ -75,34 +75,33 @@ TEST_F(InitializeSequenceTest, ControllerNotAnsweringFailsBothBackupsAndGoesOn) 
                    L"Backup global config failed!", L"Power off.....", L"Power on.....",
                    L"Please release the HOME button",
                    L"Initialize ok\uFF0CYou can force an upgrade now\uFF01"}));
-  EXPECT_FALSE(run.buttons.backedUp);
-  EXPECT_FALSE(run.global.backedUp);
+  EXPECT_FALSE(run.Buttons().backedUp);
+  EXPECT_FALSE(run.Global().backedUp);
 }
 
 TEST_F(InitializeSequenceTest, EachBackupSetsOnlyItsOwnFlag) {
   sim.Inject(Step::GlobalRead, 0, Fault::NoReply);
   RunInitialize();
-  EXPECT_TRUE(run.buttons.backedUp);
-  EXPECT_FALSE(run.global.backedUp);
+  EXPECT_TRUE(run.Buttons().backedUp);
+  EXPECT_FALSE(run.Global().backedUp);
   EXPECT_EQ(view.CallsOf(L"status")[1], L"Backup global config failed!");
-  EXPECT_EQ(run.buttons.block, userButtons);
-  EXPECT_EQ(run.global.block, GlobalConfig{});
+  EXPECT_EQ(run.Buttons().block, userButtons);
+  EXPECT_EQ(run.Global().block, GlobalConfig{});
 }
 
 TEST_F(InitializeSequenceTest, AFailedBackupKeepsTheEarlierCopyAndAFullOneReplacesIt) {
   // A complete copy from earlier in the run, other than what the controller holds now.
   const ButtonConfig earlier = FactoryButtons();
-  run.buttons.block = earlier;
-  run.buttons.backedUp = true;
+  run.ButtonsRead(earlier);
   sim.Inject(Step::ButtonRead, 20, Fault::NoReply);
   RunInitialize();
   EXPECT_EQ(view.CallsOf(L"status")[1], L"Backup button config failed!");
-  EXPECT_EQ(run.buttons.block, earlier);
-  EXPECT_TRUE(run.buttons.backedUp);
+  EXPECT_EQ(run.Buttons().block, earlier);
+  EXPECT_TRUE(run.Buttons().backedUp);
 
   RunInitialize();
-  EXPECT_EQ(run.buttons.block, userButtons);
-  EXPECT_TRUE(run.buttons.backedUp);
+  EXPECT_EQ(run.Buttons().block, userButtons);
+  EXPECT_TRUE(run.Buttons().backedUp);
 }
 
 TEST_F(InitializeSequenceTest, UnusablePowerSwitchEndsBeforeTheControllerIsTouched) {

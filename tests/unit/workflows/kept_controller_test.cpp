@@ -26,11 +26,7 @@ class FixedSettings final : public DriverBlockSettingsSource {
 
 class KeptControllerTest : public WorkflowTest {
  protected:
-  KeptControllerTest() { BindControllerBlockProbe(&probe); }
-  ~KeptControllerTest() override {
-    BindControllerBlockProbe(nullptr);
-    BindDriverBlockSettingsSource(nullptr);
-  }
+  KeptControllerTest() { context.blockProbe = &probe; }
 
   LambdaProbe probe;
 };
@@ -77,7 +73,7 @@ TEST_F(KeptControllerTest, RestoreThatCouldNotOpenItNamesWhoKeepsItAndRetryResto
 TEST_F(KeptControllerTest, PowerSwitchRefusalSaysItsProbableCause) {
   FixedSettings windows;
   windows.settings.memoryIntegrity = true;
-  BindDriverBlockSettingsSource(&windows);
+  context.driverBlockSettings = &windows;
   memory.SetUnavailable(true);
   RunUpgrade();
   EXPECT_EQ(view.CallsOf(L"status"), (Lines{L"Power switch unavailable!"}));

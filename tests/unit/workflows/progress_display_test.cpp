@@ -14,7 +14,7 @@ TEST(ProgressDisplay, HalfwayPutsTheBarAtFiveHundredAndShowsTheElapsedTime) {
   RecordingView view;
   uint32_t start = 1766;
   uint32_t last = 4000;
-  ShowProgress(view, 75, 150, start, last);
+  ShowProgress(*clock, view, 75, 150, start, last);
   EXPECT_EQ(view.Calls(), (Lines{L"progress 500",
                                  L"status Upgrading, progress: 75/150 50% elapsed time: 3234ms"}));
   EXPECT_EQ(last, 5000u);
@@ -26,7 +26,7 @@ TEST(ProgressDisplay, ThrottlesToMoreThanOneHundredMillisecondsExceptTheFinalCal
   RecordingView view;
   uint32_t start = 0;
   uint32_t last = 1000;
-  auto callback = MakeProgressCallback(view, start, last);
+  auto callback = MakeProgressCallback(*clock, view, start, last);
 
   clock->Advance(100);  // exactly 100 ms: not yet
   callback(58, 150);
@@ -52,7 +52,7 @@ TEST(ProgressDisplay, PositionIsTruncatedNotRounded) {
   RecordingView view;
   uint32_t start = 0;
   uint32_t last = 0;
-  ShowProgress(view, 2, 3, start, last);  // 666.66... -> 666
+  ShowProgress(*clock, view, 2, 3, start, last);  // 666.66... -> 666
   EXPECT_EQ(view.CallsOf(L"progress"), Lines{L"666"});
   EXPECT_EQ(view.CallsOf(L"status"), Lines{L"Upgrading, progress: 2/3 67% elapsed time: 10000ms"});
 }
@@ -68,13 +68,11 @@ class SteppingClock final : public Clock {
 
 TEST(ProgressDisplay, TheNextThrottleCountsFromAReadingTakenAfterTheText) {
   SteppingClock clock;
-  BindClock(&clock);
   RecordingView view;
   uint32_t start = 0;
   uint32_t last = 0;
-  ShowProgress(view, 1, 2, start, last);
+  ShowProgress(clock, view, 1, 2, start, last);
   uint32_t afterText = clock.now;
-  BindClock(nullptr);
   EXPECT_EQ(last, afterText);
   EXPECT_EQ(view.CallsOf(L"status"), Lines{L"Upgrading, progress: 1/2 50% elapsed time: 1007ms"});
 }

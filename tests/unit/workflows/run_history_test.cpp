@@ -27,11 +27,11 @@ class RunHistoryTest : public WorkflowTest {
   // The history as it stands in the backup folder.
   KeptRuns Stored() {
     KeptRuns history;
-    EXPECT_TRUE(ReadRunHistory(&history));
+    EXPECT_TRUE(ReadRunHistory(&backups, &history));
     return history;
   }
 
-  RunRecorder recorder{"test", "9.9.9"};
+  RunRecorder recorder{context, "test", "9.9.9"};
 };
 
 TEST_F(RunHistoryTest, SuccessfulUpdateKeepsEveryFactAndPhaseTime) {
@@ -135,7 +135,7 @@ TEST_F(RunHistoryTest, DamagedLinesAreSkippedAndCountedAndOnlyTheNewest500Kept) 
   EXPECT_EQ(history.damaged, 4u);
 
   record.totalMs = 9999;
-  ASSERT_TRUE(AppendRunRecord(record));
+  ASSERT_TRUE(AppendRunRecord(&backups, record));
   history = Stored();
   // 500 lines: the newest 495 records, the four damaged lines and the new record.
   EXPECT_EQ(history.records.size() + history.damaged, kKeptRuns);

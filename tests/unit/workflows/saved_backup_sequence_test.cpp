@@ -30,7 +30,7 @@ class SavedBackupTest : public WorkflowTest {
   // The one backup in the folder.
   BackupEntry OnlyBackup() {
     std::vector<BackupEntry> entries;
-    EXPECT_TRUE(ListBackups(&entries));
+    EXPECT_TRUE(ListBackups(&backups, &entries));
     EXPECT_EQ(entries.size(), 1u);
     return entries.empty() ? BackupEntry{} : entries.front();
   }
@@ -75,7 +75,7 @@ TEST_F(SavedBackupTest, InitializeSaysWhenItCannotSaveAndGoesOn) {
   ASSERT_TRUE(PrepareForcedUpgrade());
   const Lines statuses = view.CallsOf(L"status");
   EXPECT_NE(std::find(statuses.begin(), statuses.end(), kNotSaved), statuses.end());
-  EXPECT_TRUE(run.buttons.backedUp && run.global.backedUp);  // the copies in memory still count
+  EXPECT_TRUE(run.Buttons().backedUp && run.Global().backedUp);  // the copies in memory still count
 }
 
 TEST_F(SavedBackupTest, ALaterRunWritesBackTheNewestSoundBackupAndSkipsADamagedOne) {
@@ -93,17 +93,17 @@ TEST_F(SavedBackupTest, ALaterRunWritesBackTheNewestSoundBackupAndSkipsADamagedO
   // The next run: Initialize finds only the boot loader and reads nothing.
   StartNewRun();
   ASSERT_TRUE(PrepareForcedUpgrade());
-  ASSERT_FALSE(run.buttons.backedUp || run.global.backedUp);
+  ASSERT_FALSE(run.Buttons().backedUp || run.Global().backedUp);
   RunForcedUpgrade();
   const Lines statuses = StepStatuses();
   ASSERT_GE(statuses.size(), 3u);
   EXPECT_EQ(statuses[0], L"Skipped a damaged saved backup (torn): " + Widen(torn));
   EXPECT_EQ(statuses[1], L"Using the configuration saved on " +
-                             LocalMinuteText(LoadBackup(cut).backup.takenUtcMs));
+                             LocalMinuteText(LoadBackup(&backups, cut).backup.takenUtcMs));
   EXPECT_EQ(statuses[2], L"Ready, please wait...");
   EXPECT_EQ(CallsOf(L"box"), Lines{L"Upgrade success|info|info"});
   ExpectRestored();
-  EXPECT_EQ(LoadBackup(cut).backup.state, BackupState::kWrittenBack);
+  EXPECT_EQ(LoadBackup(&backups, cut).backup.state, BackupState::kWrittenBack);
 }
 
 TEST_F(SavedBackupTest, ABlockThisRunLacksComesFromTheSavedBackup) {
@@ -112,7 +112,7 @@ TEST_F(SavedBackupTest, ABlockThisRunLacksComesFromTheSavedBackup) {
   sim.SetGlobalConfig(factoryGlobal);               // a global block the user never had...
   sim.Inject(Step::GlobalRead, 0, Fault::NoReply);  // ...that Initialize cannot read
   ASSERT_TRUE(PrepareForcedUpgrade());
-  ASSERT_TRUE(run.buttons.backedUp && !run.global.backedUp);
+  ASSERT_TRUE(run.Buttons().backedUp && !run.Global().backedUp);
   sim.SetButtonConfig(factoryButtons);
   RunForcedUpgrade();
   // This run's button table, the saved global block and its mode.
@@ -151,32 +151,32 @@ TEST_F(SavedBackupTest, ASavedBackupIsWrittenBackAloneOrOfferedAgain) {
   const BackupEntry saved = OnlyBackup();
   sim.SetGlobalConfig(factoryGlobal);
   sim.SetButtonConfig(factoryButtons);
-  SetBackupState(saved.name, BackupState::kPending);
+  SetBackupState(&backups, saved.name, BackupState::kPending);
   StartNewRun();
   for (uint32_t i = 0; i < 3; ++i) {
     sim.Inject(Step::ButtonWrite, i * 33, Fault::ShortReply);
   }
   view.retryAnswers = {false};
-  EXPECT_FALSE(RestoreSequence(link, view, saved.name, saved.backup));
+  EXPECT_FALSE(RestoreSequence(link, context, view, saved.name, saved.backup));
   EXPECT_EQ(CallsOf(L"retry?"), Lines{std::wstring(kRestoreOnlyFailedOutcome) + L"|warn|warning"});
-  EXPECT_EQ(LoadBackup(saved.name).backup.state, BackupState::kPending);
+  EXPECT_EQ(LoadBackup(&backups, saved.name).backup.state, BackupState::kPending);
 
   sim.ClearFaults();
   StartNewRun();
-  EXPECT_TRUE(RestoreSequence(link, view, saved.name, saved.backup));
+  EXPECT_TRUE(RestoreSequence(link, context, view, saved.name, saved.backup));
   EXPECT_EQ(StepStatuses().front(),
             L"Using the configuration saved on " + LocalMinuteText(saved.backup.takenUtcMs));
   EXPECT_EQ(CallsOf(L"box"), Lines{L"Configuration restored|info|info"});
   EXPECT_EQ(sim.SaveCount(), 2u);
   ExpectRestored();
-  EXPECT_EQ(LoadBackup(saved.name).backup.state, BackupState::kWrittenBack);
+  EXPECT_EQ(LoadBackup(&backups, saved.name).backup.state, BackupState::kWrittenBack);
 }
 
 TEST_F(SavedBackupTest, NothingIsSentWithoutABackupNumberOrAPendingMark) {
   // A sound backup carries the largest number: a new one would carry a longer, unreadable one.
   const std::string plantedName = PlantBackupAtLargestNumber();
   RunUpgrade();
-  const std::wstring noNumber = BackupNotSavedStatus(true);
+  const std::wstring noNumber = BackupNotSavedStatus(&backups, true);
   EXPECT_EQ(StepStatuses(), (Lines{L"Backup config.....", noNumber}));
   EXPECT_NE(noNumber.find(L"no backup number is left"), std::wstring::npos);
   EXPECT_EQ(CallsOf(L"box"), Lines{noNumber + L"|error|error"});

@@ -63,8 +63,8 @@ TEST_F(UpgradeSequenceTest, OldStyleFirmwareEndsAfterSaveWithEverythingRestored)
   EXPECT_EQ(sim.GetButtonConfig(), userButtons);
   EXPECT_EQ(sim.SaveCount(), 1u);
   EXPECT_TRUE(sim.ModesSet().empty());
-  EXPECT_EQ(run.global.block, userGlobal);
-  EXPECT_EQ(run.buttons.block, userButtons);
+  EXPECT_EQ(run.Global().block, userGlobal);
+  EXPECT_EQ(run.Buttons().block, userButtons);
   EXPECT_EQ(view.Count(L"recovery needed"), 0u);
 }
 
@@ -250,7 +250,7 @@ TEST_F(UpgradeSequenceTest, UnreadableOrEmptyImageEndsBeforeAnyDeviceStep) {
     RecordingView fresh;
     sim.ClearTranscript();
     WriteImage(0);
-    UpgradeSequence(link, fresh, run, empty ? ImagePath() : MissingPath());
+    UpgradeSequence(link, context, fresh, run, empty ? ImagePath() : MissingPath());
     EXPECT_EQ(fresh.Calls(),
               (Lines{L"start update", L"work on", L"work off", L"status Read firmware file failed!",
                      L"box Read firmware file failed!|error|error", L"end update"}));

@@ -8,6 +8,7 @@
 #include "device/CommandReport.h"
 #include "device/win/HidDevice.h"
 #include "platform/win/WindowsClock.h"
+#include "sim/SimClock.h"
 #include "tests/win/support/SimulatorId.h"
 
 namespace {
@@ -23,7 +24,8 @@ int RunScanChild() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  BindWindowsClock();
+  static WindowsClock clock;
+  BindSimClock(&clock);
   if (argc >= 2 && strcmp(argv[1], "--scan-child") == 0) {
     return RunScanChild();
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "device/win/ProductVexapad.h"
+#include "platform/win/WindowsClock.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/win/host/ScriptedHidDevice.h"
 #include "sim/win/host/SimHost.h"
@@ -40,6 +41,8 @@ class VexapadOverPipes : public ::testing::Test {
 
   ControllerSimulator sim;
   SimHost host;
+  WindowsClock clock;
+  CVexapad vexapad{clock};  // closed before the host stops
 };
 
 TEST_F(VexapadOverPipes, ConfigurationCommandsReachTheController) {
@@ -155,6 +158,8 @@ TEST(VexapadCompositeController, CommandInterfaceIsFoundBehindAGamepadCollection
   ASSERT_TRUE(host.Start());
   const GlobalConfig global = Filled<GlobalConfig>(5);
   sim.SetGlobalConfig(global);
+  WindowsClock clock;
+  CVexapad vexapad{clock};
 
   GlobalConfig read{};
   EXPECT_TRUE(vexapad.ReadGlobalConfig(read.data(), 33, 1000));

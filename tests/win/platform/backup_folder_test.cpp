@@ -13,6 +13,7 @@
 
 #include "platform/win/AdminOnlyFolder.h"
 #include "platform/win/WinBackupFolder.h"
+#include "platform/win/WindowsClock.h"
 #include "platform/win/WinSecurity.h"
 #include "tests/support/UserController.h"
 #include "tests/win/support/TestFolder.h"
@@ -82,7 +83,8 @@ TEST(WinBackupFolderSecurity, AnUnsafeFolderIsSetAsideUnreadAndANewOneMade) {
   TestFolder root(L"aside");
   const std::wstring parent = root.File(L"Padwright");
   const std::wstring backups = parent + L"\\backups";
-  CWinBackupFolder first(backups);
+  WindowsClock clock;
+  CWinBackupFolder first(backups, clock);
   ASSERT_TRUE(first.Write("backup-1.txt", "planted?"));
   EXPECT_EQ(first.TakeNotice(), L"");
   std::wstring reason;
@@ -91,7 +93,7 @@ TEST(WinBackupFolderSecurity, AnUnsafeFolderIsSetAsideUnreadAndANewOneMade) {
   ASSERT_TRUE(LetEveryoneWrite(parent));
   ASSERT_EQ(CheckFolder(parent, &reason), FolderCheck::kUnsafe);
 
-  CWinBackupFolder second(backups);
+  CWinBackupFolder second(backups, clock);
   ASSERT_TRUE(second.Secure());
   const std::wstring notice = second.TakeNotice();
   EXPECT_EQ(notice.rfind(L"Set aside " + parent + L" as Padwright.untrusted-", 0), 0u)
@@ -133,16 +135,15 @@ TEST(WinBackupFolderSecurity, ALinkInThePlaceOfTheBackupsFolderIsNeverFollowed) 
   WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   CloseHandle(file);
 
-  CWinBackupFolder folder(kLinkedBackups);
+  WindowsClock clock;
+  CWinBackupFolder folder(kLinkedBackups, clock);
   EXPECT_FALSE(folder.Secure());
   EXPECT_NE(folder.FailureText().find(L"is a link"), std::wstring::npos)
       << testing::PrintToString(folder.FailureText());
-  BindBackupFolder(&folder);
   std::vector<BackupEntry> entries;
-  EXPECT_FALSE(ListBackups(&entries));
+  EXPECT_FALSE(ListBackups(&folder, &entries));
   std::string name;
-  EXPECT_FALSE(SaveBackup(backup, &name));
-  BindBackupFolder(nullptr);
+  EXPECT_FALSE(SaveBackup(&folder, backup, &name));
   // Nothing was written where the link leads.
   WIN32_FIND_DATAW found{};
   HANDLE find = FindFirstFileW((std::wstring(kLinkedBackups) + L"\\*.tmp").c_str(), &found);

@@ -7,12 +7,14 @@
 #include <string>
 
 #include "platform/win/WinBackupFolder.h"
+#include "platform/win/WindowsClock.h"
 #include "workflows/RunHistory.h"
 #include "workflows/RunRecordJson.h"
 
 TEST(WinHistoryFile, AHistoryLargerThanABackupIsReadWholeAndCapped) {
   CreateDirectoryW(L"C:\\padwright-history-test", nullptr);  // as ProgramData is there
-  CWinBackupFolder folder(L"C:\\padwright-history-test\\Padwright\\backups");
+  WindowsClock clock;
+  CWinBackupFolder folder(L"C:\\padwright-history-test\\Padwright\\backups", clock);
   ASSERT_TRUE(folder.Secure());
   RunRecord record;
   record.frontEnd = std::string(400, 'w');  // long lines: 500 of them are far over 64 KiB
@@ -27,13 +29,11 @@ TEST(WinHistoryFile, AHistoryLargerThanABackupIsReadWholeAndCapped) {
   ASSERT_TRUE(folder.ReadUpTo(kHistoryFileName, &read, kLargestHistoryBytes));
   EXPECT_EQ(read, text);
 
-  BindBackupFolder(&folder);
   record.totalMs = 1000;
-  EXPECT_TRUE(AppendRunRecord(record));
-  EXPECT_TRUE(AppendRunRecord(record));
+  EXPECT_TRUE(AppendRunRecord(&folder, record));
+  EXPECT_TRUE(AppendRunRecord(&folder, record));
   KeptRuns history;
-  EXPECT_TRUE(ReadRunHistory(&history));
-  BindBackupFolder(nullptr);
+  EXPECT_TRUE(ReadRunHistory(&folder, &history));
   EXPECT_EQ(history.records.size(), kKeptRuns);
   EXPECT_EQ(history.damaged, 0u);
   EXPECT_EQ(history.records.front().totalMs, 1u);

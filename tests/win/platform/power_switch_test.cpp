@@ -18,7 +18,6 @@ class InpOutPowerSwitch : public ::testing::Test {
     ASSERT_TRUE(block.Open());
     block.SetMapFailure(false);
     block.ResetCounters();
-    BindInpOutPhysicalMemory();
   }
   void TearDown() override { block.SetMapFailure(false); }
 
@@ -27,11 +26,12 @@ class InpOutPowerSwitch : public ::testing::Test {
   // Switches with the power byte at `before` and returns the byte afterwards.
   unsigned char Switch(unsigned char before, bool on) {
     block.SetPowerByte(before);
-    SetControllerPower(on);
+    SetControllerPower(&memory, on);
     return block.PowerByte();
   }
 
   SharedPhysicalMemory block;
+  InpOutPhysicalMemory memory;
 };
 
 }  // namespace
@@ -61,7 +61,7 @@ TEST_F(InpOutPowerSwitch, ChangesOnlyBitZeroOfThePowerByte) {
 TEST_F(InpOutPowerSwitch, UnavailableSwitchChangesNothing) {
   block.SetPowerByte(0xA4);
   block.SetMapFailure(true);
-  SetControllerPower(true);
+  SetControllerPower(&memory, true);
   EXPECT_EQ(block.PowerByte(), 0xA4);
   // The read was refused, so no write was even tried.
   EXPECT_EQ(Counters().refusedMaps, 1);
@@ -69,13 +69,13 @@ TEST_F(InpOutPowerSwitch, UnavailableSwitchChangesNothing) {
   EXPECT_EQ(Counters().unmaps, 0);
 
   unsigned char byte = 0x77;
-  EXPECT_FALSE(ReadPhysical(kControllerPowerAddress, &byte, 1));
+  EXPECT_FALSE(ReadPhysical(&memory, kControllerPowerAddress, &byte, 1));
   EXPECT_EQ(byte, 0x77);
-  EXPECT_FALSE(WritePhysical(kControllerPowerAddress, &byte, 1));
+  EXPECT_FALSE(WritePhysical(&memory, kControllerPowerAddress, &byte, 1));
   EXPECT_EQ(block.PowerByte(), 0xA4);
 
   block.SetMapFailure(false);
-  SetControllerPower(true);
+  SetControllerPower(&memory, true);
   EXPECT_EQ(block.PowerByte(), 0xA5);
 }
 
@@ -83,10 +83,10 @@ TEST_F(InpOutPowerSwitch, CopyRoutinesReachOnlyThePowerPage) {
   block.Window()[0x100] = 0x11;
   block.Window()[0x101] = 0x22;
   std::array<unsigned char, 2> read{};
-  ASSERT_TRUE(ReadPhysical(0xFE800100, read.data(), 2));
+  ASSERT_TRUE(ReadPhysical(&memory, 0xFE800100, read.data(), 2));
   EXPECT_EQ(read, (std::array<unsigned char, 2>{0x11, 0x22}));
   const std::array<unsigned char, 3> written{0xC1, 0xC2, 0xC3};
-  ASSERT_TRUE(WritePhysical(0xFE800FFD, written.data(), 3));
+  ASSERT_TRUE(WritePhysical(&memory, 0xFE800FFD, written.data(), 3));
   EXPECT_EQ(block.Window()[0xFFD], 0xC1);
   EXPECT_EQ(block.Window()[0xFFF], 0xC3);
   EXPECT_EQ(Counters().reads, 1);
@@ -94,10 +94,10 @@ TEST_F(InpOutPowerSwitch, CopyRoutinesReachOnlyThePowerPage) {
 
   // Outside the page, or across its end, nothing maps.
   std::array<unsigned char, 4> untouched{0x55, 0x55, 0x55, 0x55};
-  EXPECT_FALSE(ReadPhysical(0xFE801000, untouched.data(), 1));
-  EXPECT_FALSE(ReadPhysical(0xFE800FFE, untouched.data(), 4));
-  EXPECT_FALSE(ReadPhysical(0x1000, untouched.data(), 1));
-  EXPECT_FALSE(WritePhysical(0x1FE80042D, written.data(), 1));
+  EXPECT_FALSE(ReadPhysical(&memory, 0xFE801000, untouched.data(), 1));
+  EXPECT_FALSE(ReadPhysical(&memory, 0xFE800FFE, untouched.data(), 4));
+  EXPECT_FALSE(ReadPhysical(&memory, 0x1000, untouched.data(), 1));
+  EXPECT_FALSE(WritePhysical(&memory, 0x1FE80042D, written.data(), 1));
   EXPECT_EQ(untouched, (std::array<unsigned char, 4>{0x55, 0x55, 0x55, 0x55}));
   EXPECT_EQ(Counters().refusedMaps, 4);
   EXPECT_EQ(Counters().maps, 2);

@@ -4,31 +4,29 @@
 #include <string>
 
 #include "platform/win/WinBackupFolder.h"
+#include "platform/win/WindowsClock.h"
 
 namespace {
 
 CWinBackupFolder& Folder() {
-  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath());
+  static WindowsClock clock;
+  static CWinBackupFolder folder(CWinBackupFolder::DefaultPath(), clock);
   return folder;
 }
 
 }  // namespace
 
 std::vector<BackupEntry> SavedBackups() {
-  BindBackupFolder(&Folder());
   std::vector<BackupEntry> entries;
-  ListBackups(&entries);
-  BindBackupFolder(nullptr);
+  ListBackups(&Folder(), &entries);
   return entries;
 }
 
 void MarkNewestBackup(BackupState state) {
-  BindBackupFolder(&Folder());
   BackupEntry newest;
-  if (NewestSoundBackup(&newest)) {
-    SetBackupState(newest.name, state);
+  if (NewestSoundBackup(&Folder(), &newest)) {
+    SetBackupState(&Folder(), newest.name, state);
   }
-  BindBackupFolder(nullptr);
 }
 
 void ForgetSavedBackups() {

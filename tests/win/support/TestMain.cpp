@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/win/WindowsClock.h"
+#include "sim/SimClock.h"
 #include "tests/win/support/SimulatorId.h"
 
 int main(int argc, char** argv) {
-  BindWindowsClock();
+  static WindowsClock clock;
+  BindSimClock(&clock);
   UseOwnSimulatorId();
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "frontends/window/FrameDlg.h"
+#include "tests/win/ui/FrameParts.h"
 #include "ui/WorkerRegistry.h"
 
 namespace {
@@ -38,7 +39,8 @@ TEST(FrameWorkers, DestructionWaitsForRunningWorkers) {
   std::atomic<bool> finished{false};
   std::atomic<bool> sawStop{false};
   {
-    CFrameDlg frame;
+    FrameParts parts;
+    CFrameDlg frame(parts.context, parts.link);
     ASSERT_TRUE(frame.StartWorker([&] {
       // A long wait that polls the stop flag, then one last touch of the frame.
       while (!frame.CloseRequested()) {
@@ -57,7 +59,8 @@ TEST(FrameWorkers, DestructionWaitsForRunningWorkers) {
 }
 
 TEST(FrameWorkers, NoWorkerStartsOnceTheWindowHasClosed) {
-  CFrameDlg frame;
+  FrameParts parts;
+  CFrameDlg frame(parts.context, parts.link);
   std::atomic<int> runs{0};
   ASSERT_TRUE(frame.StartWorker([&] { ++runs; }));
   frame.WaitForWorkers();

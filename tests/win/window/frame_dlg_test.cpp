@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "frontends/window/FrameDlg.h"
+#include "tests/win/ui/FrameParts.h"
 #include "frontends/window/resource.h"
 #include "tests/win/support/AppProcess.h"
 #include "tests/win/support/TestFolder.h"
@@ -114,7 +115,8 @@ int Height(const RECT& r) {
 // the same DPI the window's sizes must come back as they were, wherever Windows suggests to
 // put it; at another, the margins around the group scale and the icons are swapped.
 TEST(FrameDlg, ChangeOfScaleTakesTheSuggestedPlaceStaysCollapsedOrFullAndSwapsIcons) {
-  CFrameDlg frame;
+  FrameParts parts;
+  CFrameDlg frame(parts.context, parts.link);
   RunWithDriver(frame, [&](HWND window) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(IconEdge(window, ICON_SMALL), 16);
@@ -140,9 +142,9 @@ TEST(FrameDlg, ChangeOfScaleTakesTheSuggestedPlaceStaysCollapsedOrFullAndSwapsIc
     EXPECT_GT(fullHeight, Height(collapsed));
     now = changeScale(70, 80, 96);
     EXPECT_EQ(Height(now), fullHeight);
-    EXPECT_TRUE(EqualRect(&frame.fullRect, &now));
-    EXPECT_EQ(frame.collapsedRect.top, 80);
-    EXPECT_EQ(Height(frame.collapsedRect), Height(collapsed));
+    EXPECT_TRUE(EqualRect(&frame.FullRect(), &now));
+    EXPECT_EQ(frame.CollapsedRect().top, 80);
+    EXPECT_EQ(Height(frame.CollapsedRect()), Height(collapsed));
 
     now = changeScale(90, 100, 144);
     EXPECT_GT(Height(now), fullHeight);
@@ -155,7 +157,8 @@ TEST(FrameDlg, ChangeOfScaleTakesTheSuggestedPlaceStaysCollapsedOrFullAndSwapsIc
 // window into the work area again, also when it comes while the window is minimised: then
 // once it is restored. Another setting's change moves nothing.
 TEST(FrameDlg, DisplayOrWorkAreaChangeFitsTheGrownWindowAgainAlsoAfterARestore) {
-  CFrameDlg frame;
+  FrameParts parts;
+  CFrameDlg frame(parts.context, parts.link);
   RunWithDriver(frame, [&](HWND window) {
     ASSERT_NE(window, nullptr);
     SendMessageW(window, CFrameDlg::kGrowToFullMessage, 0, 0);
@@ -199,7 +202,8 @@ TEST(FrameDlg, DisplayOrWorkAreaChangeFitsTheGrownWindowAgainAlsoAfterARestore) 
 }
 
 TEST(FrameDlg, CloseIsRefusedWhileAnUpgradeRunsAndAllowedAfterwards) {
-  CFrameDlg frame;
+  FrameParts parts;
+  CFrameDlg frame(parts.context, parts.link);
   frame.SetBusy(true, true);
   bool stayedOpen = false;
   LRESULT result = RunWithDriver(frame, [&](HWND window) {
@@ -221,8 +225,9 @@ TEST(FrameDlg, CloseIsRefusedWhileAnUpgradeRunsAndAllowedAfterwards) {
 TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
   FirmwareFolder folder;
   const std::wstring dir = folder.Path();
-  CFrameDlg frame;
-  frame.firmwarePath = dir + L"\\a.vxf";
+  FrameParts parts;
+  CFrameDlg frame(parts.context, parts.link);
+  frame.SetFirmwarePath(dir + L"\\a.vxf");
   std::wstring prefilled, editAfterCancel;
   bool busyWhileOpen = false;
   int apartment = -1;
@@ -257,13 +262,14 @@ TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
   EXPECT_EQ(apartment, APTTYPE_STA);
   EXPECT_EQ(dialogsAfterSecondPress, 1u);
   EXPECT_EQ(prefilled, L"a.vxf");
-  EXPECT_EQ(frame.firmwarePath, dir + L"\\a.vxf");
+  EXPECT_EQ(frame.FirmwarePath(), dir + L"\\a.vxf");
   EXPECT_EQ(editAfterCancel, dir + L"\\a.vxf");  // the typed text is replaced
 }
 
 TEST(FrameDlg, ChosenPathIsTakenOnTheWindowThread) {
-  CFrameDlg frame;
-  frame.firmwarePath = L"C:\\old.vxf";
+  FrameParts parts;
+  CFrameDlg frame(parts.context, parts.link);
+  frame.SetFirmwarePath(L"C:\\old.vxf");
   std::wstring afterCancel, afterChoice;
   RunWithDriver(frame, [&](HWND window) {
     ASSERT_NE(window, nullptr);
@@ -283,15 +289,16 @@ TEST(FrameDlg, ChosenPathIsTakenOnTheWindowThread) {
   });
   EXPECT_EQ(afterCancel, L"C:\\old.vxf");
   EXPECT_EQ(afterChoice, L"C:\\new folder\\new.vxf");
-  EXPECT_EQ(frame.firmwarePath, L"C:\\new folder\\new.vxf");
+  EXPECT_EQ(frame.FirmwarePath(), L"C:\\new folder\\new.vxf");
 }
 
 TEST(FrameDlg, ClosingWithTheFileDialogOpenEndsTheSelectWorker) {
   FirmwareFolder folder;
-  CFrameDlg frame;
+  FrameParts parts;
+  CFrameDlg frame(parts.context, parts.link);
   // A folder without programs in it: Wine's shell sometimes faults while listing the icons of
   // a folder of executables (such as the test's own), which would end the dialog early.
-  frame.firmwarePath = folder.File(L"a.vxf");
+  frame.SetFirmwarePath(folder.File(L"a.vxf"));
   bool dialogSeen = false;
   LRESULT result = RunWithDriver(frame, [&](HWND window) {
     ASSERT_NE(window, nullptr);

@@ -1,4 +1,0 @@
-// The one process-wide controller link (see ProductVexapad.h).
-#include "device/win/ProductVexapad.h"
-
-CVexapad vexapad;
