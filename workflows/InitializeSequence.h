@@ -10,6 +10,7 @@
 #include "platform/PowerSwitch.h"
 #include "workflows/BackupSteps.h"
 #include "workflows/KeptController.h"
+#include "workflows/SequenceOutcome.h"
 #include "workflows/RunState.h"
 #include "workflows/SequenceFrame.h"
 #include "workflows/SequenceSteps.h"
@@ -99,7 +100,7 @@ InitializeResult Run(Device& device, SequenceView& view, RunState& run, MakeScan
     return InitializeResult::kBatteryLow;
   }
   if (const ControllerBlock block = FindControllerBlock(); block != ControllerBlock::kNone) {
-    view.SetStatus(KeptControllerText(block, L"Refresh"));
+    view.SetKeptStatus(KeptController{block, KeptWayBack::kRefresh});
     return block == ControllerBlock::kHiddenByHidHide ? InitializeResult::kControllerHidden
                                                       : InitializeResult::kControllerHeld;
   }
@@ -161,11 +162,10 @@ InitializeResult InitializeSequence(Device& device, SequenceView& view, RunState
         if (result == InitializeResult::kControllerHidden ||
             result == InitializeResult::kControllerHeld) {
           // Said in a box as well: the user may not be watching the status line.
-          view.ShowOutcome(KeptControllerText(result == InitializeResult::kControllerHidden
-                                                  ? ControllerBlock::kHiddenByHidHide
-                                                  : ControllerBlock::kHeldByAnotherProgram,
-                                              L"Refresh"),
-                           L"error", MessageIcon::kError);
+          const ControllerBlock block = result == InitializeResult::kControllerHidden
+                                            ? ControllerBlock::kHiddenByHidHide
+                                            : ControllerBlock::kHeldByAnotherProgram;
+          view.ShowOutcome(SequenceOutcome::ControllerKept(block));
         }
         return result;
       });

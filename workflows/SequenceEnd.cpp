@@ -6,21 +6,21 @@
 #include "platform/PowerState.h"
 #include "workflows/BackupFormat.h"
 #include "workflows/KeptController.h"
+#include "workflows/SequenceOutcome.h"
 
 namespace {
 
-// The warning of a failed restore, with who keeps the controller when another program does:
-// the restore could not open it then, and a Retry needs it let go.
-std::wstring RestoreWarning(const std::wstring& warning) {
-  const std::wstring kept = KeptControllerText(FindControllerBlock(), L"Retry");
-  return kept.empty() ? warning : warning + L"\n\n" + kept;
+// A failed restore as offered again, with who keeps the controller when another program
+// does: the restore could not open it then, and a Retry needs it let go.
+SequenceOutcome RestoreWarning(const std::wstring& said, const std::wstring& more) {
+  return SequenceOutcome::RestoreFailed(said, more, FindControllerBlock());
 }
 
 // A restore that failed is offered again until it works or the user cancels. True when the
 // configuration went back in the end.
-bool OfferRestoreUntilDone(SequenceView& view, const std::wstring& status,
-                           const std::wstring& warning, const RestoreAgain& restoreAgain) {
-  while (view.OfferRetry(RestoreWarning(warning), L"warn")) {
+bool OfferRestoreUntilDone(SequenceView& view, const std::wstring& status, const std::wstring& more,
+                           const RestoreAgain& restoreAgain) {
+  while (view.OfferRetry(RestoreWarning(status, more))) {
     if (restoreAgain()) {
       return true;
     }
@@ -31,20 +31,20 @@ bool OfferRestoreUntilDone(SequenceView& view, const std::wstring& status,
 
 UpgradeResult ShowSuccess(SequenceView& view, UpgradeResult result,
                           const RestoreAgain& restoreAgain) {
-  view.SetStatus(L"Upgrade success");
+  view.SetStatus(kUpgradeSuccess);
   if (result == UpgradeResult::kRestoreFailed) {
-    if (!OfferRestoreUntilDone(view, L"Upgrade success", kRestoreFailedOutcome, restoreAgain)) {
+    if (!OfferRestoreUntilDone(view, kUpgradeSuccess, kRestoreOnlyFailedOutcome, restoreAgain)) {
       return result;  // its saved backup stays pending: offered again at the next start
     }
-    view.SetStatus(L"Upgrade success");
+    view.SetStatus(kUpgradeSuccess);
   }
-  view.ShowOutcome(L"Upgrade success", L"info", MessageIcon::kInformation);
+  view.ShowOutcome(SequenceOutcome::Succeeded(kUpgradeSuccess));
   return UpgradeResult::kSucceeded;
 }
 
 void ShowFailure(SequenceView& view) {
   view.SetStatus(L"Upgrade failed!");
-  view.ShowOutcome(L"Upgrade failed!", L"error", MessageIcon::kError);
+  view.ShowOutcome(SequenceOutcome::Failed(L"Upgrade failed!"));
 }
 
 // Nothing reached the controller, so there is nothing to recover from. The box may say more
@@ -52,7 +52,15 @@ void ShowFailure(SequenceView& view) {
 void ShowRefusal(SequenceView& view, const std::wstring& status,
                  const std::wstring& more = std::wstring()) {
   view.SetStatus(status);
-  view.ShowOutcome(more.empty() ? status : status + L"\n\n" + more, L"error", MessageIcon::kError);
+  view.ShowOutcome(SequenceOutcome::Failed(status, more));
+}
+
+// Another program keeps the controller: nothing was sent, and once it lets go, a Refresh
+// finds the controller again.
+void ShowKeptRefusal(SequenceView& view, ControllerBlock block) {
+  const SequenceOutcome outcome = SequenceOutcome::ControllerKept(block);
+  view.SetKeptStatus(outcome.kept);
+  view.ShowOutcome(outcome);
 }
 
 }  // namespace
@@ -82,10 +90,10 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
       ShowRefusal(view, L"Power switch unavailable!", PowerSwitchAdvice());
       break;
     case UpgradeResult::kControllerHidden:
-      ShowRefusal(view, KeptControllerText(ControllerBlock::kHiddenByHidHide, L"Refresh"));
+      ShowKeptRefusal(view, ControllerBlock::kHiddenByHidHide);
       break;
     case UpgradeResult::kControllerHeld:
-      ShowRefusal(view, KeptControllerText(ControllerBlock::kHeldByAnotherProgram, L"Refresh"));
+      ShowKeptRefusal(view, ControllerBlock::kHeldByAnotherProgram);
       break;
     case UpgradeResult::kBatteryLow:
       ShowRefusal(view, kBatteryLowStatus);
@@ -96,7 +104,7 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
     case UpgradeResult::kBackupNotSaved:
       // The box as ever; why on the status line, which stays.
       view.SetStatus(BackupNotSavedStatus());
-      view.ShowOutcome(kBackupNotSaved, L"error", MessageIcon::kError);
+      view.ShowOutcome(SequenceOutcome::Failed(kBackupNotSaved));
       break;
     case UpgradeResult::kNoBackupNumberLeft:
       ShowRefusal(view, BackupNotSavedStatus(true));
@@ -121,12 +129,11 @@ UpgradeResult ShowUpgradeOutcome(SequenceView& view, SequenceKind kind, UpgradeR
 bool ShowRestoreOutcome(SequenceView& view, bool restored, const RestoreAgain& restoreAgain) {
   if (!restored) {
     view.SetStatus(kRestoreOnlyFailedOutcome);
-    if (!OfferRestoreUntilDone(view, kRestoreOnlyFailedOutcome, kRestoreOnlyFailedOutcome,
-                               restoreAgain)) {
+    if (!OfferRestoreUntilDone(view, kRestoreOnlyFailedOutcome, std::wstring(), restoreAgain)) {
       return false;
     }
   }
   view.SetStatus(kConfigurationRestored);
-  view.ShowOutcome(kConfigurationRestored, L"info", MessageIcon::kInformation);
+  view.ShowOutcome(SequenceOutcome::Succeeded(kConfigurationRestored));
   return true;
 }

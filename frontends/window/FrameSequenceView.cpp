@@ -2,7 +2,9 @@
 #include "frontends/window/FrameSequenceView.h"
 
 #include "frontends/window/KeepAwake.h"
+#include "frontends/window/KeptControllerText.h"
 #include "frontends/window/MessageIconStyle.h"
+#include "frontends/window/OutcomeBox.h"
 #include "frontends/window/resource.h"
 #include "ui/MsgBoxCenterHook.h"
 
@@ -21,14 +23,19 @@ void CFrameSequenceView::SetProgress(uint64_t position, const std::wstring& text
   }
 }
 
-void CFrameSequenceView::ShowOutcome(const std::wstring& text, const std::wstring& caption,
-                                     MessageIcon icon) {
-  MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), MessageIconStyle(icon));
+void CFrameSequenceView::SetKeptStatus(const KeptController& kept) {
+  SetStatus(KeptControllerText(kept));
 }
 
-bool CFrameSequenceView::OfferRetry(const std::wstring& text, const std::wstring& caption) {
-  return MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), MB_RETRYCANCEL | MB_ICONWARNING) ==
-         IDRETRY;
+void CFrameSequenceView::ShowOutcome(const SequenceOutcome& outcome) {
+  const OutcomeBox box = BoxOf(outcome);
+  MessageBoxW(frame_.hwnd, box.text.c_str(), box.caption.c_str(), MessageIconStyle(box.icon));
+}
+
+bool CFrameSequenceView::OfferRetry(const SequenceOutcome& outcome) {
+  const OutcomeBox box = BoxOf(outcome);
+  return MessageBoxW(frame_.hwnd, box.text.c_str(), box.caption.c_str(),
+                     MB_RETRYCANCEL | MessageIconStyle(box.icon)) == IDRETRY;
 }
 
 bool CFrameSequenceView::StopRequested() {

@@ -24,9 +24,9 @@ class CFrameSequenceView final : public WindowSequenceView {
 
   void SetStatus(const std::wstring& text) override;
   void SetProgress(uint64_t position, const std::wstring& text) override;
-  void ShowOutcome(const std::wstring& text, const std::wstring& caption,
-                   MessageIcon icon) override;
-  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
+  void SetKeptStatus(const KeptController& kept) override;
+  void ShowOutcome(const SequenceOutcome& outcome) override;
+  bool OfferRetry(const SequenceOutcome& outcome) override;
   bool StopRequested() override;
   // The sequence's run goes into the history beside the saved backups.
   RunRecorder* Recorder() override { return &recorder_; }

@@ -14,7 +14,7 @@
 
 namespace {
 
-// Passes every call on to `inner`, each status text replaced by a text of its own.
+// Passes every call on to `inner`, each status and outcome text replaced by a text of its own.
 class RewordingView final : public SequenceView {
  public:
   explicit RewordingView(SequenceView& inner) : inner_(inner) {}
@@ -28,15 +28,22 @@ class RewordingView final : public SequenceView {
   void SetProgress(uint64_t position, const std::wstring& text) override {
     inner_.SetProgress(position, text.empty() ? text : L"Moving along");
   }
-  void ShowOutcome(const std::wstring&, const std::wstring& caption, MessageIcon icon) override {
-    inner_.ShowOutcome(L"Done", caption, icon);
+  void SetKeptStatus(const KeptController&) override { SetStatus(std::wstring()); }
+  void ShowOutcome(const SequenceOutcome& outcome) override {
+    inner_.ShowOutcome(Reworded(outcome, L"Done"));
   }
-  bool OfferRetry(const std::wstring&, const std::wstring& caption) override {
-    return inner_.OfferRetry(L"Again?", caption);
+  bool OfferRetry(const SequenceOutcome& outcome) override {
+    return inner_.OfferRetry(Reworded(outcome, L"Again?"));
   }
   bool StopRequested() override { return inner_.StopRequested(); }
 
  private:
+  static SequenceOutcome Reworded(SequenceOutcome outcome, const std::wstring& text) {
+    outcome.said = text;
+    outcome.more = text;
+    return outcome;
+  }
+
   SequenceView& inner_;
   int steps_ = 0;
 };
