@@ -6,14 +6,15 @@
 #include "frontends/window/MessageIconStyle.h"
 #include "frontends/window/OutcomeBox.h"
 #include "frontends/window/resource.h"
+#include "ui/DialogBase.h"
 #include "ui/MsgBoxCenterHook.h"
 
-CFrameSequenceView::CFrameSequenceView(CFrameDlg& frame) : frame_(frame) {}
+CFrameSequenceView::CFrameSequenceView(MainWindow& frame) : frame_(frame) {}
 
 CFrameSequenceView::~CFrameSequenceView() = default;
 
 void CFrameSequenceView::SetStatus(const std::wstring& text) {
-  frame_.SetItemText(IDC_STATUS, text);
+  frame_.Dialog().SetItemText(IDC_STATUS, text);
 }
 
 void CFrameSequenceView::SetProgress(uint64_t position, const std::wstring& text) {
@@ -29,12 +30,13 @@ void CFrameSequenceView::SetKeptStatus(const KeptController& kept) {
 
 void CFrameSequenceView::ShowOutcome(const SequenceOutcome& outcome) {
   const OutcomeBox box = BoxOf(outcome);
-  MessageBoxW(frame_.hwnd, box.text.c_str(), box.caption.c_str(), MessageIconStyle(box.icon));
+  MessageBoxW(frame_.Dialog().hwnd, box.text.c_str(), box.caption.c_str(),
+              MessageIconStyle(box.icon));
 }
 
 bool CFrameSequenceView::OfferRetry(const SequenceOutcome& outcome) {
   const OutcomeBox box = BoxOf(outcome);
-  return MessageBoxW(frame_.hwnd, box.text.c_str(), box.caption.c_str(),
+  return MessageBoxW(frame_.Dialog().hwnd, box.text.c_str(), box.caption.c_str(),
                      MB_RETRYCANCEL | MessageIconStyle(box.icon)) == IDRETRY;
 }
 
@@ -43,12 +45,11 @@ bool CFrameSequenceView::StopRequested() {
 }
 
 void CFrameSequenceView::EnableControl(uint16_t id, bool enabled) {
-  EnableWindow(frame_.GetItem(id), enabled ? TRUE : FALSE);
+  EnableWindow(frame_.Dialog().GetItem(id), enabled ? TRUE : FALSE);
 }
 
 void CFrameSequenceView::GrowToFullAndCenter() {
-  // The window thread does it: it owns the full rectangle, which a change of scale renews.
-  SendMessageW(frame_.hwnd, CFrameDlg::kGrowToFullMessage, 0, 0);
+  frame_.GrowToFull();
 }
 
 void CFrameSequenceView::ClearBusy(bool upgrade) {
@@ -56,7 +57,7 @@ void CFrameSequenceView::ClearBusy(bool upgrade) {
 }
 
 void CFrameSequenceView::PostRefresh() {
-  frame_.PostCommand(IDC_REFRESH, 0, 0);
+  frame_.Dialog().PostCommand(IDC_REFRESH, 0, 0);
 }
 
 void CFrameSequenceView::PlaceMessageBoxes(bool placed) {

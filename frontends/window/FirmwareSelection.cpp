@@ -1,10 +1,13 @@
-// CFrameDlg: the Select button, its worker with the file-open dialog, and the hand-over of
-// the chosen path to the window thread.
-#include "frontends/window/FrameDlg.h"
+// The firmware file and Select (see FirmwareSelection.h).
+#include "frontends/window/FirmwareSelection.h"
 
 #include <shobjidl.h>
 
+#include <utility>
+
+#include "frontends/window/FrameWorkers.h"
 #include "frontends/window/resource.h"
+#include "ui/DialogBase.h"
 #include "ui/OpenFileDialog.h"
 
 namespace {
@@ -32,51 +35,51 @@ BOOL CALLBACK CancelDialogWindow(HWND window, LPARAM param) {
 
 }  // namespace
 
-LRESULT CFrameDlg::OnSelect(WORD, WORD, HWND, WORD, WORD) {
-  if (busy) {
-    return 0;
+CFirmwareSelection::CFirmwareSelection(CDialogBase& dialog, CFrameWorkers& workers,
+                                       std::atomic<bool>& busy, UINT chosenMessage)
+    : dialog_(dialog), workers_(workers), busy_(busy), chosenMessage_(chosenMessage) {}
+
+bool CFirmwareSelection::Start() {
+  if (busy_) {
+    return false;
   }
-  busy = true;
-  // The worker starts from a copy: the window thread alone writes firmwarePath.
-  std::wstring start = firmwarePath;
-  if (!StartWorker([this, start] { SelectWorker(start); })) {
-    busy = false;
-    return 0;
+  busy_ = true;
+  // The worker starts from a copy: the window thread alone writes the path.
+  std::wstring start = path_;
+  if (!workers_.Start([this, start] { Work(start); })) {
+    busy_ = false;
+    return false;
   }
-  selectRunning = true;
-  return 1;
+  running_ = true;
+  return true;
 }
 
-void CFrameDlg::SelectWorker(std::wstring path) {
+void CFirmwareSelection::Work(std::wstring path) {
   static const COMDLG_FILTERSPEC kFilter[] = {{L"vxf", L"*.vxf"}};
-  selectThread = GetCurrentThreadId();
+  thread_ = GetCurrentThreadId();
   bool chosen = false;
-  if (!CloseRequested()) {
+  if (!workers_.StopRequested()) {
     unsigned index = 0;
-    chosen = ShowOpenFileDialog(hwnd, path, &index, kFilter, 1);
+    chosen = ShowOpenFileDialog(dialog_.hwnd, path, &index, kFilter, 1);
   }
-  selectThread = 0;
-  if (SendMessageW(hwnd, kFileChosenMessage, chosen ? 1 : 0, reinterpret_cast<LPARAM>(&path)) ==
+  thread_ = 0;
+  if (SendMessageW(dialog_.hwnd, chosenMessage_, chosen ? 1 : 0, reinterpret_cast<LPARAM>(&path)) ==
       0) {
-    busy = false;  // the window is gone
+    busy_ = false;  // the window is gone
   }
 }
 
-LRESULT CFrameDlg::OnFileChosen(WPARAM chosen, LPARAM path) {
+void CFirmwareSelection::TakeChosen(WPARAM chosen, LPARAM path) {
   if (chosen != 0) {
-    firmwarePath = *reinterpret_cast<const std::wstring*>(path);
+    path_ = *reinterpret_cast<const std::wstring*>(path);
   }
-  busy = false;
-  SetItemText(IDC_FILE_PATH, firmwarePath);
-  selectRunning = false;
-  if (closePending) {
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-  }
-  return 1;
+  busy_ = false;
+  dialog_.SetItemText(IDC_FILE_PATH, path_);
+  running_ = false;
 }
 
-void CFrameDlg::CancelSelectDialog() {
-  DialogSearch search{selectThread, hwnd};
+void CFirmwareSelection::CancelDialog() {
+  DialogSearch search{thread_, dialog_.hwnd};
   if (search.thread != 0) {
     // EnumWindows, not EnumThreadWindows: Wine does not list the file dialog under the
     // thread that shows it.
