@@ -97,3 +97,35 @@ TEST(TerminalView, TheFlashFollowsTheEventsWhateverTheStatusTextsSay) {
   EXPECT_EQ(rig.sim.PowerOnCount(), 1u);
   EXPECT_EQ(rig.sim.GetButtonConfig(), rig.userButtons);
 }
+
+namespace {
+
+// Everything `out` holds, from its start.
+std::string Contents(FILE* out) {
+  std::string text;
+  std::rewind(out);
+  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) {
+    text += static_cast<char>(c);
+  }
+  return text;
+}
+
+}  // namespace
+
+TEST(TerminalView, AnOutcomeAddsOnlyWhatTheStatusLineHasNotSaid) {
+  FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  TerminalView view(out, false, TerminalViewHooks{});
+  view.SetKeptStatus(KeptController{ControllerBlock::kHeldByAnotherProgram});
+  view.ShowOutcome(SequenceOutcome::ControllerKept(ControllerBlock::kHeldByAnotherProgram));
+  view.SetStatus(L"Upgrade success");
+  EXPECT_FALSE(view.OfferRetry(SequenceOutcome::RestoreFailed(
+      L"Upgrade success", kRestoreOnlyFailedOutcome, ControllerBlock::kHiddenByHidHide)));
+  view.ShowOutcome(SequenceOutcome::Succeeded(L"Upgrade success"));
+  EXPECT_EQ(Contents(out),
+            "Another program holds the controller: close it, then press Refresh\n"
+            "Upgrade success\n"
+            "The saved configuration could not be restored.\n\n"
+            "HidHide hides the controller: allow padwright.exe in HidHide, then press Retry\n");
+  std::fclose(out);
+}
