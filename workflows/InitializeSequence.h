@@ -8,6 +8,7 @@
 #include "workflows/BackupSteps.h"
 #include "workflows/KeptController.h"
 #include "workflows/RunContext.h"
+#include "workflows/SequenceOutcome.h"
 #include "workflows/RunState.h"
 #include "workflows/SequenceFrame.h"
 #include "workflows/SequenceSteps.h"
@@ -101,7 +102,7 @@ InitializeResult Run(Device& device, const RunContext& context, SequenceView& vi
   }
   if (const ControllerBlock block = context.FindControllerBlock();
       block != ControllerBlock::kNone) {
-    view.SetStatus(KeptControllerText(block, L"Refresh"));
+    view.SetKeptStatus(KeptController{block, KeptWayBack::kRefresh});
     return block == ControllerBlock::kHiddenByHidHide ? InitializeResult::kControllerHidden
                                                       : InitializeResult::kControllerHeld;
   }
@@ -163,11 +164,10 @@ InitializeResult InitializeSequence(Device& device, const RunContext& context, S
         if (result == InitializeResult::kControllerHidden ||
             result == InitializeResult::kControllerHeld) {
           // Said in a box as well: the user may not be watching the status line.
-          view.ShowOutcome(KeptControllerText(result == InitializeResult::kControllerHidden
-                                                  ? ControllerBlock::kHiddenByHidHide
-                                                  : ControllerBlock::kHeldByAnotherProgram,
-                                              L"Refresh"),
-                           L"error", MessageIcon::kError);
+          const ControllerBlock block = result == InitializeResult::kControllerHidden
+                                            ? ControllerBlock::kHiddenByHidHide
+                                            : ControllerBlock::kHeldByAnotherProgram;
+          view.ShowOutcome(SequenceOutcome::ControllerKept(block));
         }
         return result;
       });

@@ -1,13 +1,14 @@
-// The words for a controller that another program keeps from this one: who keeps it and
-// what to do, ending with the button to press once that is done.
+// Who keeps the controller from this program, and what the user does once it is let go: a
+// fact of the core, which each front end words.
 #pragma once
-
-#include <string>
 
 #include "device/ControllerBlock.h"
 
-// "HidHide hides the controller: allow padwright.exe in HidHide, then press <button>", or
-// "Another program holds the controller: close it, then press <button>"; empty for kNone.
-// The status line and the refusals name Refresh; the box that offers a restore again names
-// Retry, its own button.
-std::wstring KeptControllerText(ControllerBlock block, const wchar_t* button);
+// The way back once the controller is let go: read it again (the status line and the
+// refusals), or write the saved configuration once more (the offer to try a restore again).
+enum class KeptWayBack { kRefresh, kRetry };
+
+struct KeptController {
+  ControllerBlock block = ControllerBlock::kNone;  // kNone: nothing keeps it
+  KeptWayBack wayBack = KeptWayBack::kRefresh;
+};

@@ -4,22 +4,23 @@
 #include "platform/PowerState.h"
 #include "workflows/backups/BackupFormat.h"
 #include "workflows/KeptController.h"
+#include "workflows/SequenceOutcome.h"
 
 namespace {
 
-// The warning of a failed restore, with who keeps the controller when another program does:
-// the restore could not open it then, and a Retry needs it let go.
-std::wstring RestoreWarning(const RunContext& context, const std::wstring& warning) {
-  const std::wstring kept = KeptControllerText(context.FindControllerBlock(), L"Retry");
-  return kept.empty() ? warning : warning + L"\n\n" + kept;
+// A failed restore as offered again, with who keeps the controller when another program
+// does: the restore could not open it then, and a Retry needs it let go.
+SequenceOutcome RestoreWarning(const RunContext& context, const std::wstring& said,
+                               const std::wstring& more) {
+  return SequenceOutcome::RestoreFailed(said, more, context.FindControllerBlock());
 }
 
 // A restore that failed is offered again until it works or the user cancels. True when the
 // configuration went back in the end.
 bool OfferRestoreUntilDone(const RunContext& context, SequenceView& view,
-                           const std::wstring& status, const std::wstring& warning,
+                           const std::wstring& status, const std::wstring& more,
                            const RestoreAgain& restoreAgain) {
-  while (view.OfferRetry(RestoreWarning(context, warning), L"warn")) {
+  while (view.OfferRetry(RestoreWarning(context, status, more))) {
     if (restoreAgain()) {
       return true;
     }
@@ -30,21 +31,21 @@ bool OfferRestoreUntilDone(const RunContext& context, SequenceView& view,
 
 UpgradeResult ShowSuccess(const RunContext& context, SequenceView& view, UpgradeResult result,
                           const RestoreAgain& restoreAgain) {
-  view.SetStatus(L"Upgrade success");
+  view.SetStatus(kUpgradeSuccess);
   if (result == UpgradeResult::kRestoreFailed) {
-    if (!OfferRestoreUntilDone(context, view, L"Upgrade success", kRestoreFailedOutcome,
+    if (!OfferRestoreUntilDone(context, view, kUpgradeSuccess, kRestoreOnlyFailedOutcome,
                                restoreAgain)) {
       return result;  // its saved backup stays pending: offered again at the next start
     }
-    view.SetStatus(L"Upgrade success");
+    view.SetStatus(kUpgradeSuccess);
   }
-  view.ShowOutcome(L"Upgrade success", L"info", MessageIcon::kInformation);
+  view.ShowOutcome(SequenceOutcome::Succeeded(kUpgradeSuccess));
   return UpgradeResult::kSucceeded;
 }
 
 void ShowFailure(SequenceView& view) {
   view.SetStatus(L"Upgrade failed!");
-  view.ShowOutcome(L"Upgrade failed!", L"error", MessageIcon::kError);
+  view.ShowOutcome(SequenceOutcome::Failed(L"Upgrade failed!"));
 }
 
 // Nothing reached the controller, so there is nothing to recover from. The box may say more
@@ -52,7 +53,15 @@ void ShowFailure(SequenceView& view) {
 void ShowRefusal(SequenceView& view, const std::wstring& status,
                  const std::wstring& more = std::wstring()) {
   view.SetStatus(status);
-  view.ShowOutcome(more.empty() ? status : status + L"\n\n" + more, L"error", MessageIcon::kError);
+  view.ShowOutcome(SequenceOutcome::Failed(status, more));
+}
+
+// Another program keeps the controller: nothing was sent, and once it lets go, a Refresh
+// finds the controller again.
+void ShowKeptRefusal(SequenceView& view, ControllerBlock block) {
+  const SequenceOutcome outcome = SequenceOutcome::ControllerKept(block);
+  view.SetKeptStatus(outcome.kept);
+  view.ShowOutcome(outcome);
 }
 
 }  // namespace
@@ -81,10 +90,10 @@ UpgradeResult ShowUpgradeOutcome(const RunContext& context, SequenceView& view, 
       ShowRefusal(view, L"Power switch unavailable!", context.PowerSwitchAdvice());
       break;
     case UpgradeResult::kControllerHidden:
-      ShowRefusal(view, KeptControllerText(ControllerBlock::kHiddenByHidHide, L"Refresh"));
+      ShowKeptRefusal(view, ControllerBlock::kHiddenByHidHide);
       break;
     case UpgradeResult::kControllerHeld:
-      ShowRefusal(view, KeptControllerText(ControllerBlock::kHeldByAnotherProgram, L"Refresh"));
+      ShowKeptRefusal(view, ControllerBlock::kHeldByAnotherProgram);
       break;
     case UpgradeResult::kBatteryLow:
       ShowRefusal(view, kBatteryLowStatus);
@@ -95,7 +104,7 @@ UpgradeResult ShowUpgradeOutcome(const RunContext& context, SequenceView& view, 
     case UpgradeResult::kBackupNotSaved:
       // The box as ever; why on the status line, which stays.
       view.SetStatus(BackupNotSavedStatus(context.backups));
-      view.ShowOutcome(kBackupNotSaved, L"error", MessageIcon::kError);
+      view.ShowOutcome(SequenceOutcome::Failed(kBackupNotSaved));
       break;
     case UpgradeResult::kNoBackupNumberLeft:
       ShowRefusal(view, BackupNotSavedStatus(context.backups, true));
@@ -121,12 +130,12 @@ bool ShowRestoreOutcome(const RunContext& context, SequenceView& view, bool rest
                         const RestoreAgain& restoreAgain) {
   if (!restored) {
     view.SetStatus(kRestoreOnlyFailedOutcome);
-    if (!OfferRestoreUntilDone(context, view, kRestoreOnlyFailedOutcome, kRestoreOnlyFailedOutcome,
+    if (!OfferRestoreUntilDone(context, view, kRestoreOnlyFailedOutcome, std::wstring(),
                                restoreAgain)) {
       return false;
     }
   }
   view.SetStatus(kConfigurationRestored);
-  view.ShowOutcome(kConfigurationRestored, L"info", MessageIcon::kInformation);
+  view.ShowOutcome(SequenceOutcome::Succeeded(kConfigurationRestored));
   return true;
 }

@@ -24,11 +24,13 @@ enum class UpgradeResult {
   kSucceeded,               // the image was transferred and everything saved went back
 };
 
-// The outcome box of a transfer whose restore failed: still a success, but the user must
-// know that the configuration is not on the controller.
+inline constexpr wchar_t kUpgradeSuccess[] = L"Upgrade success";
+// The outcome of a transfer whose restore failed, its paragraphs in one text: still a
+// success, but the user must know that the configuration is not on the controller.
 inline constexpr wchar_t kRestoreFailedOutcome[] =
     L"Upgrade success\n\nThe saved configuration could not be restored.";
-// The same when no firmware was sent, only a saved backup written back.
+// The same when no firmware was sent, only a saved backup written back; and the paragraph
+// that the transfer's adds below its success.
 inline constexpr wchar_t kRestoreOnlyFailedOutcome[] =
     L"The saved configuration could not be restored.";
 inline constexpr wchar_t kConfigurationRestored[] = L"Configuration restored";

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <string>
 
-class RunRecorder;
+#include "workflows/KeptController.h"
+#include "workflows/SequenceOutcome.h"
 
-// What the outcome box shows beside its text.
-enum class MessageIcon { kInformation, kWarning, kError };
+class RunRecorder;
 
 // Which sequence runs.
 enum class SequenceKind {
@@ -55,14 +55,16 @@ class SequenceView {
 
   // The status line.
   virtual void SetStatus(const std::wstring& text) = 0;
+  // The status line: who keeps the controller from this program and the way back.
+  virtual void SetKeptStatus(const KeptController& kept) = 0;
   // The transfer's progress: `position` from 0 to 1000 and, unless empty, the progress text
   // (shown where the status is).
   virtual void SetProgress(uint64_t position, const std::wstring& text) = 0;
   // Shows an outcome; returns once the user has seen it.
-  virtual void ShowOutcome(const std::wstring& text, const std::wstring& caption,
-                           MessageIcon icon) = 0;
-  // Offers to try a failed restore again; true for yes (Retry).
-  virtual bool OfferRetry(const std::wstring& text, const std::wstring& caption) = 0;
+  virtual void ShowOutcome(const SequenceOutcome& outcome) = 0;
+  // Offers to try a failed restore again (an outcome of kind kRestoreFailed); true for yes
+  // (Retry).
+  virtual bool OfferRetry(const SequenceOutcome& outcome) = 0;
   // True once the front end asks the sequence to stop (the window is closing, a signal came);
   // a long wait gives up then.
   virtual bool StopRequested() = 0;

@@ -83,8 +83,9 @@ class QuietView final : public SequenceView {
   void Notify(SequenceEvent) override {}
   void SetStatus(const std::wstring&) override {}
   void SetProgress(uint64_t, const std::wstring&) override {}
-  void ShowOutcome(const std::wstring&, const std::wstring&, MessageIcon) override {}
-  bool OfferRetry(const std::wstring&, const std::wstring&) override { return false; }
+  void SetKeptStatus(const KeptController&) override {}
+  void ShowOutcome(const SequenceOutcome&) override {}
+  bool OfferRetry(const SequenceOutcome&) override { return false; }
   bool StopRequested() override { return false; }
   RunRecorder* Recorder() override { return &recorder; }
 

@@ -24,6 +24,37 @@ size_t TerminalColumns(FILE* out) {
   return 80;
 }
 
+// Who keeps the controller, in the words the window uses too.
+std::wstring KeptText(const KeptController& kept) {
+  const wchar_t* then = kept.wayBack == KeptWayBack::kRetry ? L"Retry" : L"Refresh";
+  switch (kept.block) {
+    case ControllerBlock::kHiddenByHidHide:
+      return std::wstring(
+                 L"HidHide hides the controller: allow padwright.exe in HidHide, then "
+                 L"press ") +
+             then;
+    case ControllerBlock::kHeldByAnotherProgram:
+      return std::wstring(L"Another program holds the controller: close it, then press ") + then;
+    case ControllerBlock::kNone:
+      break;
+  }
+  return std::wstring();
+}
+
+// What an outcome adds to the status line said just before it: the paragraphs after its
+// first, a blank line between them. A controller kept was the status line itself.
+std::wstring News(const SequenceOutcome& outcome) {
+  if (outcome.kind == OutcomeKind::kControllerKept) {
+    return std::wstring();
+  }
+  std::wstring news = outcome.more;
+  const std::wstring kept = KeptText(outcome.kept);
+  if (!kept.empty()) {
+    news += news.empty() ? kept : L"\n\n" + kept;
+  }
+  return news;
+}
+
 }  // namespace
 
 TerminalView::TerminalView(FILE* out, bool terminal, TerminalViewHooks hooks, Clock& clock)
@@ -68,9 +99,11 @@ void TerminalView::Call(const std::function<void()>& hook) const {
 }
 
 void TerminalView::SetStatus(const std::wstring& text) {
-  std::string line = ToUtf8(text);
-  PrintLine(line);
-  lastStatus_ = std::move(line);
+  PrintLine(ToUtf8(text));
+}
+
+void TerminalView::SetKeptStatus(const KeptController& kept) {
+  SetStatus(KeptText(kept));
 }
 
 void TerminalView::SetProgress(uint64_t position, const std::wstring& text) {
@@ -103,29 +136,19 @@ void TerminalView::ShowProgressText(const std::string& text) {
   PrintLine(text);
 }
 
-void TerminalView::ShowOutcome(const std::wstring& text, const std::wstring&, MessageIcon) {
-  PrintOutcome(text);
+void TerminalView::ShowOutcome(const SequenceOutcome& outcome) {
+  PrintOutcome(outcome);
 }
 
-bool TerminalView::OfferRetry(const std::wstring& text, const std::wstring&) {
-  PrintOutcome(text);
+bool TerminalView::OfferRetry(const SequenceOutcome& outcome) {
+  PrintOutcome(outcome);
   return hooks_.askRetry && hooks_.askRetry();
 }
 
-void TerminalView::PrintOutcome(const std::wstring& text) {
-  std::string outcome = ToUtf8(text);
-  // The status line said it all already, with the reason after it.
-  if (!outcome.empty() && lastStatus_.rfind(outcome, 0) == 0) {
-    return;
-  }
-  // The status line already said the first part ("Upgrade success"); print what it adds.
-  if (!lastStatus_.empty() && outcome.rfind(lastStatus_, 0) == 0) {
-    outcome.erase(0, lastStatus_.size());
-  }
-  const size_t start = outcome.find_first_not_of('\n');
-  outcome = start == std::string::npos ? std::string() : outcome.substr(start);
-  if (!outcome.empty()) {
-    PrintLine(outcome);
+void TerminalView::PrintOutcome(const SequenceOutcome& outcome) {
+  const std::wstring news = News(outcome);
+  if (!news.empty()) {
+    PrintLine(ToUtf8(news));
   }
 }
 

@@ -44,9 +44,9 @@ class TerminalView final : public SequenceView {
   void Notify(SequenceEvent event) override;
   void SetStatus(const std::wstring& text) override;
   void SetProgress(uint64_t position, const std::wstring& text) override;
-  void ShowOutcome(const std::wstring& text, const std::wstring& caption,
-                   MessageIcon icon) override;
-  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
+  void SetKeptStatus(const KeptController& kept) override;
+  void ShowOutcome(const SequenceOutcome& outcome) override;
+  bool OfferRetry(const SequenceOutcome& outcome) override;
   bool StopRequested() override;
   RunRecorder* Recorder() override { return hooks_.recorder; }
 
@@ -66,7 +66,7 @@ class TerminalView final : public SequenceView {
   void Call(const std::function<void()>& hook) const;
   void ShowProgressText(const std::string& text);
   // The part of an outcome that the status line has not said yet.
-  void PrintOutcome(const std::wstring& text);
+  void PrintOutcome(const SequenceOutcome& outcome);
 
   Clock& clock_;
   FILE* out_;
@@ -77,6 +77,5 @@ class TerminalView final : public SequenceView {
   bool lineOpen_ = false;            // a progress line is on the terminal without its newline
   bool progressShown_ = false;       // a plain progress line has been printed
   uint32_t lastProgressLineMs_ = 0;  // when, for the once-a-second limit
-  std::string lastStatus_;
   bool refreshRequested_ = false;
 };

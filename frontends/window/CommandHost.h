@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "workflows/SequenceView.h"
+#include "frontends/window/MessageIcon.h"
 
 class CommandHost {
  public:

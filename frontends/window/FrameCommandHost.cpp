@@ -6,9 +6,10 @@
 #include "frontends/window/MessageIconStyle.h"
 #include "frontends/window/resource.h"
 #include "platform/win/FileSystem.h"
+#include "ui/DialogBase.h"
 
 std::wstring CFrameCommandHost::TakeFirmwarePath() {
-  return frame_.TakeFirmwarePathFromBox();
+  return frame_.TakeFirmwarePath();
 }
 
 bool CFrameCommandHost::IsFile(const std::wstring& path) {
@@ -17,7 +18,7 @@ bool CFrameCommandHost::IsFile(const std::wstring& path) {
 
 void CFrameCommandHost::ShowMessage(const std::wstring& text, const std::wstring& caption,
                                     MessageIcon icon) {
-  MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), MessageIconStyle(icon));
+  MessageBoxW(frame_.Dialog().hwnd, text.c_str(), caption.c_str(), MessageIconStyle(icon));
 }
 
 bool CFrameCommandHost::IsBusy() {
@@ -29,11 +30,11 @@ void CFrameCommandHost::SetBusy(bool busy) {
 }
 
 void CFrameCommandHost::EnableControl(uint16_t id, bool enabled) {
-  EnableWindow(frame_.GetItem(id), enabled ? TRUE : FALSE);
+  EnableWindow(frame_.Dialog().GetItem(id), enabled ? TRUE : FALSE);
 }
 
 bool CFrameCommandHost::IsControlEnabled(uint16_t id) {
-  return IsWindowEnabled(frame_.GetItem(id)) != FALSE;
+  return IsWindowEnabled(frame_.Dialog().GetItem(id)) != FALSE;
 }
 
 bool CFrameCommandHost::StartWorker(std::function<void()> body) {

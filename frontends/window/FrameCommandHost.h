@@ -5,13 +5,13 @@
 #include <string>
 
 #include "frontends/window/CommandHost.h"
-#include "frontends/window/FrameDlg.h"
+#include "frontends/window/MainWindow.h"
 
 class CFrameCommandHost final : public CommandHost {
  public:
   // `upgrade`: the command starts a normal or forced upgrade (or a restore), whose busy mark
   // also keeps the window from closing until its end.
-  CFrameCommandHost(CFrameDlg& frame, bool upgrade) : frame_(frame), upgrade_(upgrade) {}
+  CFrameCommandHost(MainWindow& frame, bool upgrade) : frame_(frame), upgrade_(upgrade) {}
 
   std::wstring TakeFirmwarePath() override;
   bool IsFile(const std::wstring& path) override;
@@ -24,6 +24,6 @@ class CFrameCommandHost final : public CommandHost {
   bool StartWorker(std::function<void()> body) override;
 
  private:
-  CFrameDlg& frame_;
+  MainWindow& frame_;
   bool upgrade_;
 };

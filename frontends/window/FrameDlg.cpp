@@ -1,17 +1,19 @@
 // CFrameDlg: construction, the message map, start-up, the version line and what the status
-// line says after it, and close rules.
+// line says after it, close rules, and the handlers that hand on to the window's parts.
 #include "frontends/window/FrameDlg.h"
 
 #include <commctrl.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "device/win/HidDevice.h"
+#include "frontends/window/HistoryDlg.h"
 #include "frontends/window/RefreshStatus.h"
 #include "frontends/window/resource.h"
 #include "platform/win/FileSystem.h"
 #include "ui/MessageMap.h"
-#include "ui/WindowDpi.h"
 #include "workflows/backups/PendingBackups.h"
 #include "workflows/VersionLine.h"
 
@@ -22,36 +24,21 @@ constexpr UINT_PTR kCloseRetryTimer = 1;
 }  // namespace
 
 CFrameDlg::CFrameDlg(const RunContext& context, CVexapad& link)
-    : fullRect{},
-      collapsedRect{},
-      context(context),
+    : context(context),
       link(link),
       progressBar(nullptr),
       busy(false),
       upgradeRunning(false),
-      shutdownHeld(false),
-      selectThread(0),
-      selectRunning(false),
+      layout(*this, kDpiLayoutMessage),
+      selection(*this, workers, busy, kFileChosenMessage),
+      shutdownHold(*this, kShutdownHoldMessage),
+      sequences(*this, context, link),
       closePending(false),
       restoreOffered(false),
-      statusIsRefreshs(false),
-      shutdownBlocked(false),
-      grown(false),
-      layoutOwed(false),
-      groupMargins{},
-      fileBoxHeight(0),
-      startDpi(USER_DEFAULT_SCREEN_DPI),
-      dpi(USER_DEFAULT_SCREEN_DPI),
-      bigIcon(nullptr),
-      smallIcon(nullptr) {}
+      statusIsRefreshs(false) {}
 
 CFrameDlg::~CFrameDlg() {
   WaitForWorkers();
-  for (HICON icon : {bigIcon, smallIcon}) {
-    if (icon != nullptr) {
-      DestroyIcon(icon);
-    }
-  }
 }
 
 const MessageMap* CFrameDlg::GetMessageMap() const {
@@ -94,8 +81,7 @@ BOOL CFrameDlg::PreTranslate(MSG* msg) {
 
 LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
   HWND window = hwnd;
-  startDpi = dpi = WindowDpi(window);
-  SetIconsForDpi(dpi);
+  layout.TakeScale();
   progressBar = GetItem(IDC_PROGRESS);
   if (progressBar != nullptr) {
     SendMessageW(progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 1000));
@@ -105,18 +91,21 @@ LRESULT CFrameDlg::OnInitDialog(WPARAM, LPARAM) {
   }
   std::vector<std::wstring> found = FindFirmwareFiles(GetModuleDirectory());
   if (found.size() == 1) {
-    firmwarePath = found.front();
-    SetItemText(IDC_FILE_PATH, firmwarePath);
+    selection.SetPath(found.front());
+    SetItemText(IDC_FILE_PATH, selection.Path());
   }
   if (!startNotice.empty()) {
     SetItemText(IDC_STATUS, startNotice);
   }
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-  AddHistoryMenuItem();
+  if (HMENU menu = GetSystemMenu(window, FALSE)) {
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_HISTORY, L"Update history...");
+  }
   // Read once the loop runs, after the window has appeared.
   PostCommand(IDC_REFRESH, 0, 0);
   PostMessageW(window, kOfferRestoreMessage, kNoticeOnly, 0);
-  Collapse();
+  layout.Collapse();
   return 1;
 }
 
@@ -159,8 +148,8 @@ void CFrameDlg::ShowRefreshStatus(VersionReading reading) {
   if (status.offerForceUpdate) {
     // The way back at once, without a failed Update first. Grown once: a window the user has
     // moved since stays where it is.
-    if (!grown) {
-      OnGrowToFull(0, 0);
+    if (!layout.Grown()) {
+      layout.GrowToFull();
     }
     EnableWindow(GetItem(IDC_FORCE_UPDATE), TRUE);
   }
@@ -193,9 +182,9 @@ LRESULT CFrameDlg::OnCloseRequest(WPARAM, LPARAM) {
     MessageBeep(MB_ICONWARNING);
     return 1;  // handled: the window stays
   }
-  if (selectRunning) {
+  if (selection.Running()) {
     closePending = true;
-    CancelSelectDialog();
+    selection.CancelDialog();
     // The dialog may not be up yet: ask again shortly until the worker has handed back.
     SetTimer(hwnd, kCloseRetryTimer, 100, nullptr);
     return 1;
@@ -211,4 +200,119 @@ LRESULT CFrameDlg::OnCloseRetry(WPARAM timer, LPARAM) {
   KillTimer(hwnd, kCloseRetryTimer);
   PostMessageW(hwnd, WM_CLOSE, 0, 0);
   return 1;
+}
+
+LRESULT CFrameDlg::OnSelect(WORD, WORD, HWND, WORD, WORD) {
+  return selection.Start() ? 1 : 0;
+}
+
+LRESULT CFrameDlg::OnFileChosen(WPARAM chosen, LPARAM path) {
+  selection.TakeChosen(chosen, path);
+  if (closePending) {
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  }
+  return 1;
+}
+
+std::wstring CFrameDlg::TakeFirmwarePath() {
+  selection.SetPath(GetItemText(IDC_FILE_PATH));
+  return selection.Path();
+}
+
+LRESULT CFrameDlg::OnUpgrade(WORD, WORD id, HWND, WORD, WORD) {
+  sequences.Upgrade(id);
+  return 0;
+}
+
+LRESULT CFrameDlg::OnForceUpgrade(WORD, WORD id, HWND, WORD, WORD) {
+  sequences.ForceUpgrade(id);
+  return 0;
+}
+
+LRESULT CFrameDlg::OnInitialize(WORD, WORD, HWND, WORD, WORD) {
+  sequences.Initialize();
+  return 0;
+}
+
+LRESULT CFrameDlg::OnOfferRestore(WPARAM wParam, LPARAM) {
+  if (wParam == kNoticeOnly) {
+    sequences.NoticeDamagedPendingBackups();
+  } else {
+    sequences.OfferRestore();
+  }
+  return 1;
+}
+
+bool CFrameDlg::StartWorker(std::function<void()> body) {
+  return workers.Start(std::move(body));
+}
+
+bool CFrameDlg::CloseRequested() const {
+  return workers.StopRequested();
+}
+
+void CFrameDlg::WaitForWorkers() {
+  workers.WaitUntilDone([this] { selection.CancelDialog(); });
+}
+
+LRESULT CFrameDlg::OnQueryEndSession(WPARAM, LPARAM) {
+  // A plain 0 would mean "not handled" and let the dialog manager answer TRUE.
+  return shutdownHold.Held() ? kResultFalse : TRUE;
+}
+
+void CFrameDlg::HoldShutdown(bool held) {
+  shutdownHold.Hold(held);
+}
+
+LRESULT CFrameDlg::OnShutdownHold(WPARAM, LPARAM) {
+  shutdownHold.Follow();
+  return 1;
+}
+
+LRESULT CFrameDlg::OnSysCommand(WPARAM command, LPARAM) {
+  // Windows uses the low four bits of a system command itself.
+  if ((command & 0xFFF0) != IDM_HISTORY) {
+    return 0;
+  }
+  ShowUpdateHistory(hwnd, context.backups);
+  return 1;
+}
+
+void CFrameDlg::GrowToFull() {
+  // The window thread does it: it owns the full rectangle, which a change of scale renews.
+  SendMessageW(hwnd, kGrowToFullMessage, 0, 0);
+}
+
+LRESULT CFrameDlg::OnGrowToFull(WPARAM, LPARAM) {
+  layout.GrowToFull();
+  return 1;
+}
+
+LRESULT CFrameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+  layout.DpiChanged(wParam, reinterpret_cast<const RECT*>(lParam));
+  return 0;  // left to the dialog manager, which rescales the font and the controls
+}
+
+LRESULT CFrameDlg::OnDpiLayout(WPARAM, LPARAM) {
+  layout.Relayout();
+  return 1;
+}
+
+LRESULT CFrameDlg::OnDisplayChange(WPARAM, LPARAM) {
+  layout.RelayoutLater();
+  return 0;
+}
+
+LRESULT CFrameDlg::OnSettingChange(WPARAM wParam, LPARAM) {
+  if (wParam == SPI_SETWORKAREA) {
+    layout.RelayoutLater();
+  }
+  return 0;
+}
+
+LRESULT CFrameDlg::OnSize(WPARAM wParam, LPARAM) {
+  if (hwnd != nullptr && wParam == SIZE_RESTORED) {
+    layout.Restored();
+  }
+  return 0;
 }

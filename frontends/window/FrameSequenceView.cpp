@@ -2,17 +2,20 @@
 #include "frontends/window/FrameSequenceView.h"
 
 #include "frontends/window/KeepAwake.h"
+#include "frontends/window/KeptControllerText.h"
 #include "frontends/window/MessageIconStyle.h"
+#include "frontends/window/OutcomeBox.h"
 #include "frontends/window/resource.h"
+#include "ui/DialogBase.h"
 #include "ui/MsgBoxCenterHook.h"
 
-CFrameSequenceView::CFrameSequenceView(CFrameDlg& frame)
+CFrameSequenceView::CFrameSequenceView(MainWindow& frame)
     : frame_(frame), recorder_(frame.Context(), kWindowFrontEnd, PADWRIGHT_VERSION_TEXT) {}
 
 CFrameSequenceView::~CFrameSequenceView() = default;
 
 void CFrameSequenceView::SetStatus(const std::wstring& text) {
-  frame_.SetItemText(IDC_STATUS, text);
+  frame_.Dialog().SetItemText(IDC_STATUS, text);
 }
 
 void CFrameSequenceView::SetProgress(uint64_t position, const std::wstring& text) {
@@ -22,14 +25,20 @@ void CFrameSequenceView::SetProgress(uint64_t position, const std::wstring& text
   }
 }
 
-void CFrameSequenceView::ShowOutcome(const std::wstring& text, const std::wstring& caption,
-                                     MessageIcon icon) {
-  MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), MessageIconStyle(icon));
+void CFrameSequenceView::SetKeptStatus(const KeptController& kept) {
+  SetStatus(KeptControllerText(kept));
 }
 
-bool CFrameSequenceView::OfferRetry(const std::wstring& text, const std::wstring& caption) {
-  return MessageBoxW(frame_.hwnd, text.c_str(), caption.c_str(), MB_RETRYCANCEL | MB_ICONWARNING) ==
-         IDRETRY;
+void CFrameSequenceView::ShowOutcome(const SequenceOutcome& outcome) {
+  const OutcomeBox box = BoxOf(outcome);
+  MessageBoxW(frame_.Dialog().hwnd, box.text.c_str(), box.caption.c_str(),
+              MessageIconStyle(box.icon));
+}
+
+bool CFrameSequenceView::OfferRetry(const SequenceOutcome& outcome) {
+  const OutcomeBox box = BoxOf(outcome);
+  return MessageBoxW(frame_.Dialog().hwnd, box.text.c_str(), box.caption.c_str(),
+                     MB_RETRYCANCEL | MessageIconStyle(box.icon)) == IDRETRY;
 }
 
 bool CFrameSequenceView::StopRequested() {
@@ -37,12 +46,11 @@ bool CFrameSequenceView::StopRequested() {
 }
 
 void CFrameSequenceView::EnableControl(uint16_t id, bool enabled) {
-  EnableWindow(frame_.GetItem(id), enabled ? TRUE : FALSE);
+  EnableWindow(frame_.Dialog().GetItem(id), enabled ? TRUE : FALSE);
 }
 
 void CFrameSequenceView::GrowToFullAndCenter() {
-  // The window thread does it: it owns the full rectangle, which a change of scale renews.
-  SendMessageW(frame_.hwnd, CFrameDlg::kGrowToFullMessage, 0, 0);
+  frame_.GrowToFull();
 }
 
 void CFrameSequenceView::ClearBusy(bool upgrade) {
@@ -50,7 +58,7 @@ void CFrameSequenceView::ClearBusy(bool upgrade) {
 }
 
 void CFrameSequenceView::PostRefresh() {
-  frame_.PostCommand(IDC_REFRESH, 0, 0);
+  frame_.Dialog().PostCommand(IDC_REFRESH, 0, 0);
 }
 
 void CFrameSequenceView::PlaceMessageBoxes(bool placed) {

@@ -1,12 +1,12 @@
 // The main window as the update sequences see it: the events turned into the window's
-// control states (WindowSequenceView), and each of its operations done on CFrameDlg's
+// control states (WindowSequenceView), and each of its operations done on the main window's
 // controls from the worker thread, served by the window thread.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "frontends/window/FrameDlg.h"
+#include "frontends/window/MainWindow.h"
 #include "frontends/window/WindowSequenceView.h"
 #include "padwright/Version.h"
 #include "workflows/RunRecorder.h"
@@ -19,14 +19,14 @@ class CMsgBoxCenterHook;
 
 class CFrameSequenceView final : public WindowSequenceView {
  public:
-  explicit CFrameSequenceView(CFrameDlg& frame);
+  explicit CFrameSequenceView(MainWindow& frame);
   ~CFrameSequenceView() override;
 
   void SetStatus(const std::wstring& text) override;
   void SetProgress(uint64_t position, const std::wstring& text) override;
-  void ShowOutcome(const std::wstring& text, const std::wstring& caption,
-                   MessageIcon icon) override;
-  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
+  void SetKeptStatus(const KeptController& kept) override;
+  void ShowOutcome(const SequenceOutcome& outcome) override;
+  bool OfferRetry(const SequenceOutcome& outcome) override;
   bool StopRequested() override;
   // The sequence's run goes into the history beside the saved backups.
   RunRecorder* Recorder() override { return &recorder_; }
@@ -39,7 +39,7 @@ class CFrameSequenceView final : public WindowSequenceView {
   void PlaceMessageBoxes(bool placed) override;
   void KeepAwake(bool held, bool holdShutdown) override;
 
-  CFrameDlg& frame_;
+  MainWindow& frame_;
   // Made and destroyed on the worker's thread, which each belongs to.
   std::unique_ptr<CMsgBoxCenterHook> boxPlacement_;
   std::unique_ptr<CKeepAwake> awake_;

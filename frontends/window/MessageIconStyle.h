@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "workflows/SequenceView.h"
+#include "frontends/window/MessageIcon.h"
 
 inline UINT MessageIconStyle(MessageIcon icon) {
   switch (icon) {

@@ -1,8 +1,8 @@
 // What the window says after a version read (see RefreshStatus.h).
 #include "frontends/window/RefreshStatus.h"
 
+#include "frontends/window/KeptControllerText.h"
 #include "platform/TimeText.h"
-#include "workflows/KeptController.h"
 
 RefreshStatus StatusAfterRefresh(const RefreshFacts& facts) {
   if (facts.reading == VersionReading::kRead) {
@@ -11,7 +11,7 @@ RefreshStatus StatusAfterRefresh(const RefreshFacts& facts) {
   // A controller that is listed but kept from this program is there in normal mode: what
   // keeps it comes first, whatever else is seen.
   if (facts.block != ControllerBlock::kNone) {
-    return {KeptControllerText(facts.block, L"Refresh"), false};
+    return {KeptControllerText({facts.block, KeptWayBack::kRefresh}), false};
   }
   if (facts.reading == VersionReading::kBootLoaderAlone) {
     return {BootLoaderWaitingText(facts.pendingUtcMs), true};

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "frontends/window/KeptControllerText.h"
+#include "frontends/window/OutcomeBox.h"
 #include "sim/SimClock.h"
 
 namespace {
@@ -92,16 +94,21 @@ void RecordingView::SetProgress(uint64_t position, const std::wstring& text) {
   }
 }
 
-void RecordingView::ShowOutcome(const std::wstring& text, const std::wstring& caption,
-                                MessageIcon icon) {
-  Record(BoxLine(L"box", text, caption, icon));
+void RecordingView::SetKeptStatus(const KeptController& kept) {
+  SetStatus(KeptControllerText(kept));
+}
+
+void RecordingView::ShowOutcome(const SequenceOutcome& outcome) {
+  const OutcomeBox box = BoxOf(outcome);
+  Record(BoxLine(L"box", box.text, box.caption, box.icon));
   if (onBox) {
     onBox();
   }
 }
 
-bool RecordingView::OfferRetry(const std::wstring& text, const std::wstring& caption) {
-  Record(BoxLine(L"retry?", text, caption, MessageIcon::kWarning));
+bool RecordingView::OfferRetry(const SequenceOutcome& outcome) {
+  const OutcomeBox box = BoxOf(outcome);
+  Record(BoxLine(L"retry?", box.text, box.caption, box.icon));
   if (onBox) {
     onBox();
   }

@@ -24,15 +24,16 @@ class RecordingView final : public SequenceView, public CommandHost {
   // upgrade, restore), "work on", "work off", "flash on", "flash off", "recovery needed",
   // "firmware in", "boot loader found", "status <text>", "progress <n>" (then, with a text,
   // "status <text>": it shows where the status does), "box <text>|<caption>|<info, warning
-  // or error>", "retry? <text>|<caption>|warning", "stop?".
+  // or error>", "retry? <text>|<caption>|warning", "stop?"; who keeps the controller and the
+  // outcomes in the window's words, captions and icons.
   void SequenceStarted(SequenceKind kind) override;
   void SequenceEnded(SequenceKind kind) override;
   void Notify(SequenceEvent event) override;
   void SetStatus(const std::wstring& text) override;
   void SetProgress(uint64_t position, const std::wstring& text) override;
-  void ShowOutcome(const std::wstring& text, const std::wstring& caption,
-                   MessageIcon icon) override;
-  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override;
+  void SetKeptStatus(const KeptController& kept) override;
+  void ShowOutcome(const SequenceOutcome& outcome) override;
+  bool OfferRetry(const SequenceOutcome& outcome) override;
   bool StopRequested() override;
   // The recorder set below (no line is kept for it).
   RunRecorder* Recorder() override { return recorder; }

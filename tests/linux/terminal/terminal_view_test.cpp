@@ -10,11 +10,12 @@
 
 #include "frontends/terminal/TerminalView.h"
 #include "tests/support/SequenceRig.h"
+#include "tests/support/VirtualClock.h"
 #include "workflows/UpgradeSequence.h"
 
 namespace {
 
-// Passes every call on to `inner`, each status text replaced by a text of its own.
+// Passes every call on to `inner`, each status and outcome text replaced by a text of its own.
 class RewordingView final : public SequenceView {
  public:
   explicit RewordingView(SequenceView& inner) : inner_(inner) {}
@@ -28,15 +29,22 @@ class RewordingView final : public SequenceView {
   void SetProgress(uint64_t position, const std::wstring& text) override {
     inner_.SetProgress(position, text.empty() ? text : L"Moving along");
   }
-  void ShowOutcome(const std::wstring&, const std::wstring& caption, MessageIcon icon) override {
-    inner_.ShowOutcome(L"Done", caption, icon);
+  void SetKeptStatus(const KeptController&) override { SetStatus(std::wstring()); }
+  void ShowOutcome(const SequenceOutcome& outcome) override {
+    inner_.ShowOutcome(Reworded(outcome, L"Done"));
   }
-  bool OfferRetry(const std::wstring&, const std::wstring& caption) override {
-    return inner_.OfferRetry(L"Again?", caption);
+  bool OfferRetry(const SequenceOutcome& outcome) override {
+    return inner_.OfferRetry(Reworded(outcome, L"Again?"));
   }
   bool StopRequested() override { return inner_.StopRequested(); }
 
  private:
+  static SequenceOutcome Reworded(SequenceOutcome outcome, const std::wstring& text) {
+    outcome.said = text;
+    outcome.more = text;
+    return outcome;
+  }
+
   SequenceView& inner_;
   int steps_ = 0;
 };
@@ -90,4 +98,37 @@ TEST(TerminalView, TheFlashFollowsTheEventsWhateverTheStatusTextsSay) {
   EXPECT_TRUE(restartSeen);
   EXPECT_EQ(rig.sim.PowerOnCount(), 1u);
   EXPECT_EQ(rig.sim.GetButtonConfig(), rig.userButtons);
+}
+
+namespace {
+
+// Everything `out` holds, from its start.
+std::string Contents(FILE* out) {
+  std::string text;
+  std::rewind(out);
+  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) {
+    text += static_cast<char>(c);
+  }
+  return text;
+}
+
+}  // namespace
+
+TEST(TerminalView, AnOutcomeAddsOnlyWhatTheStatusLineHasNotSaid) {
+  FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  VirtualClock clock;
+  TerminalView view(out, false, TerminalViewHooks{}, clock);
+  view.SetKeptStatus(KeptController{ControllerBlock::kHeldByAnotherProgram});
+  view.ShowOutcome(SequenceOutcome::ControllerKept(ControllerBlock::kHeldByAnotherProgram));
+  view.SetStatus(L"Upgrade success");
+  EXPECT_FALSE(view.OfferRetry(SequenceOutcome::RestoreFailed(
+      L"Upgrade success", kRestoreOnlyFailedOutcome, ControllerBlock::kHiddenByHidHide)));
+  view.ShowOutcome(SequenceOutcome::Succeeded(L"Upgrade success"));
+  EXPECT_EQ(Contents(out),
+            "Another program holds the controller: close it, then press Refresh\n"
+            "Upgrade success\n"
+            "The saved configuration could not be restored.\n\n"
+            "HidHide hides the controller: allow padwright.exe in HidHide, then press Retry\n");
+  std::fclose(out);
 }

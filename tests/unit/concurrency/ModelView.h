@@ -11,6 +11,8 @@
 #include <utility>
 
 #include "frontends/window/CommandHost.h"
+#include "frontends/window/KeptControllerText.h"
+#include "frontends/window/OutcomeBox.h"
 #include "frontends/window/WindowSequenceView.h"
 #include "frontends/window/resource.h"
 #include "tests/unit/concurrency/WindowModel.h"
@@ -28,12 +30,14 @@ class ModelView final : public WindowSequenceView {
       SetStatus(text);
     }
   }
-  void ShowOutcome(const std::wstring& text, const std::wstring& caption,
-                   MessageIcon icon) override {
-    Call(L"box " + text + L"|" + caption, [] {});
+  void SetKeptStatus(const KeptController& kept) override { SetStatus(KeptControllerText(kept)); }
+  void ShowOutcome(const SequenceOutcome& outcome) override {
+    const OutcomeBox box = BoxOf(outcome);
+    Call(L"box " + box.text + L"|" + box.caption, [] {});
   }
-  bool OfferRetry(const std::wstring& text, const std::wstring& caption) override {
-    Call(L"retry? " + text + L"|" + caption, [] {});
+  bool OfferRetry(const SequenceOutcome& outcome) override {
+    const OutcomeBox box = BoxOf(outcome);
+    Call(L"retry? " + box.text + L"|" + box.caption, [] {});
     return false;
   }
   bool StopRequested() override { return window_.workers.StopRequested(); }

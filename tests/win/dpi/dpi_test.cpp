@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "frontends/window/FrameDlg.h"
+#include "frontends/window/FrameLayout.h"
 #include "frontends/window/resource.h"
 #include "tests/win/support/AppProcess.h"
 #include "tests/win/support/TestFolder.h"
@@ -36,7 +36,7 @@ struct Child {
 };
 
 std::vector<Child> ChildrenOf(HWND dialog) {
-  HWND group = CFrameDlg::FindRecoveryGroup(dialog);
+  HWND group = CFrameLayout::FindRecoveryGroup(dialog);
   std::vector<Child> children;
   for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
     children.push_back(Child{c, probe::RectOf(c), c == group});
@@ -116,7 +116,7 @@ class TemplateDialog {
   }
   // The top of the force-update group, in client coordinates.
   int GroupTop() const {
-    RECT group = probe::RectOf(CFrameDlg::FindRecoveryGroup(window_));
+    RECT group = probe::RectOf(CFrameLayout::FindRecoveryGroup(window_));
     return group.top - ClientOnScreen(window_).top;
   }
 
@@ -184,7 +184,7 @@ TEST_F(DpiScale, ShippedWindowHidesTheGroupExactlyThenGrowsToShowItWhole) {
   const SIZE full = reference_.Client();
 
   RECT client = ClientOnScreen(window);
-  RECT group = probe::RectOf(CFrameDlg::FindRecoveryGroup(window));
+  RECT group = probe::RectOf(CFrameLayout::FindRecoveryGroup(window));
   EXPECT_EQ(client.right - client.left, full.cx);
   EXPECT_EQ(client.bottom - client.top, reference_.GroupTop());
   EXPECT_EQ(group.top, client.bottom);
@@ -203,7 +203,7 @@ TEST_F(DpiScale, ShippedWindowHidesTheGroupExactlyThenGrowsToShowItWhole) {
 
   client = ClientOnScreen(window);
   EXPECT_EQ(client.right - client.left, full.cx);
-  EXPECT_TRUE(Inside(probe::RectOf(CFrameDlg::FindRecoveryGroup(window)), client));
+  EXPECT_TRUE(Inside(probe::RectOf(CFrameLayout::FindRecoveryGroup(window)), client));
   ExpectLaidOutWithoutOverlap(window, dpi_);
   // Grown, it fits a work area of 1280 × 720 at this scale (a 1920 × 1080 panel at 150 %).
   const int w = outer.right - outer.left;

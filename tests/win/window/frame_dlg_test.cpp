@@ -142,9 +142,9 @@ TEST(FrameDlg, ChangeOfScaleTakesTheSuggestedPlaceStaysCollapsedOrFullAndSwapsIc
     EXPECT_GT(fullHeight, Height(collapsed));
     now = changeScale(70, 80, 96);
     EXPECT_EQ(Height(now), fullHeight);
-    EXPECT_TRUE(EqualRect(&frame.FullRect(), &now));
-    EXPECT_EQ(frame.CollapsedRect().top, 80);
-    EXPECT_EQ(Height(frame.CollapsedRect()), Height(collapsed));
+    EXPECT_TRUE(EqualRect(&frame.Layout().FullRect(), &now));
+    EXPECT_EQ(frame.Layout().CollapsedRect().top, 80);
+    EXPECT_EQ(Height(frame.Layout().CollapsedRect()), Height(collapsed));
 
     now = changeScale(90, 100, 144);
     EXPECT_GT(Height(now), fullHeight);
@@ -227,7 +227,7 @@ TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
   const std::wstring dir = folder.Path();
   FrameParts parts;
   CFrameDlg frame(parts.context, parts.link);
-  frame.SetFirmwarePath(dir + L"\\a.vxf");
+  frame.Selection().SetPath(dir + L"\\a.vxf");
   std::wstring prefilled, editAfterCancel;
   bool busyWhileOpen = false;
   int apartment = -1;
@@ -242,7 +242,7 @@ TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
     ASSERT_NE(dialog, nullptr);
     busyWhileOpen = frame.IsBusy();
     apartment = ApartmentOfWindowThread(dialog);
-    dialogOnWorker = GetWindowThreadProcessId(dialog, nullptr) == frame.SelectThread();
+    dialogOnWorker = GetWindowThreadProcessId(dialog, nullptr) == frame.Selection().DialogThread();
     // A second press while the dialog is up starts nothing.
     SendMessageW(window, WM_COMMAND, IDC_SELECT, 0);
     Sleep(300);
@@ -262,14 +262,14 @@ TEST(FrameDlg, SelectShowsOneDialogAndCancelKeepsThePath) {
   EXPECT_EQ(apartment, APTTYPE_STA);
   EXPECT_EQ(dialogsAfterSecondPress, 1u);
   EXPECT_EQ(prefilled, L"a.vxf");
-  EXPECT_EQ(frame.FirmwarePath(), dir + L"\\a.vxf");
+  EXPECT_EQ(frame.Selection().Path(), dir + L"\\a.vxf");
   EXPECT_EQ(editAfterCancel, dir + L"\\a.vxf");  // the typed text is replaced
 }
 
 TEST(FrameDlg, ChosenPathIsTakenOnTheWindowThread) {
   FrameParts parts;
   CFrameDlg frame(parts.context, parts.link);
-  frame.SetFirmwarePath(L"C:\\old.vxf");
+  frame.Selection().SetPath(L"C:\\old.vxf");
   std::wstring afterCancel, afterChoice;
   RunWithDriver(frame, [&](HWND window) {
     ASSERT_NE(window, nullptr);
@@ -289,7 +289,7 @@ TEST(FrameDlg, ChosenPathIsTakenOnTheWindowThread) {
   });
   EXPECT_EQ(afterCancel, L"C:\\old.vxf");
   EXPECT_EQ(afterChoice, L"C:\\new folder\\new.vxf");
-  EXPECT_EQ(frame.FirmwarePath(), L"C:\\new folder\\new.vxf");
+  EXPECT_EQ(frame.Selection().Path(), L"C:\\new folder\\new.vxf");
 }
 
 TEST(FrameDlg, ClosingWithTheFileDialogOpenEndsTheSelectWorker) {
@@ -298,7 +298,7 @@ TEST(FrameDlg, ClosingWithTheFileDialogOpenEndsTheSelectWorker) {
   CFrameDlg frame(parts.context, parts.link);
   // A folder without programs in it: Wine's shell sometimes faults while listing the icons of
   // a folder of executables (such as the test's own), which would end the dialog early.
-  frame.SetFirmwarePath(folder.File(L"a.vxf"));
+  frame.Selection().SetPath(folder.File(L"a.vxf"));
   bool dialogSeen = false;
   LRESULT result = RunWithDriver(frame, [&](HWND window) {
     ASSERT_NE(window, nullptr);

@@ -1,11 +1,11 @@
-// CFrameDlg: the window's size at any scale: collapsed and full, growing after a failed
-// upgrade into the work area of its monitor, a change of scale (per-monitor DPI awareness),
-// of the display or of the work area, and the icons of each scale.
+// The main window's size at any scale (see FrameLayout.h).
+#include "frontends/window/FrameLayout.h"
+
 #include <algorithm>
 #include <cwchar>
 
-#include "frontends/window/FrameDlg.h"
 #include "frontends/window/resource.h"
+#include "ui/DialogBase.h"
 #include "ui/WindowDpi.h"
 
 namespace {
@@ -93,7 +93,23 @@ void ShiftChildrenBelow(HWND window, int edge, int delta) {
 
 }  // namespace
 
-HWND CFrameDlg::FindRecoveryGroup(HWND window) {
+CFrameLayout::CFrameLayout(CDialogBase& dialog, UINT layoutMessage)
+    : dialog_(dialog), layoutMessage_(layoutMessage) {}
+
+CFrameLayout::~CFrameLayout() {
+  for (HICON icon : {bigIcon_, smallIcon_}) {
+    if (icon != nullptr) {
+      DestroyIcon(icon);
+    }
+  }
+}
+
+void CFrameLayout::TakeScale() {
+  startDpi_ = dpi_ = WindowDpi(dialog_.hwnd);
+  SetIconsForDpi(dpi_);
+}
+
+HWND CFrameLayout::FindRecoveryGroup(HWND window) {
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
     wchar_t name[8] = {};
@@ -106,8 +122,8 @@ HWND CFrameDlg::FindRecoveryGroup(HWND window) {
   return nullptr;
 }
 
-CFrameDlg::Sizes CFrameDlg::MeasureSizes() const {
-  HWND window = hwnd;
+CFrameLayout::Sizes CFrameLayout::MeasureSizes() const {
+  HWND window = dialog_.hwnd;
   RECT outer = {};
   RECT client = {};
   GetWindowRect(window, &outer);
@@ -121,43 +137,43 @@ CFrameDlg::Sizes CFrameDlg::MeasureSizes() const {
   }
   const RECT box = RectInClient(window, group);
   // The margins scale with the DPI, whichever way the dialog manager moved the group.
-  const int now = static_cast<int>(dpi);
-  const int then = static_cast<int>(startDpi);
-  const int right = box.right + MulDiv(groupMargins.cx, now, then);
-  const int bottom = box.bottom + MulDiv(groupMargins.cy, now, then);
+  const int now = static_cast<int>(dpi_);
+  const int then = static_cast<int>(startDpi_);
+  const int right = box.right + MulDiv(groupMargins_.cx, now, then);
+  const int bottom = box.bottom + MulDiv(groupMargins_.cy, now, then);
   return Sizes{right + frameWidth, bottom + frameHeight, box.top + frameHeight};
 }
 
-void CFrameDlg::Collapse() {
-  HWND window = hwnd;
+void CFrameLayout::Collapse() {
+  HWND window = dialog_.hwnd;
   // Still at its template place and full size, as the dialog manager made it.
-  GetWindowRect(window, &fullRect);
+  GetWindowRect(window, &fullRect_);
   RECT client = {};
   GetClientRect(window, &client);
   if (HWND group = FindRecoveryGroup(window)) {
     const RECT box = RectInClient(window, group);
-    groupMargins = SIZE{client.right - box.right, client.bottom - box.bottom};
+    groupMargins_ = SIZE{client.right - box.right, client.bottom - box.bottom};
   }
-  if (HWND fileBox = GetItem(IDC_FILE_PATH)) {
+  if (HWND fileBox = dialog_.GetItem(IDC_FILE_PATH)) {
     const RECT box = RectInClient(window, fileBox);
-    fileBoxHeight = box.bottom - box.top;
+    fileBoxHeight_ = box.bottom - box.top;
   }
   Sizes sizes = MeasureSizes();
-  collapsedRect = At(fullRect, fullRect.right - fullRect.left, sizes.collapsed);
-  MoveWindow(window, collapsedRect.left, collapsedRect.top,
-             collapsedRect.right - collapsedRect.left, collapsedRect.bottom - collapsedRect.top,
+  collapsedRect_ = At(fullRect_, fullRect_.right - fullRect_.left, sizes.collapsed);
+  MoveWindow(window, collapsedRect_.left, collapsedRect_.top,
+             collapsedRect_.right - collapsedRect_.left, collapsedRect_.bottom - collapsedRect_.top,
              TRUE);
 }
 
-void CFrameDlg::FitFileBox(int workHeight) {
-  HWND window = hwnd;
-  HWND fileBox = GetItem(IDC_FILE_PATH);
-  if (fileBox == nullptr || fileBoxHeight <= 0) {
+void CFrameLayout::FitFileBox(int workHeight) {
+  HWND window = dialog_.hwnd;
+  HWND fileBox = dialog_.GetItem(IDC_FILE_PATH);
+  if (fileBox == nullptr || fileBoxHeight_ <= 0) {
     return;
   }
   const RECT box = RectInClient(window, fileBox);
   const int current = box.bottom - box.top;
-  const int natural = MulDiv(fileBoxHeight, static_cast<int>(dpi), static_cast<int>(startDpi));
+  const int natural = MulDiv(fileBoxHeight_, static_cast<int>(dpi_), static_cast<int>(startDpi_));
   RECT least = {0, 0, 0, kFileBoxLeastHeight};
   MapDialogRect(window, &least);
   // The full window with the file box at its natural height, and what it must give up.
@@ -172,88 +188,73 @@ void CFrameDlg::FitFileBox(int workHeight) {
   InvalidateRect(window, nullptr, TRUE);
 }
 
-LRESULT CFrameDlg::OnGrowToFull(WPARAM, LPARAM) {
-  HWND window = hwnd;
-  grown = true;
+void CFrameLayout::GrowToFull() {
+  HWND window = dialog_.hwnd;
+  grown_ = true;
   // Grown where it stands: on the monitor the user sees it on.
   RECT place = {};
   GetWindowRect(window, &place);
   const RECT work = WorkAreaOf(window);
   FitFileBox(work.bottom - work.top);
   const Sizes sizes = MeasureSizes();
-  fullRect = At(place, sizes.width, sizes.full);
-  MoveTo(window, fullRect);
+  fullRect_ = At(place, sizes.width, sizes.full);
+  MoveTo(window, fullRect_);
   CenterInWorkArea(window);
-  return 1;
 }
 
-LRESULT CFrameDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
-  HWND window = hwnd;
-  const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+void CFrameLayout::DpiChanged(WPARAM wParam, const RECT* suggested) {
+  HWND window = dialog_.hwnd;
   if (window == nullptr || suggested == nullptr) {
-    return 0;
+    return;
   }
-  // A minimised window keeps the place it is restored to; it is fitted then (OnSize).
+  // A minimised window keeps the place it is restored to; it is fitted then (Restored).
   if (!IsIconic(window)) {
     MoveTo(window, *suggested);
   }
-  dpi = LOWORD(wParam);
-  SetIconsForDpi(dpi);
-  // The dialog manager rescales the font and moves the controls only after this returns,
-  // and only when the message is left to it; the heights are measured after that.
-  PostMessageW(window, kDpiLayoutMessage, 0, 0);
-  return 0;
+  dpi_ = LOWORD(wParam);
+  SetIconsForDpi(dpi_);
+  // The dialog manager rescales the font and moves the controls only after the message is
+  // handled, and only when it is left to it; the heights are measured after that.
+  RelayoutLater();
 }
 
-LRESULT CFrameDlg::OnDpiLayout(WPARAM, LPARAM) {
-  HWND window = hwnd;
+void CFrameLayout::Relayout() {
+  HWND window = dialog_.hwnd;
   if (window == nullptr) {
-    return 1;
+    return;
   }
-  // A minimised window has no size to measure; it is laid out once restored (OnSize).
+  // A minimised window has no size to measure; it is laid out once restored.
   if (IsIconic(window)) {
-    layoutOwed = true;
-    return 1;
+    layoutOwed_ = true;
+    return;
   }
-  layoutOwed = false;
+  layoutOwed_ = false;
   RECT place = {};
   GetWindowRect(window, &place);
   const RECT work = WorkAreaOf(window);
-  if (grown) {
+  if (grown_) {
     FitFileBox(work.bottom - work.top);  // the new scale or monitor may leave more or less room
   }
   Sizes sizes = MeasureSizes();
-  fullRect = At(place, sizes.width, sizes.full);
-  collapsedRect = At(place, sizes.width, sizes.collapsed);
-  MoveTo(window, InsideWorkArea(grown ? fullRect : collapsedRect, work));
-  return 1;
+  fullRect_ = At(place, sizes.width, sizes.full);
+  collapsedRect_ = At(place, sizes.width, sizes.collapsed);
+  MoveTo(window, InsideWorkArea(grown_ ? fullRect_ : collapsedRect_, work));
 }
 
-LRESULT CFrameDlg::OnDisplayChange(WPARAM, LPARAM) {
-  if (HWND window = hwnd) {
-    PostMessageW(window, kDpiLayoutMessage, 0, 0);
+void CFrameLayout::RelayoutLater() {
+  if (HWND window = dialog_.hwnd) {
+    PostMessageW(window, layoutMessage_, 0, 0);
   }
-  return 0;
 }
 
-LRESULT CFrameDlg::OnSettingChange(WPARAM wParam, LPARAM) {
-  HWND window = hwnd;
-  if (window != nullptr && wParam == SPI_SETWORKAREA) {
-    PostMessageW(window, kDpiLayoutMessage, 0, 0);
+void CFrameLayout::Restored() {
+  if (layoutOwed_) {
+    layoutOwed_ = false;
+    RelayoutLater();
   }
-  return 0;
 }
 
-LRESULT CFrameDlg::OnSize(WPARAM wParam, LPARAM) {
-  HWND window = hwnd;
-  if (window != nullptr && wParam == SIZE_RESTORED && layoutOwed) {
-    layoutOwed = false;
-    PostMessageW(window, kDpiLayoutMessage, 0, 0);
-  }
-  return 0;
-}
-
-BOOL CFrameDlg::CenterInWorkArea(HWND window) {
+BOOL CFrameLayout::CenterInWorkArea(HWND window) {
   RECT r = {};
   GetWindowRect(window, &r);
   const RECT work = WorkAreaOf(window);
@@ -265,8 +266,9 @@ BOOL CFrameDlg::CenterInWorkArea(HWND window) {
   return MoveWindow(window, place.left, place.top, w, h, TRUE);
 }
 
-void CFrameDlg::SetIconsForDpi(UINT windowDpi) {
-  HWND window = hwnd;
-  ReplaceIcon(window, ICON_BIG, LoadMainIcon(ScaleForDpi(kBigIconEdge, windowDpi)), &bigIcon);
-  ReplaceIcon(window, ICON_SMALL, LoadMainIcon(ScaleForDpi(kSmallIconEdge, windowDpi)), &smallIcon);
+void CFrameLayout::SetIconsForDpi(UINT windowDpi) {
+  HWND window = dialog_.hwnd;
+  ReplaceIcon(window, ICON_BIG, LoadMainIcon(ScaleForDpi(kBigIconEdge, windowDpi)), &bigIcon_);
+  ReplaceIcon(window, ICON_SMALL, LoadMainIcon(ScaleForDpi(kSmallIconEdge, windowDpi)),
+              &smallIcon_);
 }

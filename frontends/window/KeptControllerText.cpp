@@ -1,8 +1,9 @@
-// The words for a controller that another program keeps from this one.
-#include "workflows/KeptController.h"
+// The window's words for a controller that another program keeps from this one.
+#include "frontends/window/KeptControllerText.h"
 
-std::wstring KeptControllerText(ControllerBlock block, const wchar_t* button) {
-  switch (block) {
+std::wstring KeptControllerText(const KeptController& kept) {
+  const wchar_t* button = kept.wayBack == KeptWayBack::kRetry ? L"Retry" : L"Refresh";
+  switch (kept.block) {
     case ControllerBlock::kHiddenByHidHide:
       return std::wstring(
                  L"HidHide hides the controller: allow padwright.exe in HidHide, then "

@@ -1,20 +1,23 @@
-// CFrameDlg's offer once the controller is first found: a saved backup never went back to the
-// controller (a transfer was cut off, the window closed after a failure, a restore was
-// cancelled), so the window asks once whether to write it back. Yes runs the restore on a
-// worker; No declines every pending backup, so that none is offered or written back again
-// (a box says when that cannot be written). At start-up, a box names a pending backup that
-// is damaged.
+// The main window's update sequences (see FrameSequences.h).
+#include "frontends/window/FrameSequences.h"
+
 #include <string>
 #include <vector>
 
+#include "device/win/HidDevice.h"
+#include "frontends/window/CommandStart.h"
 #include "frontends/window/FrameCommandHost.h"
-#include "frontends/window/FrameDlg.h"
 #include "frontends/window/FrameSequenceView.h"
+#include "frontends/window/MainWindow.h"
 #include "platform/TimeText.h"
+#include "ui/DialogBase.h"
+#include "workflows/ForceUpgradeSequence.h"
+#include "workflows/InitializeSequence.h"
 #include "workflows/backups/KeptUnreadText.h"
 #include "workflows/backups/PendingBackups.h"
 #include "workflows/RestoreSequence.h"
 #include "workflows/RunRecording.h"
+#include "workflows/UpgradeSequence.h"
 
 namespace {
 
@@ -24,7 +27,7 @@ std::wstring WidenAscii(const std::string& ascii) {
 
 // Names each pending backup that is damaged: it may hold the user's configuration, and
 // nothing can write it back.
-void NoticeDamagedPendingBackups(HWND owner, BackupFolder* backups) {
+void NoticeDamaged(HWND owner, BackupFolder* backups) {
   const std::vector<BackupEntry> damaged = DamagedPendingBackups(backups);
   if (damaged.empty()) {
     return;
@@ -60,34 +63,59 @@ void Decline(HWND owner, const RunContext& context) {
 
 }  // namespace
 
-LRESULT CFrameDlg::OnOfferRestore(WPARAM wParam, LPARAM) {
-  if (wParam == kNoticeOnly) {
-    NoticeDamagedPendingBackups(hwnd, context.backups);
-    return 1;
-  }
+void CFrameSequences::Upgrade(WORD id) {
+  CFrameCommandHost host(window_, true);
+  StartUpgradeCommand(host, id, [this](const std::wstring& path) {
+    CFrameSequenceView view(window_);
+    UpgradeSequence(link_, context_, view, run_, path);
+  });
+}
+
+void CFrameSequences::ForceUpgrade(WORD id) {
+  CFrameCommandHost host(window_, true);
+  StartUpgradeCommand(host, id, [this](const std::wstring& path) {
+    CFrameSequenceView view(window_);
+    ForceUpgradeSequence(link_, context_, view, run_, path);
+  });
+}
+
+void CFrameSequences::Initialize() {
+  CFrameCommandHost host(window_, false);
+  StartInitializeCommand(host, [this] {
+    CFrameSequenceView view(window_);
+    // Its own transport, only for the presence scans: the controller link stays free.
+    InitializeSequence(link_, context_, view, run_, [] { return CHidDevice(); });
+  });
+}
+
+void CFrameSequences::NoticeDamagedPendingBackups() {
+  NoticeDamaged(window_.Dialog().hwnd, context_.backups);
+}
+
+void CFrameSequences::OfferRestore() {
   BackupEntry newest;
-  if (IsBusy() || !NewestPendingBackup(context.backups, &newest)) {
-    return 1;
+  if (window_.IsBusy() || !NewestPendingBackup(context_.backups, &newest)) {
+    return;
   }
+  HWND owner = window_.Dialog().hwnd;
   const std::wstring question = L"The configuration saved on " +
                                 LocalMinuteText(newest.backup.takenUtcMs) +
                                 L" was not written back to the controller.\n\nWrite it back now?";
-  if (MessageBoxW(hwnd, question.c_str(), L"warn", MB_YESNO | MB_ICONWARNING) != IDYES) {
-    Decline(hwnd, context);  // not asked again
-    return 1;
+  if (MessageBoxW(owner, question.c_str(), L"warn", MB_YESNO | MB_ICONWARNING) != IDYES) {
+    Decline(owner, context_);  // not asked again
+    return;
   }
-  CFrameCommandHost host(*this, true);
+  CFrameCommandHost host(window_, true);
   if (host.IsBusy()) {
-    return 1;  // a sequence began while the question was up
+    return;  // a sequence began while the question was up
   }
   host.SetBusy(true);
-  const bool started = StartWorker([this] {
-    CFrameSequenceView view(*this);
+  const bool started = window_.StartWorker([this] {
+    CFrameSequenceView view(window_);
     // Each block from the newest pending backup that holds it.
-    RestoreSequence(link, context, view, ChooseWriteBack(context.backups, run));
+    RestoreSequence(link_, context_, view, ChooseWriteBack(context_.backups, run_));
   });
   if (!started) {
     host.SetBusy(false);
   }
-  return 1;
 }
