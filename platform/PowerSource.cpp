@@ -1,10 +1,10 @@
 // The check the sequences make through the machine's power source.
 #include "platform/PowerSource.h"
 
-bool BatteryAllowsUpdate(PowerSource* source) {
+bool BatteryAllowsUpgrade(PowerSource* source) {
   PowerState state;
   if (source == nullptr || !source->Read(&state)) {
     return true;
   }
-  return PowerAllowsUpdate(state);
+  return PowerAllowsUpgrade(state);
 }

@@ -12,6 +12,6 @@ class PowerSource {
   virtual bool Read(PowerState* state) = 0;
 };
 
-// Reads `source` and applies PowerAllowsUpdate. True without a source or when the read
+// Reads `source` and applies PowerAllowsUpgrade. True without a source or when the read
 // fails: what cannot be read is not a low battery.
-bool BatteryAllowsUpdate(PowerSource* source);
+bool BatteryAllowsUpgrade(PowerSource* source);

@@ -1,7 +1,7 @@
 // The rule that decides whether the machine's power lets an update start.
 #include "platform/PowerState.h"
 
-bool PowerAllowsUpdate(const PowerState& state) {
+bool PowerAllowsUpgrade(const PowerState& state) {
   if (state.externalPower || state.charging || !state.batteryPresent ||
       !state.chargePercent.has_value()) {
     return true;

@@ -24,4 +24,4 @@ inline constexpr wchar_t kBatteryLowStatus[] = L"Battery low, connect the charge
 // charging), without a battery, with a charge that cannot be read, or with at least
 // kMinimumChargePercent. Only a battery that reads low while nothing charges it refuses: a
 // broken reading must not lock the user out.
-bool PowerAllowsUpdate(const PowerState& state);
+bool PowerAllowsUpgrade(const PowerState& state);

@@ -96,7 +96,7 @@ InitializeResult Run(Device& device, const RunContext& context, SequenceView& vi
     view.SetStatus(L"Power switch unavailable!");
     return InitializeResult::kPowerSwitchUnavailable;
   }
-  if (!context.BatteryAllowsUpdate()) {
+  if (!context.BatteryAllowsUpgrade()) {
     view.SetStatus(kBatteryLowStatus);
     return InitializeResult::kBatteryLow;
   }

@@ -29,7 +29,7 @@ struct RunContext {
 
   // The power source as the battery policy lets the run read it.
   PowerSource* CheckedPower() const { return ignoreBattery ? nullptr : power; }
-  bool BatteryAllowsUpdate() const { return ::BatteryAllowsUpdate(CheckedPower()); }
+  bool BatteryAllowsUpgrade() const { return ::BatteryAllowsUpgrade(CheckedPower()); }
   ControllerBlock FindControllerBlock() const { return ::FindControllerBlock(blockProbe); }
   std::wstring PowerSwitchAdvice() const { return ::PowerSwitchAdvice(driverBlockSettings); }
 };

@@ -12,7 +12,7 @@
 
 // Which sequence ran (decline is the user's answer, kept so that the history tells why a
 // saved configuration never went back).
-enum class RunKind { kUpdate, kInitialize, kForcedUpdate, kRestore, kDecline };
+enum class RunKind { kUpgrade, kInitialize, kForcedUpgrade, kRestore, kDecline };
 
 // The timed phases of a run, in their order in an update.
 enum class RunPhase {
@@ -63,7 +63,7 @@ struct RunRecord {
   int64_t utcMs = 0;     // when it started
   std::string frontEnd;  // "window" or "terminal"
   std::string version;   // Padwright's version
-  RunKind kind = RunKind::kUpdate;
+  RunKind kind = RunKind::kUpgrade;
   std::optional<FirmwareState> before;
   std::optional<FirmwareState> after;
   std::optional<RunImage> image;

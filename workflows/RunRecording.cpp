@@ -8,12 +8,12 @@ namespace {
 
 RunKind KindOf(SequenceKind kind) {
   switch (kind) {
-    case SequenceKind::kUpdate:
-      return RunKind::kUpdate;
+    case SequenceKind::kUpgrade:
+      return RunKind::kUpgrade;
     case SequenceKind::kInitialize:
       return RunKind::kInitialize;
     case SequenceKind::kForcedUpgrade:
-      return RunKind::kForcedUpdate;
+      return RunKind::kForcedUpgrade;
     case SequenceKind::kRestore:
       break;
   }

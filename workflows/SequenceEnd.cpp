@@ -113,7 +113,7 @@ UpgradeResult ShowUpgradeOutcome(const RunContext& context, SequenceView& view, 
       ShowRefusal(view, PendingNotMarkedStatus(markFailure), kPendingNotMarkedMore);
       break;
     case UpgradeResult::kFailed:
-      if (kind == SequenceKind::kUpdate) {
+      if (kind == SequenceKind::kUpgrade) {
         view.Notify(SequenceEvent::kRecoveryNeeded);
       }
       ShowFailure(view);

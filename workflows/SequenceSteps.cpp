@@ -12,7 +12,7 @@ std::optional<UpgradeResult> RefusalBeforeSending(const RunContext& context, Fir
   if (!PowerSwitchUsable(context.memory)) {
     return UpgradeResult::kPowerSwitchUnavailable;
   }
-  if (!context.BatteryAllowsUpdate()) {
+  if (!context.BatteryAllowsUpgrade()) {
     return UpgradeResult::kBatteryLow;
   }
   // Every command would fail to open it; the user can let it go instead.

@@ -16,7 +16,7 @@ class RunRecorder;
 
 // Which sequence runs.
 enum class SequenceKind {
-  kUpdate,         // the normal upgrade (Update)
+  kUpgrade,        // the normal upgrade (Update)
   kInitialize,     // the first half of the recovery: backup, power cycle, the boot loader
   kForcedUpgrade,  // the upgrade of a controller waiting in its boot loader (Force update)
   kRestore,        // a saved backup written back alone

@@ -59,7 +59,7 @@ template <typename Device>
 UpgradeResult UpgradeSequence(Device& device, const RunContext& context, SequenceView& view,
                               RunState& run, const std::filesystem::path& firmwarePath) {
   return upgrade_steps::RunUpgradeSequence(
-      device, context, view, SequenceKind::kUpdate, [&](RestorePlan& plan) {
+      device, context, view, SequenceKind::kUpgrade, [&](RestorePlan& plan) {
         return upgrade_steps::RunUpgrade(device, context, view, run, firmwarePath, plan);
       });
 }

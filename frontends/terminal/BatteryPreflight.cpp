@@ -5,7 +5,7 @@
 
 bool CheckBattery(PowerSource& source, std::string* reason) {
   PowerState state;
-  if (!source.Read(&state) || PowerAllowsUpdate(state)) {
+  if (!source.Read(&state) || PowerAllowsUpgrade(state)) {
     return true;
   }
   // Refused only on a reading below the minimum, with nothing charging the battery.

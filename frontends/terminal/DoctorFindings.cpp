@@ -227,7 +227,7 @@ Finding CheckPower(PowerSource& power, bool ignoreBattery) {
             "/sys/class/power_supply cannot be read: the battery is not checked"};
   }
   const std::string text = DescribePower(state);
-  if (PowerAllowsUpdate(state)) {
+  if (PowerAllowsUpgrade(state)) {
     return {"Power", Verdict::kOk, text};
   }
   if (ignoreBattery) {

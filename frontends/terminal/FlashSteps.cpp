@@ -13,7 +13,7 @@
 namespace {
 
 FlashStep Exit(int status) {
-  return {FlashStep::Kind::kExit, Attempt::kUpdate, status};
+  return {FlashStep::Kind::kExit, Attempt::kUpgrade, status};
 }
 
 int ExitStatusOf(UpgradeResult result) {
@@ -49,7 +49,7 @@ void ExplainResult(CommandContext& context, UpgradeResult result) {
 
 // After an upgrade failed: what it left, and the recovery offered when one fits.
 FlashStep AfterFailedUpgrade(CommandContext& context, Attempt attempt) {
-  Recovery recovery = ExplainFailedUpgrade(context, attempt == Attempt::kUpdate);
+  Recovery recovery = ExplainFailedUpgrade(context, attempt == Attempt::kUpgrade);
   if (recovery == Recovery::kNone) {
     return Exit(kExitFailed);
   }
@@ -67,7 +67,7 @@ FlashStep AfterFailedUpgrade(CommandContext& context, Attempt attempt) {
   }
   return recovery == Recovery::kForcedUpgrade
              ? FlashStep{FlashStep::Kind::kForcedUpgrade, Attempt::kForcedUpgrade}
-             : FlashStep{FlashStep::Kind::kInitialize, Attempt::kUpdate, kExitFailed};
+             : FlashStep{FlashStep::Kind::kInitialize, Attempt::kUpgrade, kExitFailed};
 }
 
 // What follows an upgrade that ended with `result`: its outcome explained, the version line
@@ -115,13 +115,13 @@ FlashStep InitializeStep(CommandContext& context, int statusIfCancelled) {
 FlashStep UpgradeStep(CommandContext& context, const FlashStep& step) {
   context.link.ForgetUpgrade();
   const UpgradeResult result =
-      step.kind == FlashStep::Kind::kUpdate
+      step.kind == FlashStep::Kind::kUpgrade
           ? UpgradeSequence(context.link, context.runContext, context.view, context.run,
                             context.firmware.path)
           : ForceUpgradeSequence(context.link, context.runContext, context.view, context.run,
                                  context.firmware.path);
   return AfterUpgrade(
-      context, step.kind == FlashStep::Kind::kUpdate ? Attempt::kUpdate : step.attempt, result);
+      context, step.kind == FlashStep::Kind::kUpgrade ? Attempt::kUpgrade : step.attempt, result);
 }
 
 }  // namespace
@@ -129,7 +129,7 @@ FlashStep UpgradeStep(CommandContext& context, const FlashStep& step) {
 int RunFlashSteps(CommandContext& context, FlashStep step) {
   for (;;) {
     switch (step.kind) {
-      case FlashStep::Kind::kUpdate:
+      case FlashStep::Kind::kUpgrade:
       case FlashStep::Kind::kForcedUpgrade:
         step = UpgradeStep(context, step);
         break;

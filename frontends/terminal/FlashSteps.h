@@ -10,18 +10,18 @@
 
 // How a forced upgrade was reached, which decides what it may promise and offer again.
 enum class Attempt {
-  kUpdate,           // the normal upgrade: the recovery that fits is offered
+  kUpgrade,          // the normal upgrade: the recovery that fits is offered
   kForcedUpgrade,    // the forced upgrade alone, on a boot loader that was there already:
                      // the recovery through Initialize is offered
   kAfterInitialize,  // the whole recovery: nothing more is offered, the command is named
 };
 
 struct FlashStep {
-  enum class Kind { kUpdate, kInitialize, kForcedUpgrade, kExit };
+  enum class Kind { kUpgrade, kInitialize, kForcedUpgrade, kExit };
   Kind kind;
-  Attempt attempt = Attempt::kUpdate;  // kForcedUpgrade: how it was reached
-  int status = kExitSuccess;           // kExit: the exit status; kInitialize: the exit
-                                       // status when the user cancels it
+  Attempt attempt = Attempt::kUpgrade;  // kForcedUpgrade: how it was reached
+  int status = kExitSuccess;            // kExit: the exit status; kInitialize: the exit
+                                        // status when the user cancels it
 };
 
 // Runs the steps from `first` on; the exit status of the command.

@@ -19,11 +19,11 @@ constexpr char kRowFormat[] = "%-16s  %-13s  %-30s %10s  %-13s %s";
 
 const char* KindWords(RunKind kind) {
   switch (kind) {
-    case RunKind::kUpdate:
+    case RunKind::kUpgrade:
       return "update";
     case RunKind::kInitialize:
       return "initialize";
-    case RunKind::kForcedUpdate:
+    case RunKind::kForcedUpgrade:
       return "forced update";
     case RunKind::kRestore:
       return "restore";

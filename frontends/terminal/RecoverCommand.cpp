@@ -17,5 +17,5 @@ int RunRecover(CommandContext& context) {
     return RunFlashSteps(context, {FlashStep::Kind::kForcedUpgrade, Attempt::kForcedUpgrade});
   }
   // Cancelled before it began: nothing was touched.
-  return RunFlashSteps(context, {FlashStep::Kind::kInitialize, Attempt::kUpdate, kExitRefused});
+  return RunFlashSteps(context, {FlashStep::Kind::kInitialize, Attempt::kUpgrade, kExitRefused});
 }

@@ -24,17 +24,16 @@ size_t TerminalColumns(FILE* out) {
   return 80;
 }
 
-// Who keeps the controller, in the words the window uses too.
+// Who keeps the controller and what to do, in the terminal's words: the way back is the
+// question that follows (a restore tried again) or the command run again.
 std::wstring KeptText(const KeptController& kept) {
-  const wchar_t* then = kept.wayBack == KeptWayBack::kRetry ? L"Retry" : L"Refresh";
+  const wchar_t* then =
+      kept.wayBack == KeptWayBack::kRetry ? L"then try again" : L"then run the command again";
   switch (kept.block) {
     case ControllerBlock::kHiddenByHidHide:
-      return std::wstring(
-                 L"HidHide hides the controller: allow padwright.exe in HidHide, then "
-                 L"press ") +
-             then;
+      return std::wstring(L"HidHide hides the controller: allow padwright in HidHide, ") + then;
     case ControllerBlock::kHeldByAnotherProgram:
-      return std::wstring(L"Another program holds the controller: close it, then press ") + then;
+      return std::wstring(L"Another program holds the controller: close it, ") + then;
     case ControllerBlock::kNone:
       break;
   }

@@ -8,5 +8,5 @@
 int RunUpdate(CommandContext& context) {
   NoticePendingBackup(context);
   NoticeControllerHolders(context);
-  return RunFlashSteps(context, {FlashStep::Kind::kUpdate});
+  return RunFlashSteps(context, {FlashStep::Kind::kUpgrade});
 }

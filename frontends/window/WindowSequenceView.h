@@ -44,7 +44,7 @@ class WindowSequenceView : public SequenceView {
   bool Upgrade() const { return kind_ != SequenceKind::kInitialize; }
   void FreeOnce();
 
-  SequenceKind kind_ = SequenceKind::kUpdate;
+  SequenceKind kind_ = SequenceKind::kUpgrade;
   bool freed_ = false;  // the busy mark was cleared
   bool found_ = false;  // Initialize found the boot loader
 };

@@ -83,7 +83,7 @@ TEST(RunHistory, EveryUpdateIsKeptAndShownFromTheSystemMenu) {
   EXPECT_EQ(history.damaged, 0u);
   for (const RunRecord& record : history.records) {
     EXPECT_EQ(record.frontEnd, "window");
-    EXPECT_EQ(record.kind, RunKind::kUpdate);
+    EXPECT_EQ(record.kind, RunKind::kUpgrade);
     ASSERT_TRUE(record.image);
     EXPECT_EQ(record.image->name, "firmware.vxf");
     EXPECT_EQ(record.image->size, 58u * 40);

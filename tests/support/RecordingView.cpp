@@ -15,7 +15,7 @@ std::wstring Flag(bool value) {
 
 std::wstring KindName(SequenceKind kind) {
   switch (kind) {
-    case SequenceKind::kUpdate:
+    case SequenceKind::kUpgrade:
       return L"update";
     case SequenceKind::kInitialize:
       return L"initialize";

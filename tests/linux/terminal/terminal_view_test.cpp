@@ -126,9 +126,9 @@ TEST(TerminalView, AnOutcomeAddsOnlyWhatTheStatusLineHasNotSaid) {
       L"Upgrade success", kRestoreOnlyFailedOutcome, ControllerBlock::kHiddenByHidHide)));
   view.ShowOutcome(SequenceOutcome::Succeeded(L"Upgrade success"));
   EXPECT_EQ(Contents(out),
-            "Another program holds the controller: close it, then press Refresh\n"
+            "Another program holds the controller: close it, then run the command again\n"
             "Upgrade success\n"
             "The saved configuration could not be restored.\n\n"
-            "HidHide hides the controller: allow padwright.exe in HidHide, then press Retry\n");
+            "HidHide hides the controller: allow padwright in HidHide, then try again\n");
   std::fclose(out);
 }

@@ -15,23 +15,23 @@ PowerState OnBattery(int percent) {
 }  // namespace
 
 TEST(PowerRule, OnlyALowBatteryWithNothingChargingItRefuses) {
-  EXPECT_FALSE(PowerAllowsUpdate(OnBattery(24)));
-  EXPECT_TRUE(PowerAllowsUpdate(OnBattery(25)));
-  EXPECT_FALSE(PowerAllowsUpdate(OnBattery(0)));
+  EXPECT_FALSE(PowerAllowsUpgrade(OnBattery(24)));
+  EXPECT_TRUE(PowerAllowsUpgrade(OnBattery(25)));
+  EXPECT_FALSE(PowerAllowsUpgrade(OnBattery(0)));
 
   PowerState charger = OnBattery(5);
   charger.externalPower = true;
-  EXPECT_TRUE(PowerAllowsUpdate(charger));
+  EXPECT_TRUE(PowerAllowsUpgrade(charger));
   // A battery that says it charges is on external power, even with no Mains supply listed.
   PowerState charging = OnBattery(5);
   charging.charging = true;
-  EXPECT_TRUE(PowerAllowsUpdate(charging));
+  EXPECT_TRUE(PowerAllowsUpgrade(charging));
   // No battery (whatever a percent field says), and a charge that cannot be read: what the
   // system does not know never blocks the user.
   PowerState noBattery = OnBattery(5);
   noBattery.batteryPresent = false;
-  EXPECT_TRUE(PowerAllowsUpdate(noBattery));
+  EXPECT_TRUE(PowerAllowsUpgrade(noBattery));
   PowerState unknown = OnBattery(0);
   unknown.chargePercent.reset();
-  EXPECT_TRUE(PowerAllowsUpdate(unknown));
+  EXPECT_TRUE(PowerAllowsUpgrade(unknown));
 }

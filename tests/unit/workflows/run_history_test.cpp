@@ -43,7 +43,7 @@ TEST_F(RunHistoryTest, SuccessfulUpdateKeepsEveryFactAndPhaseTime) {
   ASSERT_EQ(history.records.size(), 1u);
   EXPECT_EQ(history.damaged, 0u);
   const RunRecord& record = history.records[0];
-  EXPECT_EQ(record.kind, RunKind::kUpdate);
+  EXPECT_EQ(record.kind, RunKind::kUpgrade);
   EXPECT_EQ(record.outcome, RunOutcome::kSucceeded);
   EXPECT_EQ(record.frontEnd, "test");
   EXPECT_EQ(record.version, "9.9.9");
