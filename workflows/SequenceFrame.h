@@ -4,6 +4,7 @@
 #pragma once
 
 #include "workflows/RunRecording.h"
+#include "workflows/DeviceWork.h"
 #include "workflows/SequenceView.h"
 
 // `steps()` runs the device steps and returns their result; `outcome(result)` shows it and

@@ -72,26 +72,3 @@ class SequenceView {
   // phases' times, what it learnt and its outcome. Null when the front end keeps none.
   virtual RunRecorder* Recorder() { return nullptr; }
 };
-
-// The device work of a sequence as a span: begun when made, ended by End or when it goes. A
-// flash still going ends with it.
-class DeviceWork {
- public:
-  explicit DeviceWork(SequenceView& view) : view_(view) {
-    view_.Notify(SequenceEvent::kDeviceWorkBegins);
-  }
-  ~DeviceWork() { End(); }
-  DeviceWork(const DeviceWork&) = delete;
-  DeviceWork& operator=(const DeviceWork&) = delete;
-
-  void End() {
-    if (held_) {
-      held_ = false;
-      view_.Notify(SequenceEvent::kDeviceWorkEnds);
-    }
-  }
-
- private:
-  SequenceView& view_;
-  bool held_ = true;
-};

@@ -9,6 +9,7 @@
 #include "platform/FirmwareImage.h"
 #include "platform/FormatString.h"
 #include "workflows/BackupSteps.h"
+#include "workflows/DeviceWork.h"
 #include "workflows/ProgressDisplay.h"
 #include "workflows/RunContext.h"
 #include "workflows/backups/RestorePlan.h"
