@@ -12,10 +12,10 @@
 // gave on Linux (UTF-8 or not), never converted between the two.
 bool ReadFileBytes(std::vector<unsigned char>& out, const std::filesystem::path& path);
 
-namespace file_read_internal {
-
-// Files from this size on are refused rather than read.
+// The largest file that ReadFileBytes reads; from 4 GiB on a file is refused rather than read.
 constexpr unsigned long long kMaxFileBytes = 0xFFFFFFFFull;
+
+namespace file_read_internal {
 
 // The stream part of ReadFileBytes: measures `in` by seeking to its end, then reads it all.
 bool ReadStreamBytes(std::istream& in, std::vector<unsigned char>& out);

@@ -55,8 +55,7 @@ FirmwareCheck CheckFirmwareFile(const std::string& path) {
   }
   // What the sequence's read refuses (ReadFileBytes), without reading it here: the sequence
   // reads the image once, when it starts.
-  if (info.st_size <= 0 ||
-      static_cast<unsigned long long>(info.st_size) > file_read_internal::kMaxFileBytes) {
+  if (info.st_size <= 0 || static_cast<unsigned long long>(info.st_size) > kMaxFileBytes) {
     return FirmwareCheck::kUnreadable;
   }
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
