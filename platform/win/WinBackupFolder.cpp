@@ -57,6 +57,26 @@ bool ReadAll(HANDLE file, std::string* text, size_t largest) {
   return true;
 }
 
+// Another program (a virus scanner, the indexer, this tool's own refresh) may have the file
+// open for a moment; Windows refuses to replace it meanwhile, so the rename is tried again
+// for up to two seconds before the write counts as failed.
+bool MoveIntoPlace(const std::wstring& from, const std::wstring& to, Clock& clock) {
+  constexpr int kTries = 40;
+  constexpr uint32_t kPauseMs = 50;
+  for (int attempt = 1;; ++attempt) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    if (attempt == kTries || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION &&
+                              error != ERROR_LOCK_VIOLATION)) {
+      SetLastError(error);
+      return false;
+    }
+    clock.SleepMs(kPauseMs);
+  }
+}
+
 }  // namespace
 
 std::wstring CWinBackupFolder::DefaultPath() {
@@ -186,8 +206,10 @@ void* CWinBackupFolder::OpenTrusted(const std::string& name) {
     Fail(WidenAscii(name) + L" is a link, so it is not read");
     return INVALID_HANDLE_VALUE;
   }
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // Read through its handle alone, so a writer may replace it meanwhile.
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     Fail(WidenAscii(name) + L" cannot be opened (" + WinErrorText(GetLastError()) + L")");
     return INVALID_HANDLE_VALUE;
@@ -249,8 +271,7 @@ bool CWinBackupFolder::Write(const std::string& name, const std::string& text) {
   bool ok = WriteAll(file, text) && FlushFileBuffers(file);
   DWORD error = ok ? ERROR_SUCCESS : GetLastError();
   ok = CloseHandle(file) && ok;
-  ok = ok && MoveFileExW(temporary.c_str(), path.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  ok = ok && MoveIntoPlace(temporary, path, clock_);
   if (!ok) {
     error = error != ERROR_SUCCESS ? error : GetLastError();
     DeleteFileW(temporary.c_str());

@@ -7,7 +7,8 @@
 // Padwright folder is renamed aside to "Padwright.untrusted-<time>", its files never read,
 // and new folders are made with the protected security. A link in the place of a folder or
 // file is never followed, nor used. A file is replaced by writing a temporary file beside it,
-// FlushFileBuffers, then MoveFileExW with write-through.
+// FlushFileBuffers, then MoveFileExW with write-through (tried again for a moment while
+// another program has the file open).
 #pragma once
 
 #include <atomic>

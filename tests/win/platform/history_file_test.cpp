@@ -1,13 +1,17 @@
 // The history of runs in the Windows backup folder: a file far larger than a backup, which
 // Read refuses (no backup is that large) and ReadUpTo reads whole; the history appended
-// through it keeps the newest 500 records.
+// through it keeps the newest 500 records; a file another program reads a moment is still
+// replaced.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/win/WinBackupFolder.h"
 #include "platform/win/WindowsClock.h"
+#include "tests/win/support/HeldFile.h"
 #include "workflows/RunHistory.h"
 #include "workflows/RunRecordJson.h"
 
@@ -39,4 +43,27 @@ TEST(WinHistoryFile, AHistoryLargerThanABackupIsReadWholeAndCapped) {
   EXPECT_EQ(history.records.front().totalMs, 1u);
   EXPECT_EQ(history.records.back().totalMs, 1000u);
   folder.Remove(kHistoryFileName);
+}
+
+TEST(WinBackupFolderWrite, AFileThatAnotherProgramReadsAMomentIsStillReplaced) {
+  // A scanner, or the window's own refresh, has the file open for a moment when it is
+  // replaced: the replace waits for it rather than fail (and, say, offer a declined backup
+  // again).
+  CreateDirectoryW(L"C:\\padwright-sharing-test", nullptr);
+  WindowsClock clock;
+  CWinBackupFolder folder(L"C:\\padwright-sharing-test\\Padwright\\backups", clock);
+  ASSERT_TRUE(folder.Write("backup.txt", "first"));
+  auto reader =
+      std::make_unique<HeldFile>(folder.Path() + L"\\backup.txt", GENERIC_READ, FILE_SHARE_READ);
+  ASSERT_TRUE(reader->IsOpen());
+  std::thread done([&reader] {
+    Sleep(300);
+    reader.reset();
+  });
+  EXPECT_TRUE(folder.Write("backup.txt", "second")) << testing::PrintToString(folder.FailureText());
+  done.join();
+  std::string text;
+  EXPECT_TRUE(folder.Read("backup.txt", &text));
+  EXPECT_EQ(text, "second");
+  folder.Remove("backup.txt");
 }
