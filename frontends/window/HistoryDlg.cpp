@@ -38,7 +38,14 @@ bool CopyToClipboard(HWND owner, const std::wstring& text) {
   }
   std::memcpy(target, text.c_str(), bytes);
   GlobalUnlock(memory);
-  if (!OpenClipboard(owner)) {
+  // A clipboard manager (or any program reading it) holds the clipboard for a moment: asked
+  // again for up to a second.
+  bool open = OpenClipboard(owner) != FALSE;
+  for (int attempt = 1; !open && attempt < 50; ++attempt) {
+    Sleep(20);
+    open = OpenClipboard(owner) != FALSE;
+  }
+  if (!open) {
     GlobalFree(memory);
     return false;
   }
@@ -77,7 +84,12 @@ LRESULT CHistoryDlg::OnInitDialog(WPARAM, LPARAM) {
 }
 
 LRESULT CHistoryDlg::OnCopy(WORD, WORD, HWND, WORD, WORD) {
-  CopyToClipboard(hwnd, text_);
+  if (!CopyToClipboard(hwnd, text_)) {
+    MessageBoxW(hwnd,
+                L"The history could not be copied: another program is using the clipboard. "
+                L"Press Copy again.",
+                L"error", MB_OK | MB_ICONERROR);
+  }
   return 1;
 }
 
